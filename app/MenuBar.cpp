@@ -1,0 +1,151 @@
+#include "app/MenuBar.h"
+
+#include "app/TAVMenu.h"
+#include "app/VATCloseMessageBox.h"
+#include "app/VendorPages.h"
+#include "widgets/TAVPushButton.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QWidgetAction>
+
+namespace {
+
+TAVPushButton *makeTitleButton(const QString &sheet, const QString &toolTip, QWidget *parent)
+{
+    auto *button = new TAVPushButton(sheet, 1, parent, 4);
+    button->setFixedSize(14, 14);
+    button->setToolTip(toolTip);
+    return button;
+}
+
+QString menuStyleSheet()
+{
+    QFile file(QStringLiteral(":/Tickvale/VATMenu"));
+    file.open(QIODevice::ReadOnly);
+    return QString::fromUtf8(file.readAll());
+}
+
+} // namespace
+
+MenuBar::MenuBar(QWidget *parent)
+    : QWidget(parent)
+{
+    auto *logo = new QLabel(this);
+    logo->setPixmap(QPixmap(QStringLiteral(":/Tickvale/logo")));
+    logo->setFixedSize(33, 33);
+
+    title = new QLabel(QStringLiteral("Tickvale Pro"));
+    title->setStyleSheet(QStringLiteral("color: white"));
+    QFont titleFont = title->font();
+    titleFont.setPointSize(12);
+    title->setFont(titleFont);
+    title->setFixedSize(140, 40);
+
+    more = makeTitleButton(QStringLiteral(":/Tickvale/more"), QStringLiteral("更多"), this);
+    minimize = makeTitleButton(QStringLiteral(":/Tickvale/minimize"), QStringLiteral("最小化"), this);
+    close = makeTitleButton(QStringLiteral(":/Tickvale/close"), QStringLiteral("关闭"), this);
+
+    menu = buildDropDownMenu();
+    more->setStyleSheet(QStringLiteral(
+        "QPushButton::menu-indicator{image:none;};QPushButton::menu{background:transparent;};"));
+    more->setMenu(menu);
+
+    auto *layout = new QHBoxLayout(this);
+    layout->setSpacing(0);
+    layout->setContentsMargins(5, 5, 15, 0);
+    layout->addSpacing(20);
+    layout->addWidget(logo);
+    layout->addWidget(title);
+    layout->addStretch();
+    layout->addWidget(more);
+    layout->addSpacing(15);
+    layout->addWidget(minimize);
+    layout->addSpacing(15);
+    layout->addWidget(close);
+
+    connect(minimize, &QPushButton::clicked, this, &MenuBar::onClicked);
+    connect(close, &QPushButton::clicked, this, &MenuBar::onClicked);
+}
+
+TAVMenu *MenuBar::buildDropDownMenu()
+{
+    auto *dropDown = new TAVMenu(this, more);
+    dropDown->setFixedSize(100, 67);
+    dropDown->setRectPosition(TAVMenu::RectInCenter);
+    dropDown->setStyleSheet(menuStyleSheet());
+    addMenuEntry(dropDown, QStringLiteral("官方网站"), &VendorPages::openHomePage);
+    addMenuEntry(dropDown, QStringLiteral("帮助"), &VendorPages::openHelpPage);
+    return dropDown;
+}
+
+void MenuBar::addMenuEntry(TAVMenu *dropDown, const QString &text, void (*open)())
+{
+    auto *label = new QLabel(text);
+    label->setObjectName(QStringLiteral("ActionLabel"));
+    label->setFixedHeight(28);
+    label->setAlignment(Qt::AlignCenter);
+    auto *action = new QWidgetAction(dropDown);
+    action->setDefaultWidget(label);
+    action->setText(text);
+    connect(action, &QAction::triggered, this, [open] { open(); });
+    dropDown->addAction(action);
+}
+
+TAVPushButton *MenuBar::moreButton() const
+{
+    return more;
+}
+
+TAVPushButton *MenuBar::minimizeButton() const
+{
+    return minimize;
+}
+
+TAVPushButton *MenuBar::closeButton() const
+{
+    return close;
+}
+
+TAVMenu *MenuBar::dropDownMenu() const
+{
+    return menu;
+}
+
+VATCloseMessageBox *MenuBar::confirmationBox() const
+{
+    return box;
+}
+
+void MenuBar::onClicked(bool flag)
+{
+    Q_UNUSED(flag)
+    if (sender() == minimize) {
+        window()->showMinimized();
+        return;
+    }
+    box = new VATCloseMessageBox(this, QSize(460, 250));
+    // A box that was answered is of no further use.
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    connect(box, &VATCloseMessageBox::confirmSignal, this, &MenuBar::confirmSlot);
+    const QRect owner = window()->frameGeometry();
+    box->move(owner.center() - QPoint(box->width() / 2, box->height() / 2));
+    box->show();
+}
+
+void MenuBar::confirmSlot(bool flag)
+{
+    if (!flag)
+        return;
+    TAVMouseNKeyboardHook::uninstallHook();
+    QCoreApplication::exit(0);
+}
+
+void MenuBar::closeEvent(QCloseEvent *event)
+{
+    Q_UNUSED(event)
+    QCoreApplication::quit();
+}

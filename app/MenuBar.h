@@ -1,0 +1,45 @@
+#pragma once
+
+#include "monitors/TAVMouseNKeyboardHook.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QLabel;
+class TAVMenu;
+class TAVPushButton;
+class VATCloseMessageBox;
+
+// The main window's title bar: logo, title, the "more" menu, minimise and close.
+class MenuBar : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit MenuBar(QWidget *parent);
+
+    TAVPushButton *moreButton() const;
+    TAVPushButton *minimizeButton() const;
+    TAVPushButton *closeButton() const;
+    TAVMenu *dropDownMenu() const;
+    // The confirmation box of the last click on close, while it exists.
+    VATCloseMessageBox *confirmationBox() const;
+
+public slots:
+    void onClicked(bool flag);
+    void confirmSlot(bool flag);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    TAVMenu *buildDropDownMenu();
+    void addMenuEntry(TAVMenu *menu, const QString &text, void (*open)());
+
+    QLabel *title;
+    TAVPushButton *more;
+    TAVPushButton *minimize;
+    TAVPushButton *close;
+    TAVMenu *menu;
+    TAVMouseNKeyboardHook hook;
+    QPointer<VATCloseMessageBox> box;
+};

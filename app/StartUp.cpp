@@ -1,0 +1,69 @@
+#include "app/StartUp.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QFile>
+#include <QFont>
+#include <QFontDatabase>
+#include <QIcon>
+#include <QTextCodec>
+#include <QWidget>
+
+namespace {
+const char *const EmbeddedFamily = "Tickvale Sans SC";
+const char *const SystemCjkFamily = "Noto Sans CJK SC";
+}
+
+void StartUp::prepareEnvironment()
+{
+    // Nothing is drawn with OpenGL; loading the GL stack would only cost memory.
+    if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+}
+
+void StartUp::applyLocaleCodec()
+{
+    QTextCodec::setCodecForLocale(QTextCodec::codecForLocale());
+}
+
+void StartUp::applyStyleSheet(QApplication &application)
+{
+    QFile file(QStringLiteral(":/Tickvale/VATMenu"));
+    file.open(QIODevice::ReadOnly);
+    application.setStyleSheet(QString::fromUtf8(file.readAll()));
+}
+
+void StartUp::registerFont()
+{
+    if (QFontDatabase::addApplicationFont(QStringLiteral(":/Tickvale/PingFangSC")) < 0)
+        qWarning() << "The embedded interface font could not be registered";
+    // The families the interface asks for are not on every system: draw them with the
+    // embedded face, and with the system's Chinese face for text outside it.
+    const QStringList fallback = {QString::fromLatin1(EmbeddedFamily), QString::fromLatin1(SystemCjkFamily)};
+    for (const char *family : {"Microsoft YaHei", "PingFangSC-Regular", "PingFangSC-Medium"})
+        QFont::insertSubstitutions(QString::fromLatin1(family), fallback);
+}
+
+void StartUp::applyApplicationFont()
+{
+    QFont font(QStringLiteral("Microsoft YaHei"), 12);
+    font.setItalic(false);
+    font.setWeight(50);
+    QApplication::setFont(font);
+}
+
+void StartUp::applyWindowIcon(QApplication &application)
+{
+    QIcon icon;
+    for (int side : {250, 128, 64, 48, 32, 24, 16})
+        icon.addFile(QStringLiteral(":/Tickvale/icon_%1").arg(side), QSize(side, side));
+    application.setWindowIcon(icon);
+}
+
+void StartUp::showMainWindow(QWidget &window)
+{
+    window.setFixedSize(900, 780);
+    registerFont();
+    applyApplicationFont();
+    window.show();
+}

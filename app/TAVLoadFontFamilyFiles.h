@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+// Finds a "*.ttf" font below the working directory and adds it to the application's fonts.
+class TAVLoadFontFamilyFiles : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TAVLoadFontFamilyFiles(QObject *parent);
+
+    // Walks the directory depth first in the order the file system lists it; the last
+    // matching file met becomes fontFilePath. Linked directories are not followed.
+    bool findFontFile(const QString &directory, const QStringList &nameFilters);
+    // Adds the font at fontFilePath and returns its first family, or empty text.
+    QString loadFontFamily();
+
+    QString fontFilePath;
+};

@@ -1,0 +1,89 @@
+#include "app/TAVMenu.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+const int ArrowTipY = 3;
+const int BubbleTopY = 10;
+const int BubbleWidth = 100;
+// The arrow's tip, where it must point at the anchor.
+const int LeftArrowTipX = 23;
+}
+
+TAVMenu::TAVMenu(QWidget *parent, QWidget *anchor)
+    : QMenu(parent)
+    , anchor(anchor)
+{
+    setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+TAVMenu::RectPosition TAVMenu::rectPosition() const
+{
+    return position;
+}
+
+void TAVMenu::setRectPosition(RectPosition newPosition)
+{
+    position = newPosition;
+    update();
+}
+
+QVector<int> TAVMenu::arrowXs(RectPosition position)
+{
+    switch (position) {
+    case RectInLeft:
+        return {15, 23, 31};
+    case RectInRight:
+        return {75, 83, 91};
+    case RectInCenter:
+    default:
+        return {42, 50, 58};
+    }
+}
+
+int TAVMenu::arrangedX(int placedX, int menuWidth, int anchorWidth, RectPosition position)
+{
+    switch (position) {
+    case RectInCenter:
+        return placedX + anchorWidth - menuWidth + (menuWidth - anchorWidth) / 2;
+    case RectInRight:
+        return placedX + anchorWidth - menuWidth;
+    case RectInLeft:
+    default:
+        return placedX + anchorWidth / 2 - LeftArrowTipX;
+    }
+}
+
+QPolygon TAVMenu::bubble(RectPosition position, int height)
+{
+    const QVector<int> xs = arrowXs(position);
+    QPolygon outline;
+    outline << QPoint(0, BubbleTopY) << QPoint(xs[0], BubbleTopY) << QPoint(xs[1], ArrowTipY)
+            << QPoint(xs[2], BubbleTopY) << QPoint(BubbleWidth, BubbleTopY)
+            << QPoint(BubbleWidth, height) << QPoint(0, height) << QPoint(0, BubbleTopY + 1);
+    return outline;
+}
+
+void TAVMenu::paintEvent(QPaintEvent *event)
+{
+    Q_UNUSED(event)
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QColor(0x52, 0x89, 0xEB));
+    painter.setBrush(Qt::white);
+    QPainterPath path;
+    path.addPolygon(bubble(position, height()));
+    painter.drawPath(path);
+}
+
+void TAVMenu::showEvent(QShowEvent *event)
+{
+    const int anchorWidth = anchor ? anchor->width() : width();
+    move(arrangedX(x(), width(), anchorWidth, position), y());
+    // Without a compositing window manager a translucent window shows black where it is
+    // clear: cut the window to the bubble instead.
+    setMask(QRegion(bubble(position, height() + 1)));
+    QMenu::showEvent(event);
+}

@@ -1,0 +1,94 @@
+#include "app/Tickvale.h"
+
+#include "app/MenuBar.h"
+#include "app/PushButton.h"
+#include "app/TabStyle.h"
+#include "app/VendorPages.h"
+#include "app/WindowDrag.h"
+#include "log_ui/LogManageWidget.h"
+#include "storage/Connection.h"
+#include "tasks_ui/ComputerManageWidget.h"
+
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+Tickvale::Tickvale(QWidget *parent)
+    : QWidget(parent)
+{
+    if (objectName().isEmpty())
+        setObjectName(QStringLiteral("TickvaleClass"));
+    resize(600, 400);
+    setWindowTitle(QStringLiteral("Tickvale"));
+
+    connection = new Connection(this);
+    connection->createTables();
+
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    setFixedSize(900, 780);
+    applyBackground();
+
+    titleBar = new MenuBar(nullptr);
+    setWindowTitle(QStringLiteral("TickvalePro"));
+
+    tabs = new QTabWidget(this);
+    tabs->tabBar()->setStyle(new TabStyle);
+
+    auto *layout = new QVBoxLayout;
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(titleBar, 1);
+    layout->addWidget(tabs, 22);
+
+    computerManage = new ComputerManageWidget(nullptr);
+    computerManage->setObjectName(QStringLiteral("Com"));
+    logManage = new LogManageWidget(nullptr);
+    tabs->addTab(computerManage, QStringLiteral("  定时关机"));
+    tabs->addTab(logManage, QStringLiteral("  日志管理"));
+
+    help = new PushButton(QStringLiteral(":/Tickvale/help"), QStringLiteral(":/Tickvale/help_selected"),
+                          QStringLiteral(":/Tickvale/help_selected"), this);
+    help->setFixedSize(100, 100);
+    help->move(800, 40);
+    connect(help, &QPushButton::clicked, this, [] { VendorPages::openHelpPage(); });
+
+    setLayout(layout);
+    // The layout was installed after the button was made; keep the button over the tab row.
+    help->raise();
+}
+
+void Tickvale::applyBackground()
+{
+    QPalette background = palette();
+    background.setBrush(QPalette::All, QPalette::Window, QBrush(QPixmap(QStringLiteral(":/Tickvale/background"))));
+    setPalette(background);
+}
+
+void Tickvale::mousePressEvent(QMouseEvent *event)
+{
+    WindowDrag::start(this, event);
+}
+
+MenuBar *Tickvale::menuBar() const
+{
+    return titleBar;
+}
+
+QTabWidget *Tickvale::tabWidget() const
+{
+    return tabs;
+}
+
+ComputerManageWidget *Tickvale::computerManageWidget() const
+{
+    return computerManage;
+}
+
+LogManageWidget *Tickvale::logManageWidget() const
+{
+    return logManage;
+}
+
+PushButton *Tickvale::helpButton() const
+{
+    return help;
+}

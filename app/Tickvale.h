@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QWidget>
+
+class ComputerManageWidget;
+class Connection;
+class LogManageWidget;
+class MenuBar;
+class PushButton;
+class QTabWidget;
+
+// The main window: title bar on top, then the two picture tabs and the help button.
+class Tickvale : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Tickvale(QWidget *parent = nullptr);
+
+    MenuBar *menuBar() const;
+    QTabWidget *tabWidget() const;
+    ComputerManageWidget *computerManageWidget() const;
+    LogManageWidget *logManageWidget() const;
+    PushButton *helpButton() const;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    void applyBackground();
+
+    MenuBar *titleBar = nullptr;
+    QTabWidget *tabs = nullptr;
+    ComputerManageWidget *computerManage = nullptr;
+    LogManageWidget *logManage = nullptr;
+    Connection *connection = nullptr;
+    PushButton *help = nullptr;
+};

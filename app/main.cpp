@@ -1,0 +1,16 @@
+#include "app/StartUp.h"
+#include "app/Tickvale.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    StartUp::prepareEnvironment();
+    QApplication application(argc, argv);
+    StartUp::applyLocaleCodec();
+    StartUp::applyStyleSheet(application);
+    StartUp::applyWindowIcon(application);
+    Tickvale window;
+    StartUp::showMainWindow(window);
+    return application.exec();
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class InputActivitySource;
+
+// Reports keyboard and mouse input anywhere on the desktop as hasAction(). The watch is
+// process-wide: one install serves one target object.
+class TAVMouseNKeyboardHook : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    using SourceFactory = std::function<std::unique_ptr<InputActivitySource>()>;
+
+    static void installHook(TAVMouseNKeyboardHook *target);
+    static void uninstallHook();
+    static bool isInstalled();
+    // Tests hand in their own input; an empty factory restores the system's.
+    static void setSourceFactory(SourceFactory factory);
+
+signals:
+    void hasAction();
+};

@@ -1,0 +1,3 @@
+#include "platform/InputActivitySource.h"
+
+InputActivitySource::~InputActivitySource() = default;

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Tickvale Pro need on Debian 12, then builds.
+# Sourced by run.sh and test.sh.
+set -euo pipefail
+
+export LC_ALL=C.UTF-8 LANG=C.UTF-8
+project_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build_dir=${BUILD_DIR:-$project_dir/build}
+
+packages=(
+  # building
+  cmake g++ make pkg-config qtbase5-dev qtbase5-dev-tools libqt5sql5-sqlite
+  libx11-dev libxi-dev libxext-dev
+  # running: the system Chinese face and a virtual display when there is no screen
+  fonts-noto-cjk xvfb xauth
+)
+if [ "${TICKVALE_WITH_TESTS:-0}" = 1 ]; then
+  packages+=(xdotool dbus python3 python3-dbusmock systemd-journal-remote)
+fi
+
+install_missing() {
+  local missing=()
+  for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "== installing: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  "${sudo[@]}" apt-get update -q
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+build() {
+  echo "== building in $build_dir"
+  cmake -S "$project_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$build_dir" -j2
+}
+
+install_missing
+build

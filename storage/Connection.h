@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+
+class QSqlQuery;
+
+// The one door to "database.db": schema, seed rows, the domain enumerations and every
+// read and write. Rows travel as maps from column name to text.
+class Connection : public QObject
+{
+    Q_OBJECT
+public:
+    enum OrderId {
+        Shutdown = 0,
+        Shutdown_r = 1,
+        Logoff = 2,
+        LockWorkStation = 3,
+        Shutdown_h = 4,
+        ScreenSave = 5,
+        SuspendState = 6,
+        RunSoftware = 7,
+        GetUrl = 8,
+        OpenFile = 9,
+        StopSofeware = 10,
+        ShutOffNet = 11
+    };
+    Q_ENUM(OrderId)
+
+    enum ExcuteTimer {
+        ToTarget = 0,
+        FromNow = 1,
+        FromTurnOn = 2,
+        FromTurnOnUntil = 3,
+        FromNowInDownload = 4,
+        FromNowInUpload = 5,
+        IfFree = 6
+    };
+    Q_ENUM(ExcuteTimer)
+
+    enum RepeatMode { Once = 0, EveryDay = 1, EveryWeek = 2, EveryMonth = 3, EveryYear = 4, More = 5 };
+    Q_ENUM(RepeatMode)
+
+    enum RepeatExcept {
+        WithoutException = 0,
+        ExceptSat = 1,
+        ExceptSun = 2,
+        ExceptWeekend = 3,
+        NoWork = 4
+    };
+    Q_ENUM(RepeatExcept)
+
+    enum OperationType { Software = 0, NetAddress = 1, File = 2, StioSoftWare = 3, None = 4 };
+    Q_ENUM(OperationType)
+
+    enum EnableState { Disable = -1, NoWorking = 0, Enable = 1 };
+    Q_ENUM(EnableState)
+
+    enum SystemLogFlag { TurnOff = 0, TurnOn = 1 };
+    Q_ENUM(SystemLogFlag)
+
+    using Record = QMap<QString, QString>;
+    using RecordList = QList<Record>;
+
+    static const char *const DatabaseFileName;
+
+    explicit Connection(QObject *parent);
+    ~Connection() override;
+
+    bool openDatabase();
+    bool createTables();
+
+    RecordList selectPlanList();
+    RecordList selectPlan(Record filter);
+    RecordList selectOrder(Record filter);
+    RecordList selectAppPosition(Record filter);
+    RecordList selectSystemLog(Record filter);
+
+    bool insertPlan(Record values);
+    bool updatePlan(Record values);
+    bool deletePlan(Record values);
+    bool insertSystemLog(Record values);
+
+private:
+    struct Statement
+    {
+        QString text;
+        QList<QPair<QString, QVariant>> bindings;
+    };
+
+    bool prepareDatabaseFile() const;
+    void createAndSeed();
+    bool execute(QSqlQuery &query, const Statement &statement) const;
+    bool execute(const QString &text) const;
+    RecordList selectRows(const Statement &statement) const;
+    RecordList selectWithFilter(const QString &head, const Record &filter, const QString &joiner,
+                                const QString &tail);
+    bool insertOperand(const Record &values, qlonglong *operandId) const;
+    bool updateOperand(const Record &values) const;
+
+    QSqlDatabase handle;
+};

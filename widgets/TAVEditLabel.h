@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QLabel>
+
+// A form label in the kit's look.
+class TAVEditLabel : public QLabel
+{
+public:
+    explicit TAVEditLabel(QWidget *parent = nullptr);
+};

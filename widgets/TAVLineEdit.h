@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QLineEdit>
+
+// A short line edit in the kit's size and look.
+class TAVLineEdit : public QLineEdit
+{
+public:
+    explicit TAVLineEdit(QWidget *parent = nullptr);
+};

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QRadioButton>
+
+// A radio button in the kit's look.
+class TAVRadioButton : public QRadioButton
+{
+public:
+    explicit TAVRadioButton(QWidget *parent = nullptr);
+};
