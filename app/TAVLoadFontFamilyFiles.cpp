@@ -33,7 +33,7 @@ bool TAVLoadFontFamilyFiles::findFontFile(const QString &directory, const QStrin
 QString TAVLoadFontFamilyFiles::loadFontFamily()
 {
     QFile file(fontFilePath);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (fontFilePath.isEmpty() || !file.open(QIODevice::ReadOnly)) {
         qInfo() << "Open font file error";
         return QString();
     }

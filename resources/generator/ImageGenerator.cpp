@@ -209,18 +209,22 @@ void drawGlyph(QPainter &p, const std::function<void(QPainter &)> &glyph, QPoint
 
 void makeBackground()
 {
+    // The window repeats this picture side by side: every shape that crosses an edge is drawn
+    // again one width over, so the repeat shows no seam.
     QImage image = canvas(852, 138);
     paint(image, [](QPainter &p) {
-        QLinearGradient sky(0, 0, 852, 138);
+        QLinearGradient sky(0, 0, 0, 138);
         sky.setColorAt(0, QColor(0x4A, 0x80, 0xE6));
-        sky.setColorAt(1, QColor(0x5C, 0x93, 0xF0));
+        sky.setColorAt(1, QColor(0x58, 0x8F, 0xEE));
         p.fillRect(QRectF(0, 0, 852, 138), sky);
         p.setPen(Qt::NoPen);
-        p.setBrush(QColor(255, 255, 255, 14));
-        p.drawEllipse(QPointF(700, 10), 160, 120);
-        p.drawEllipse(QPointF(120, 150), 200, 90);
-        p.setBrush(QColor(255, 255, 255, 9));
-        p.drawEllipse(QPointF(430, -40), 260, 110);
+        for (int shift : {-852, 0, 852}) {
+            p.setBrush(QColor(255, 255, 255, 14));
+            p.drawEllipse(QPointF(700 + shift, 10), 160, 120);
+            p.drawEllipse(QPointF(120 + shift, 150), 200, 90);
+            p.setBrush(QColor(255, 255, 255, 9));
+            p.drawEllipse(QPointF(430 + shift, -40), 260, 110);
+        }
     });
     save(image, QStringLiteral("background.png"));
 }

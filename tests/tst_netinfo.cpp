@@ -1,0 +1,180 @@
+#include "monitors/NetInfoThread.h"
+#include "platform/linux/ProcNetDevCounters.h"
+
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+namespace {
+
+// Counters that a test sets by hand.
+class FakeCounters : public NetworkCounterSource
+{
+public:
+    explicit FakeCounters(NetworkTotals *totals) : totals(totals) {}
+    bool isSupported() const override { return true; }
+    NetworkTotals read() override { return *totals; }
+
+private:
+    NetworkTotals *totals;
+};
+
+QList<int> firstArguments(const QSignalSpy &spy)
+{
+    QList<int> values;
+    for (const QList<QVariant> &call : spy)
+        values << call.at(0).toInt();
+    return values;
+}
+
+} // namespace
+
+class TestNetInfo : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rateBetweenTwoReadings_data();
+    void rateBetweenTwoReadings();
+    void firstPassReportsZeroAndReachesOnlyZero();
+    void thresholdsReachedAtEqualityAndPerEntry();
+    void removingTakesOneOccurrence();
+    void parsesEveryInterfaceOfProcNetDev();
+    void realLoopbackTrafficShowsAsDownload();
+    void stopsPromptlyInTheMiddleOfItsSleep();
+};
+
+void TestNetInfo::rateBetweenTwoReadings_data()
+{
+    QTest::addColumn<quint64>("previous");
+    QTest::addColumn<quint64>("current");
+    QTest::addColumn<int>("rate");
+    QTest::newRow("first reading") << quint64(0) << quint64(5000000) << 0;
+    QTest::newRow("2047 bytes") << quint64(1000) << quint64(3047) << 1;
+    QTest::newRow("1023 bytes") << quint64(1000) << quint64(2023) << 0;
+    QTest::newRow("1024 bytes") << quint64(1000) << quint64(2024) << 1;
+    QTest::newRow("across 32 bits") << quint64(0xFFFFFC00u) << quint64(0x100000400ull) << 2;
+    QTest::newRow("counter went backwards") << quint64(900000) << quint64(1000) << 0;
+    QTest::newRow("huge step is capped") << quint64(1) << quint64(1) + (quint64(1) << 50) << 2147483647;
+}
+
+void TestNetInfo::rateBetweenTwoReadings()
+{
+    QFETCH(quint64, previous);
+    QFETCH(quint64, current);
+    QFETCH(int, rate);
+    QCOMPARE(NetInfoThread::rateBetween(previous, current), rate);
+}
+
+void TestNetInfo::firstPassReportsZeroAndReachesOnlyZero()
+{
+    NetworkTotals totals{123456789, 987654321};
+    NetInfoThread sampler(nullptr, std::make_unique<FakeCounters>(&totals));
+    sampler.appendDownloadStandSpeed(0);
+    sampler.appendDownloadStandSpeed(1);
+    sampler.appendUploadStandSpeed(0);
+    QSignalSpy rates(&sampler, &NetInfoThread::netspeedResult);
+    QSignalSpy download(&sampler, &NetInfoThread::overSpeed);
+    QSignalSpy upload(&sampler, &NetInfoThread::overSpeedOfUpload);
+    sampler.samplePass();
+    QCOMPARE(rates.size(), 1);
+    QCOMPARE(rates.first(), (QList<QVariant>{0, 0}));
+    QCOMPARE(firstArguments(download), QList<int>{0});
+    QCOMPARE(firstArguments(upload), QList<int>{0});
+}
+
+void TestNetInfo::thresholdsReachedAtEqualityAndPerEntry()
+{
+    NetworkTotals totals{1000, 1000};
+    NetInfoThread sampler(nullptr, std::make_unique<FakeCounters>(&totals));
+    for (int threshold : {10, 11, 10, -5, 0})
+        sampler.appendDownloadStandSpeed(threshold);
+    for (int threshold : {3, 4})
+        sampler.appendUploadStandSpeed(threshold);
+    sampler.samplePass();
+
+    QSignalSpy rates(&sampler, &NetInfoThread::netspeedResult);
+    QSignalSpy download(&sampler, &NetInfoThread::overSpeed);
+    QSignalSpy upload(&sampler, &NetInfoThread::overSpeedOfUpload);
+    totals.received += 10 * 1024 + 500;
+    totals.sent += 3 * 1024;
+    sampler.samplePass();
+    QCOMPARE(rates.first(), (QList<QVariant>{10, 3}));
+    QCOMPARE(firstArguments(download), (QList<int>{10, 10, 0}));
+    QCOMPARE(firstArguments(upload), QList<int>{3});
+}
+
+void TestNetInfo::removingTakesOneOccurrence()
+{
+    NetworkTotals totals{1, 1};
+    NetInfoThread sampler(nullptr, std::make_unique<FakeCounters>(&totals));
+    for (int threshold : {5, 7, 5})
+        sampler.appendDownloadStandSpeed(threshold);
+    sampler.appendUploadStandSpeed(9);
+    sampler.removeDownloadStandSpeed(5);
+    sampler.removeUploadStandSpeed(9);
+    sampler.removeUploadStandSpeed(9);
+    QCOMPARE(sampler.downloadStandSpeedList(), (QList<int>{7, 5}));
+    QVERIFY(sampler.uploadStandSpeedList().isEmpty());
+}
+
+void TestNetInfo::parsesEveryInterfaceOfProcNetDev()
+{
+    const QByteArray text =
+        "Inter-|   Receive                                                |  Transmit\n"
+        " face |bytes    packets errs drop fifo frame compressed multicast|bytes    packets errs drop fifo colls carrier compressed\n"
+        "    lo: 1000      10    0    0    0     0          0         0     1000      10    0    0    0     0       0          0\n"
+        "  eth0:5000000000 4000 0 0 0 0 0 0 2500 30 0 0 0 0 0 0\n"
+        "wlan0: 24 1 0 0 0 0 0 0 76 1 0 0 0 0 0 0\n";
+    const NetworkTotals totals = ProcNetDevCounters::parse(text);
+    QCOMPARE(totals.received, quint64(5000001024));
+    QCOMPARE(totals.sent, quint64(3576));
+}
+
+void TestNetInfo::realLoopbackTrafficShowsAsDownload()
+{
+    NetInfoThread sampler(nullptr, std::make_unique<ProcNetDevCounters>());
+    QSignalSpy rates(&sampler, &NetInfoThread::netspeedResult);
+    sampler.samplePass();
+
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, server.serverPort());
+    QVERIFY(server.waitForNewConnection(5000));
+    QTcpSocket *peer = server.nextPendingConnection();
+    const QByteArray chunk(1 << 20, 'x');
+    qint64 received = 0;
+    for (int i = 0; i < 8; ++i)
+        client.write(chunk);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (received < 8 * chunk.size() && elapsed.elapsed() < 10000) {
+        client.waitForBytesWritten(20);
+        if (peer->waitForReadyRead(20))
+            received += peer->readAll().size();
+    }
+    QCOMPARE(received, qint64(8 * chunk.size()));
+
+    sampler.samplePass();
+    QCOMPARE(rates.size(), 2);
+    QVERIFY2(rates.last().at(0).toInt() >= 8 * 1024, qPrintable(rates.last().at(0).toString()));
+}
+
+void TestNetInfo::stopsPromptlyInTheMiddleOfItsSleep()
+{
+    NetworkTotals totals{1, 1};
+    NetInfoThread sampler(nullptr, std::make_unique<FakeCounters>(&totals));
+    QSignalSpy rates(&sampler, &NetInfoThread::netspeedResult);
+    sampler.start();
+    QTRY_COMPARE_WITH_TIMEOUT(rates.size(), 1, 3000);
+    QElapsedTimer stopping;
+    stopping.start();
+    sampler.stopSampling();
+    QVERIFY(sampler.isFinished());
+    QVERIFY(stopping.elapsed() < 900);
+}
+
+QTEST_GUILESS_MAIN(TestNetInfo)
+#include "tst_netinfo.moc"

@@ -1,0 +1,457 @@
+#include "app/MenuBar.h"
+#include "app/PushButton.h"
+#include "app/StartUp.h"
+#include "app/TabStyle.h"
+#include "app/TAVLoadFontFamilyFiles.h"
+#include "app/TAVMenu.h"
+#include "app/Tickvale.h"
+#include "app/VATCloseMessageBox.h"
+#include "monitors/TAVMouseNKeyboardHook.h"
+#include "tasks_ui/ComputerManageWidget.h"
+#include "widgets/TAVPushButton.h"
+#include "FakeInputSource.h"
+#include "ScratchDirectory.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPainter>
+#include <QSqlQuery>
+#include <QStyleOptionTab>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QWidgetAction>
+#include <QtTest>
+
+#include <memory>
+
+// Catches the addresses the program hands to the browser.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls << url; }
+};
+
+namespace {
+
+struct TabDrawing
+{
+    QImage image;
+    QRect captionBox;
+    int captionInk = 0; // near-white caption pixels
+};
+
+// Draws one tab label the way the tab bar asks for it and measures the caption.
+TabDrawing drawTab(QStyleOptionTab::TabPosition position, bool selected)
+{
+    TabStyle style;
+    QStyleOptionTab option;
+    option.rect = QRect(0, 0, 90, 90);
+    option.text = QStringLiteral("  定时关机");
+    option.position = position;
+    option.state = QStyle::State_Enabled | (selected ? QStyle::State_Selected : QStyle::State_None);
+    TabDrawing drawing;
+    drawing.image = QImage(100, 100, QImage::Format_ARGB32);
+    drawing.image.fill(Qt::black);
+    QPainter painter(&drawing.image);
+    style.drawControl(QStyle::CE_TabBarTabLabel, &option, &painter);
+    painter.end();
+
+    // The caption is what differs from the bare picture on black.
+    QImage bare(100, 100, QImage::Format_ARGB32);
+    bare.fill(Qt::black);
+    QPainter picturePainter(&bare);
+    picturePainter.drawPixmap(0, 0, QPixmap(TabStyle::picturePath(position, selected)));
+    picturePainter.end();
+    for (int y = 0; y < 100; ++y) {
+        for (int x = 0; x < 100; ++x) {
+            const QColor was = bare.pixelColor(x, y);
+            const QColor is = drawing.image.pixelColor(x, y);
+            if (is == was)
+                continue;
+            drawing.captionBox |= QRect(x, y, 1, 1);
+            if (is.lightness() > 200)
+                ++drawing.captionInk;
+        }
+    }
+    return drawing;
+}
+
+} // namespace
+
+class TestShell : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void mainWindowIsBuiltAsDescribed();
+    void databaseExistsBeforeTheWindowIsShown();
+    void tabsAreNinetyPixelSquares();
+    void tabPicturePerPosition_data();
+    void tabPicturePerPosition();
+    void selectedTabHasBoldWhiteCentredCaption();
+    void helpButtonReleaseEdges_data();
+    void helpButtonReleaseEdges();
+    void helpButtonOpensTheHelpPage();
+    void moreMenuEntriesOpenTheVendorPages();
+    void menuPlacement_data();
+    void menuPlacement();
+    void menuArrowNotch_data();
+    void menuArrowNotch();
+    void minimiseButtonMinimisesTheWindow();
+    void cancelKeepsTheProgramRunning();
+    void confirmEndsTheEventLoopAndRemovesTheHook();
+    void startUpAppliesStyleSheetAndFont();
+    void fontLoaderWalksTheWorkingDirectory();
+    void fontLoaderWithoutFontLogsAndReturnsEmpty();
+
+private:
+    std::unique_ptr<ScratchDirectory> scratch;
+    UrlCatcher catcher;
+    QPointer<FakeInputSource> input;
+};
+
+void TestShell::initTestCase()
+{
+    QDesktopServices::setUrlHandler("file", &catcher, "open");
+    QDesktopServices::setUrlHandler("https", &catcher, "open");
+    TAVMouseNKeyboardHook::setSourceFactory([this] {
+        auto source = std::make_unique<FakeInputSource>();
+        input = source.get();
+        return source;
+    });
+}
+
+void TestShell::init()
+{
+    scratch = std::make_unique<ScratchDirectory>();
+    catcher.urls.clear();
+}
+
+void TestShell::cleanup()
+{
+    TAVMouseNKeyboardHook::uninstallHook();
+    scratch.reset();
+}
+
+void TestShell::mainWindowIsBuiltAsDescribed()
+{
+    Tickvale window;
+    QCOMPARE(window.objectName(), QStringLiteral("TickvaleClass"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("TickvalePro"));
+    QVERIFY(window.windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(window.size(), QSize(900, 780));
+    QCOMPARE(window.tabWidget()->count(), 2);
+    QCOMPARE(window.tabWidget()->tabText(0), QStringLiteral("  定时关机"));
+    QCOMPARE(window.tabWidget()->tabText(1), QStringLiteral("  日志管理"));
+    QCOMPARE(window.tabWidget()->currentIndex(), 0);
+    QCOMPARE(window.computerManageWidget()->objectName(), QStringLiteral("Com"));
+    QCOMPARE(window.helpButton()->geometry(), QRect(800, 40, 100, 100));
+    // Building the timed-task tab started the input watch for it.
+    QVERIFY(TAVMouseNKeyboardHook::isInstalled());
+    QSignalSpy activity(window.computerManageWidget()->inputHook(), &TAVMouseNKeyboardHook::hasAction);
+    input->press();
+    QCOMPARE(activity.size(), 1);
+}
+
+void TestShell::databaseExistsBeforeTheWindowIsShown()
+{
+    QVERIFY(!QFile::exists("database.db"));
+    Tickvale window;
+    QVERIFY(!window.isVisible());
+    QVERIFY(QFile::exists("database.db"));
+    QSqlQuery query(QSqlDatabase::database());
+    QVERIFY(query.exec("select count(*) from order_t"));
+    QVERIFY(query.next());
+    QCOMPARE(query.value(0).toInt(), 12);
+}
+
+void TestShell::tabsAreNinetyPixelSquares()
+{
+    Tickvale window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTabBar *bar = window.tabWidget()->tabBar();
+    QCOMPARE(bar->tabRect(0).size(), QSize(90, 90));
+    QCOMPARE(bar->tabRect(1).size(), QSize(90, 90));
+}
+
+void TestShell::tabPicturePerPosition_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<bool>("selected");
+    QTest::addColumn<QString>("picture");
+    QTest::newRow("first") << int(QStyleOptionTab::Beginning) << false << ":/Tickvale/schedule_0";
+    QTest::newRow("first selected") << int(QStyleOptionTab::Beginning) << true << ":/Tickvale/schedule_selected_0";
+    QTest::newRow("middle") << int(QStyleOptionTab::Middle) << false << ":/Tickvale/schedule_0";
+    QTest::newRow("last") << int(QStyleOptionTab::End) << false << ":/Tickvale/schedule_1";
+    QTest::newRow("last selected") << int(QStyleOptionTab::End) << true << ":/Tickvale/schedule_selected_1";
+    QTest::newRow("lone") << int(QStyleOptionTab::OnlyOneTab) << false << ":/Tickvale/schedule_1";
+}
+
+void TestShell::tabPicturePerPosition()
+{
+    QFETCH(int, position);
+    QFETCH(bool, selected);
+    QFETCH(QString, picture);
+    QCOMPARE(TabStyle::picturePath(position, selected), picture);
+    QVERIFY(!QPixmap(picture).isNull());
+    // The picture is drawn unscaled at the top-left of the tab.
+    const TabDrawing drawing = drawTab(QStyleOptionTab::TabPosition(position), selected);
+    QImage expected(100, 100, QImage::Format_ARGB32);
+    expected.fill(Qt::black);
+    QPainter painter(&expected);
+    painter.drawPixmap(0, 0, QPixmap(picture));
+    painter.end();
+    const QRect aboveCaption(0, 0, 100, 50);
+    QCOMPARE(drawing.image.copy(aboveCaption), expected.copy(aboveCaption));
+}
+
+void TestShell::selectedTabHasBoldWhiteCentredCaption()
+{
+    const TabDrawing selected = drawTab(QStyleOptionTab::Beginning, true);
+    const TabDrawing normal = drawTab(QStyleOptionTab::Beginning, false);
+    for (const TabDrawing *drawing : {&selected, &normal}) {
+        QVERIFY(!drawing->captionBox.isEmpty());
+        // Centred in the tab, 26 pixels below its middle (the caption starts with two blanks).
+        QVERIFY2(qAbs(drawing->captionBox.center().y() - (45 + 26)) <= 3,
+                 qPrintable(QString::number(drawing->captionBox.center().y())));
+        QVERIFY2(drawing->captionBox.center().x() > 45 && drawing->captionBox.center().x() < 60,
+                 qPrintable(QString::number(drawing->captionBox.center().x())));
+        QColor brightest(Qt::black);
+        for (int y = drawing->captionBox.top(); y <= drawing->captionBox.bottom(); ++y) {
+            for (int x = drawing->captionBox.left(); x <= drawing->captionBox.right(); ++x) {
+                if (drawing->image.pixelColor(x, y).lightness() > brightest.lightness())
+                    brightest = drawing->image.pixelColor(x, y);
+            }
+        }
+        QCOMPARE(brightest, QColor(Qt::white));
+    }
+    QVERIFY2(selected.captionInk > normal.captionInk * 1.15,
+             qPrintable(QStringLiteral("%1 vs %2").arg(selected.captionInk).arg(normal.captionInk)));
+}
+
+void TestShell::helpButtonReleaseEdges_data()
+{
+    QTest::addColumn<QPoint>("release");
+    QTest::addColumn<bool>("clicked");
+    QTest::newRow("inside") << QPoint(50, 50) << true;
+    QTest::newRow("top-left corner") << QPoint(0, 0) << true;
+    QTest::newRow("right and bottom edges") << QPoint(100, 100) << true;
+    QTest::newRow("past the right edge") << QPoint(101, 50) << false;
+    QTest::newRow("past the bottom edge") << QPoint(50, 101) << false;
+    QTest::newRow("left of it") << QPoint(-1, 50) << false;
+    QTest::newRow("above it") << QPoint(50, -1) << false;
+}
+
+void TestShell::helpButtonReleaseEdges()
+{
+    QFETCH(QPoint, release);
+    QFETCH(bool, clicked);
+    PushButton button(":/Tickvale/help", ":/Tickvale/help_selected", ":/Tickvale/help_selected", nullptr);
+    QCOMPARE(button.size(), QSize(100, 100));
+    QSignalSpy clicks(&button, &QPushButton::clicked);
+    QTest::mousePress(&button, Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
+    QCOMPARE(button.hoverState(), PushButton::Pressed);
+    QTest::mouseRelease(&button, Qt::LeftButton, Qt::NoModifier, release);
+    QCOMPARE(clicks.size(), clicked ? 1 : 0);
+    if (clicked)
+        QCOMPARE(clicks.first().at(0).toBool(), false);
+    QCOMPARE(button.hoverState(), PushButton::Hovered);
+}
+
+void TestShell::helpButtonOpensTheHelpPage()
+{
+    Tickvale window;
+    QTest::mouseClick(window.helpButton(), Qt::LeftButton);
+    QCOMPARE(catcher.urls.size(), 1);
+    QVERIFY(catcher.urls.first().isLocalFile());
+    QVERIFY(catcher.urls.first().path().endsWith("/help/help.html"));
+}
+
+void TestShell::moreMenuEntriesOpenTheVendorPages()
+{
+    MenuBar bar(nullptr);
+    TAVMenu *menu = bar.dropDownMenu();
+    QCOMPARE(menu->size(), QSize(100, 67));
+    QCOMPARE(bar.moreButton()->menu(), menu);
+    const QList<QAction *> actions = menu->actions();
+    QCOMPARE(actions.size(), 2);
+    QStringList texts;
+    for (QAction *action : actions) {
+        auto *label = qobject_cast<QLabel *>(static_cast<QWidgetAction *>(action)->defaultWidget());
+        QVERIFY(label);
+        QCOMPARE(label->objectName(), QStringLiteral("ActionLabel"));
+        texts << label->text();
+        action->trigger();
+    }
+    QCOMPARE(texts, (QStringList{"官方网站", "帮助"}));
+    QCOMPARE(catcher.urls.size(), 2);
+    QCOMPARE(catcher.urls.at(0).scheme(), QStringLiteral("https"));
+    QVERIFY(catcher.urls.at(1).path().endsWith("/help/help.html"));
+}
+
+void TestShell::menuPlacement_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("anchorWidth");
+    QTest::addColumn<int>("expectedShift");
+    QTest::newRow("centre under a 14-pixel button") << int(TAVMenu::RectInCenter) << 14 << -43;
+    QTest::newRow("centre under a 40-pixel button") << int(TAVMenu::RectInCenter) << 40 << -30;
+    QTest::newRow("right edges line up") << int(TAVMenu::RectInRight) << 14 << -86;
+    QTest::newRow("left arrow points at the button") << int(TAVMenu::RectInLeft) << 14 << -16;
+}
+
+void TestShell::menuPlacement()
+{
+    QFETCH(int, position);
+    QFETCH(int, anchorWidth);
+    QFETCH(int, expectedShift);
+    QWidget host;
+    host.resize(400, 200);
+    auto *anchor = new QPushButton(&host);
+    anchor->setGeometry(200, 20, anchorWidth, 14);
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    TAVMenu menu(&host, anchor);
+    menu.setFixedSize(100, 67);
+    menu.setRectPosition(TAVMenu::RectPosition(position));
+    menu.addAction("x");
+    const QPoint below = anchor->mapToGlobal(QPoint(0, anchor->height()));
+    menu.popup(below);
+    QVERIFY(menu.isVisible());
+    QCOMPARE(menu.pos(), below + QPoint(expectedShift, 0));
+    if (position == TAVMenu::RectInCenter || position == TAVMenu::RectInLeft) {
+        // The arrow's tip sits over the middle of the button.
+        const int tip = menu.x() + TAVMenu::arrowXs(TAVMenu::RectPosition(position)).at(1);
+        QVERIFY(qAbs(tip - (below.x() + anchorWidth / 2)) <= 1);
+    }
+    menu.close();
+}
+
+void TestShell::menuArrowNotch_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("tipX");
+    QTest::newRow("left") << int(TAVMenu::RectInLeft) << 23;
+    QTest::newRow("centre") << int(TAVMenu::RectInCenter) << 50;
+    QTest::newRow("right") << int(TAVMenu::RectInRight) << 83;
+}
+
+void TestShell::menuArrowNotch()
+{
+    QFETCH(int, position);
+    QFETCH(int, tipX);
+    TAVMenu menu(nullptr, nullptr);
+    menu.setFixedSize(100, 67);
+    menu.setRectPosition(TAVMenu::RectPosition(position));
+    const QImage drawn = menu.grab().toImage();
+    // The blue outline reaches up to y = 3 only at the arrow's tip.
+    auto isOutline = [&drawn](int x, int y) {
+        const QColor colour = drawn.pixelColor(x, y);
+        return colour.alpha() > 100 && colour.blue() > colour.red() + 40;
+    };
+    QVERIFY(isOutline(tipX, 4) || isOutline(tipX, 3));
+    for (int x : {5, 95})
+        QVERIFY(!isOutline(x, 4));
+    QCOMPARE(drawn.pixelColor(50, 40), QColor(Qt::white));
+}
+
+void TestShell::minimiseButtonMinimisesTheWindow()
+{
+    QWidget window;
+    auto *bar = new MenuBar(&window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTest::mouseClick(bar->minimizeButton(), Qt::LeftButton);
+    QTRY_VERIFY(window.windowState() & Qt::WindowMinimized);
+    QVERIFY(!bar->confirmationBox());
+}
+
+void TestShell::cancelKeepsTheProgramRunning()
+{
+    MenuBar bar(nullptr);
+    TAVMouseNKeyboardHook hook;
+    TAVMouseNKeyboardHook::installHook(&hook);
+    QTest::mouseClick(bar.closeButton(), Qt::LeftButton);
+    QPointer<VATCloseMessageBox> box = bar.confirmationBox();
+    QVERIFY(box);
+    QVERIFY(box->isVisible());
+    QCOMPARE(box->windowModality(), Qt::ApplicationModal);
+    QCOMPARE(box->size(), QSize(460, 250));
+    QSignalSpy confirmed(box.data(), &VATCloseMessageBox::confirmSignal);
+    QTest::mouseClick(box->cancelButton(), Qt::LeftButton);
+    QVERIFY(confirmed.isEmpty());
+    QTRY_VERIFY(!box);
+    QVERIFY(TAVMouseNKeyboardHook::isInstalled());
+    QVERIFY(input && input->running);
+}
+
+void TestShell::confirmEndsTheEventLoopAndRemovesTheHook()
+{
+    MenuBar bar(nullptr);
+    TAVMouseNKeyboardHook hook;
+    TAVMouseNKeyboardHook::installHook(&hook);
+    QSignalSpy activity(&hook, &TAVMouseNKeyboardHook::hasAction);
+    QTest::mouseClick(bar.closeButton(), Qt::LeftButton);
+    VATCloseMessageBox *box = bar.confirmationBox();
+    QVERIFY(box);
+    QTimer::singleShot(0, box, [box] { QTest::mouseClick(box->confirmButton(), Qt::LeftButton); });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QVERIFY(!TAVMouseNKeyboardHook::isInstalled());
+    // The watch itself is gone: nothing is left that could report input.
+    QVERIFY(!input);
+    QCOMPARE(activity.size(), 0);
+}
+
+void TestShell::startUpAppliesStyleSheetAndFont()
+{
+    StartUp::applyStyleSheet(*qApp);
+    QFile sheet(":/Tickvale/VATMenu");
+    QVERIFY(sheet.open(QIODevice::ReadOnly));
+    QCOMPARE(qApp->styleSheet(), QString::fromUtf8(sheet.readAll()));
+    QVERIFY(qApp->styleSheet().contains("QLabel#ActionLabel:hover"));
+
+    StartUp::registerFont();
+    StartUp::applyApplicationFont();
+    const QFont font = QApplication::font();
+    QCOMPARE(font.family(), QStringLiteral("Microsoft YaHei"));
+    QCOMPARE(font.pointSize(), 12);
+    QCOMPARE(font.weight(), 50);
+    QVERIFY(!font.italic());
+    QVERIFY(QFontDatabase().families().contains("Tickvale Sans SC"));
+    qApp->setStyleSheet(QString());
+}
+
+void TestShell::fontLoaderWalksTheWorkingDirectory()
+{
+    QVERIFY(QDir().mkpath("fonts/nested"));
+    QVERIFY(QFile::copy(":/Tickvale/PingFangSC", "fonts/nested/face.ttf"));
+    QVERIFY(QFile::copy(":/Tickvale/VATMenu", "fonts/not-a-font.otf"));
+    // A link back up the tree must not make the walk endless.
+    QVERIFY(QFile::link(QDir::currentPath(), "fonts/nested/loop"));
+    TAVLoadFontFamilyFiles loader(nullptr);
+    QCOMPARE(loader.fontFilePath, QDir::currentPath() + "/fonts/nested/face.ttf");
+    QCOMPARE(loader.loadFontFamily(), QStringLiteral("Tickvale Sans SC"));
+}
+
+void TestShell::fontLoaderWithoutFontLogsAndReturnsEmpty()
+{
+    QTest::ignoreMessage(QtInfoMsg, "Open font file error");
+    TAVLoadFontFamilyFiles loader(nullptr);
+    QVERIFY(loader.fontFilePath.isEmpty());
+    QTest::ignoreMessage(QtInfoMsg, "Open font file error");
+    QCOMPARE(loader.loadFontFamily(), QString());
+}
+
+QTEST_MAIN(TestShell)
+#include "tst_shell.moc"

@@ -1,0 +1,160 @@
+#include "widgets/TAVComboBox.h"
+#include "widgets/TAVDateTimeEdit.h"
+#include "widgets/TAVLineEdit.h"
+#include "widgets/TAVPushButton.h"
+
+#include <QPainter>
+#include <QtTest>
+
+namespace {
+
+const QList<QColor> FrameColours = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
+
+// A sheet of `columns` x `rows` frames of 10 x 10, each a flat colour numbered column by column.
+QString writeSheet(const QString &directory, int columns, int rows)
+{
+    QImage sheet(columns * 10, rows * 10, QImage::Format_ARGB32);
+    QPainter painter(&sheet);
+    for (int column = 0; column < columns; ++column) {
+        for (int row = 0; row < rows; ++row) {
+            const int frame = column * rows + row;
+            painter.fillRect(column * 10, row * 10, 10, 10,
+                             QColor::fromHsv((frame * 360 / (columns * rows)) % 360, 255, 255));
+        }
+    }
+    painter.end();
+    const QString path = QStringLiteral("%1/sheet_%2x%3.png").arg(directory).arg(columns).arg(rows);
+    sheet.save(path);
+    return path;
+}
+
+QColor shownColour(TAVPushButton &button)
+{
+    return button.grab().toImage().pixelColor(button.width() / 2, button.height() / 2);
+}
+
+void send(QWidget *widget, QEvent::Type type)
+{
+    QEvent event(type);
+    QApplication::sendEvent(widget, &event);
+}
+
+} // namespace
+
+class TestStyledControls : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void framesAreCutColumnByColumn_data();
+    void framesAreCutColumnByColumn();
+    void hoverPressAndReleaseFrames_data();
+    void hoverPressAndReleaseFrames();
+    void clickStillWorksAndCaptionIsKept();
+    void sizeHintFollowsIconOrFirstFrame();
+    void wrappersHaveTheirSizes();
+
+private:
+    QTemporaryDir directory;
+};
+
+void TestStyledControls::framesAreCutColumnByColumn_data()
+{
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("one frame") << 1 << 1;
+    QTest::newRow("title button sheet") << 1 << 4;
+    QTest::newRow("add button sheet") << 4 << 4;
+    QTest::newRow("two columns") << 2 << 3;
+}
+
+void TestStyledControls::framesAreCutColumnByColumn()
+{
+    QFETCH(int, columns);
+    QFETCH(int, rows);
+    const QString sheetPath = writeSheet(directory.path(), columns, rows);
+    TAVPushButton button(sheetPath, columns, nullptr, rows);
+    const QList<QPixmap> frames = button.frames();
+    QCOMPARE(frames.size(), columns * rows);
+    const QImage sheet(sheetPath);
+    for (int frame = 0; frame < frames.size(); ++frame) {
+        QCOMPARE(frames.at(frame).size(), QSize(10, 10));
+        const QColor expected = sheet.pixelColor((frame / rows) * 10 + 5, (frame % rows) * 10 + 5);
+        QCOMPARE(frames.at(frame).toImage().pixelColor(5, 5), expected);
+    }
+}
+
+void TestStyledControls::hoverPressAndReleaseFrames_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QList<int>>("expected"); // after enter, press, release, leave
+    QTest::newRow("single frame never changes") << 1 << QList<int>{0, 0, 0, 0};
+    QTest::newRow("two frames: no pressed picture") << 2 << QList<int>{1, 1, 1, 0};
+    QTest::newRow("four frames") << 4 << QList<int>{1, 2, 1, 0};
+}
+
+void TestStyledControls::hoverPressAndReleaseFrames()
+{
+    QFETCH(int, rows);
+    QFETCH(QList<int>, expected);
+    TAVPushButton button(writeSheet(directory.path(), 1, rows), 1, nullptr, rows);
+    button.setFixedSize(40, 40);
+    QCOMPARE(button.curIndex(), 0);
+
+    QList<int> seen;
+    QList<QColor> shown;
+    send(&button, QEvent::Enter);
+    seen << button.curIndex();
+    shown << shownColour(button);
+    QTest::mousePress(&button, Qt::LeftButton);
+    seen << button.curIndex();
+    shown << shownColour(button);
+    QTest::mouseRelease(&button, Qt::LeftButton);
+    seen << button.curIndex();
+    shown << shownColour(button);
+    send(&button, QEvent::Leave);
+    seen << button.curIndex();
+    shown << shownColour(button);
+    QCOMPARE(seen, expected);
+    for (int i = 0; i < expected.size(); ++i)
+        QCOMPARE(shown.at(i), button.frames().at(expected.at(i)).toImage().pixelColor(5, 5));
+}
+
+void TestStyledControls::clickStillWorksAndCaptionIsKept()
+{
+    TAVPushButton button(":/Tickvale/add_mission", 4, nullptr, 4, ":/Tickvale/add_mission", "添加任务");
+    button.setFixedSize(120, 30);
+    QSignalSpy clicks(&button, &QPushButton::clicked);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    QCOMPARE(clicks.size(), 1);
+    QCOMPARE(button.caption(), QStringLiteral("添加任务"));
+    // The caption is drawn in white over the frame.
+    const QImage shown = button.grab().toImage();
+    bool whiteFound = false;
+    for (int x = 0; x < shown.width() && !whiteFound; ++x) {
+        for (int y = 0; y < shown.height() && !whiteFound; ++y)
+            whiteFound = shown.pixelColor(x, y) == QColor(Qt::white);
+    }
+    QVERIFY(whiteFound);
+}
+
+void TestStyledControls::sizeHintFollowsIconOrFirstFrame()
+{
+    TAVPushButton withIcon(":/Tickvale/add_mission", 4, nullptr, 4, ":/Tickvale/add_mission");
+    QCOMPARE(withIcon.sizeHint(), QSize(120, 120));
+    TAVPushButton withoutIcon(":/Tickvale/close", 1, nullptr, 4);
+    QCOMPARE(withoutIcon.sizeHint(), QSize(14, 14));
+    QCOMPARE(withoutIcon.sizePolicy().horizontalPolicy(), QSizePolicy::Fixed);
+}
+
+void TestStyledControls::wrappersHaveTheirSizes()
+{
+    QCOMPARE(TAVComboBox().size(), QSize(140, 30));
+    QCOMPARE(TAVLineEdit().size(), QSize(60, 30));
+    const TAVDateTimeEdit edit(QDateTime(QDate(2030, 1, 1), QTime(8, 0)));
+    QCOMPARE(edit.size(), QSize(140, 30));
+    QCOMPARE(edit.dateTime(), QDateTime(QDate(2000, 1, 1), QTime(0, 0)));
+}
+
+QTEST_MAIN(TestStyledControls)
+#include "tst_styled_controls.moc"
