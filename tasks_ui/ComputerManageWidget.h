@@ -4,10 +4,19 @@
 
 #include <QWidget>
 
-class NetInfoThread;
+#include <memory>
 
-// The timed-task tab. Building it starts the desktop-wide input watch and the network
-// sampler that the task triggers rely on.
+class ActionExecutor;
+class Connection;
+class EverySecondThread;
+class NetInfoThread;
+class SchedulerClock;
+class SleepWatcher;
+class TaskScheduler;
+class TaskTimerFactory;
+
+// The timed-task tab. Building it starts the desktop-wide input watch, the network sampler,
+// the one-second tick and the scheduler that arms the tasks.
 class ComputerManageWidget : public QWidget
 {
     Q_OBJECT
@@ -17,10 +26,26 @@ public:
 
     NetInfoThread *netInfoThread() const;
     TAVMouseNKeyboardHook *inputHook();
+    TaskScheduler *scheduler() const;
+
+public slots:
+    void handleOperaSliderSignal(int index, bool flag);
+    void changeSecondToHour();
+    void listenMouseNKeyboard();
+    void overspeedMethod(int speed);
+    void overspeedOfUploadMethod(int speed);
+    void netspeedResult(int downloadSpeed, int uploadSpeed);
 
 private:
-    void startMonitors();
+    void setUpScheduling();
 
     TAVMouseNKeyboardHook hook;
+    Connection *connection = nullptr;
     NetInfoThread *sampler = nullptr;
+    EverySecondThread *ticker = nullptr;
+    std::unique_ptr<SchedulerClock> clock;
+    std::unique_ptr<TaskTimerFactory> timers;
+    std::unique_ptr<ActionExecutor> executor;
+    std::unique_ptr<SleepWatcher> sleepWatcher;
+    TaskScheduler *taskScheduler = nullptr;
 };

@@ -1,7 +1,15 @@
 #include "platform/PlatformServices.h"
 
+#include "platform/QtDesktopLauncher.h"
+#include "platform/linux/LinuxCommandInterpreter.h"
+#include "platform/linux/LinuxSystemClock.h"
+#include "platform/linux/LogindPowerManager.h"
+#include "platform/linux/LogindSleepWatcher.h"
+#include "platform/linux/NetworkManagerConnections.h"
 #include "platform/linux/NoCompatibilityLayer.h"
 #include "platform/linux/ProcNetDevCounters.h"
+#include "platform/linux/ProcProcessTerminator.h"
+#include "platform/linux/XDpmsDisplayPower.h"
 #include "platform/linux/XInputActivitySource.h"
 
 std::unique_ptr<NetworkCounterSource> PlatformServices::networkCounters()
@@ -17,4 +25,44 @@ std::unique_ptr<InputActivitySource> PlatformServices::inputActivity()
 std::unique_ptr<CompatibilityLayer> PlatformServices::compatibilityLayer()
 {
     return std::make_unique<NoCompatibilityLayer>();
+}
+
+std::shared_ptr<PowerManager> PlatformServices::powerManager()
+{
+    return std::make_shared<LogindPowerManager>();
+}
+
+std::shared_ptr<CommandInterpreter> PlatformServices::commandInterpreter(std::shared_ptr<PowerManager> power)
+{
+    return std::make_shared<LinuxCommandInterpreter>(std::move(power));
+}
+
+std::shared_ptr<DisplayPower> PlatformServices::displayPower()
+{
+    return std::make_shared<XDpmsDisplayPower>();
+}
+
+std::shared_ptr<NetworkConnections> PlatformServices::networkConnections()
+{
+    return std::make_shared<NetworkManagerConnections>();
+}
+
+std::shared_ptr<ProcessTerminator> PlatformServices::processTerminator()
+{
+    return std::make_shared<ProcProcessTerminator>();
+}
+
+std::shared_ptr<DesktopLauncher> PlatformServices::desktopLauncher()
+{
+    return std::make_shared<QtDesktopLauncher>();
+}
+
+std::unique_ptr<SleepWatcher> PlatformServices::sleepWatcher()
+{
+    return std::make_unique<LogindSleepWatcher>();
+}
+
+std::shared_ptr<SystemClock> PlatformServices::systemClock()
+{
+    return std::make_shared<LinuxSystemClock>();
 }

@@ -1,0 +1,3 @@
+#include "platform/SleepWatcher.h"
+
+SleepWatcher::~SleepWatcher() = default;

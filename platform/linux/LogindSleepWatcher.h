@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/SleepWatcher.h"
+
+// Hears systemd-logind announce the end of a sleep.
+class LogindSleepWatcher : public SleepWatcher
+{
+    Q_OBJECT
+public:
+    explicit LogindSleepWatcher(QObject *parent = nullptr);
+
+private slots:
+    void prepareForSleep(bool goingToSleep);
+};

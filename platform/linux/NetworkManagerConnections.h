@@ -1,0 +1,10 @@
+#pragma once
+
+#include "platform/NetworkConnections.h"
+
+// NetworkManager on the system bus: deactivates every active connection.
+class NetworkManagerConnections : public NetworkConnections
+{
+public:
+    void disconnectAll() override;
+};

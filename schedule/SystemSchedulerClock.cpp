@@ -1,0 +1,24 @@
+#include "schedule/SystemSchedulerClock.h"
+
+#include "platform/SystemClock.h"
+
+SystemSchedulerClock::SystemSchedulerClock(std::shared_ptr<SystemClock> system)
+    : system(std::move(system))
+{
+    monotonic.start();
+}
+
+QDateTime SystemSchedulerClock::now() const
+{
+    return QDateTime::currentDateTime();
+}
+
+qint64 SystemSchedulerClock::uptimeSeconds() const
+{
+    return system->uptimeMilliseconds() / 1000;
+}
+
+qint64 SystemSchedulerClock::monotonicMs() const
+{
+    return monotonic.elapsed();
+}

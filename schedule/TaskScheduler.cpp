@@ -1,0 +1,388 @@
+#include "schedule/TaskScheduler.h"
+
+#include "actions/ActionExecutor.h"
+#include "monitors/NetInfoThread.h"
+#include "schedule/DurationText.h"
+#include "schedule/SchedulerClock.h"
+#include "schedule/TaskTimer.h"
+#include "schedule/TaskTimerFactory.h"
+
+#include <QDebug>
+
+#include <exception>
+
+namespace {
+
+qint64 field(const Connection::Record &record, const char *column)
+{
+    return record.value(QString::fromLatin1(column)).toLongLong(nullptr, 10);
+}
+
+const QString DetailFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+} // namespace
+
+TaskScheduler::TaskScheduler(const Dependencies &dependencies, QObject *parent)
+    : QObject(parent)
+    , deps(dependencies)
+{
+    bootUptime = runSeconds = deps.clock->uptimeSeconds();
+    lastInputMs = deps.clock->monotonicMs();
+    loadPlans();
+}
+
+void TaskScheduler::loadPlans()
+{
+    plans = deps.connection->selectPlanList();
+}
+
+const Connection::RecordList &TaskScheduler::planList() const
+{
+    return plans;
+}
+
+int TaskScheduler::indexOfPlan(int id) const
+{
+    for (int row = 0; row < plans.size(); ++row) {
+        if (field(plans.at(row), "id") == id)
+            return row;
+    }
+    return -1;
+}
+
+bool TaskScheduler::isArmed(int id) const
+{
+    return planTimers.contains(id);
+}
+
+bool TaskScheduler::isWaiting(int id) const
+{
+    return planTimers.contains(id) && planTimers.value(id)->isActive();
+}
+
+qint64 TaskScheduler::bootUptimeSeconds() const
+{
+    return bootUptime;
+}
+
+qint64 TaskScheduler::idleSecondsCount() const
+{
+    return idleSeconds;
+}
+
+qint64 TaskScheduler::runSecondsCount() const
+{
+    return runSeconds;
+}
+
+void TaskScheduler::handleOperaSliderSignal(int index, bool flag)
+{
+    if (flag)
+        arm(index);
+    else
+        disarm(index);
+}
+
+void TaskScheduler::arm(int id)
+{
+    // Switching an armed task on again starts it afresh, without leaving its old timer or
+    // threshold behind.
+    disarm(id);
+    planTimers.insert(id, deps.timers->create(this));
+    const int row = indexOfPlan(id);
+    if (row == -1) {
+        qWarning() << "Task" << id << "is not in the task list; not armed";
+        return;
+    }
+    startPlan(row, id);
+}
+
+void TaskScheduler::disarm(int id)
+{
+    if (downloadWatch.contains(id))
+        deps.sampler->removeDownloadStandSpeed(downloadWatch.take(id).firstKey());
+    else if (uploadWatch.contains(id))
+        deps.sampler->removeUploadStandSpeed(uploadWatch.take(id).firstKey());
+    TaskTimer *idleTimer = idleWatch.take(id);
+    TaskTimer *timer = planTimers.take(id);
+    armedTasks.remove(id);
+    for (TaskTimer *stale : {timer, idleTimer}) {
+        if (!stale)
+            continue;
+        stale->stop();
+        stale->disconnect(this);
+        stale->deleteLater();
+        if (timer == idleTimer)
+            break;
+    }
+}
+
+void TaskScheduler::startPlan(int row, int id)
+{
+    const Connection::Record record = plans.value(row);
+    Armed armed;
+    armed.timer = planTimers.value(id);
+    armed.timerMode = int(field(record, "timer_mode"));
+    armed.repeatMode = int(field(record, "repeat_mode"));
+    armed.threshold = int(field(record, "condition_speed"));
+    const qint64 leaseSecond = field(record, "lease_second");
+
+    std::optional<ResolvedAction> action;
+    try {
+        action = deps.executor->resolveAction(record);
+    } catch (const std::exception &error) {
+        qCritical() << error.what();
+    }
+    if (!action || !armed.timer)
+        return;
+    armed.action = *action;
+
+    if (armed.timerMode == Connection::ToTarget && armed.repeatMode == Connection::EveryDay)
+        moveDailyPastNow(row);
+    armed.target = field(plans.value(row), "from_1970_seconds");
+    armed.periodMs = leaseSecond * 1000;
+    armed.idleSince = deps.clock->monotonicMs();
+    watch(id, armed);
+    armedTasks.insert(id, armed);
+    TaskTimer *timer = armed.timer;
+    connect(timer, &TaskTimer::timeout, this, [this, id, timer] { timerExpired(id, timer); });
+
+    if (armed.timerMode == Connection::ToTarget) {
+        if (armed.target * 1000 - deps.clock->now().toMSecsSinceEpoch() < 1000) {
+            qInfo() << "Task" << id << "is due at a moment already past; not started";
+            return;
+        }
+        calendarCheck(id);
+        return;
+    }
+    const qint64 interval = intervalSeconds(armed, leaseSecond);
+    if (interval < 0) {
+        qInfo() << "Task" << id << "has a moment already past; not started";
+        return;
+    }
+    timer->start(interval * 1000);
+}
+
+void TaskScheduler::watch(int id, const Armed &armed)
+{
+    switch (armed.timerMode) {
+    case Connection::ToTarget:
+    case Connection::FromNow:
+    case Connection::FromTurnOn:
+    case Connection::FromTurnOnUntil:
+        return;
+    case Connection::FromNowInDownload:
+        downloadWatch.insert(id, {{armed.threshold, armed.timer}});
+        deps.sampler->appendDownloadStandSpeed(armed.threshold);
+        return;
+    case Connection::FromNowInUpload:
+        uploadWatch.insert(id, {{armed.threshold, armed.timer}});
+        deps.sampler->appendUploadStandSpeed(armed.threshold);
+        return;
+    default:
+        idleWatch.insert(id, armed.timer);
+        return;
+    }
+}
+
+qint64 TaskScheduler::intervalSeconds(const Armed &armed, qint64 leaseSecond) const
+{
+    switch (armed.timerMode) {
+    case Connection::FromTurnOn: {
+        const qint64 interval = leaseSecond - bootUptime;
+        return interval == 0 ? 2 : interval;
+    }
+    case Connection::FromTurnOnUntil: {
+        const qint64 sinceMidnight = deps.clock->now().time().msecsSinceStartOfDay() / 1000;
+        return qMax<qint64>(1, leaseSecond - sinceMidnight);
+    }
+    default:
+        return leaseSecond;
+    }
+}
+
+void TaskScheduler::timerExpired(int id, TaskTimer *timer)
+{
+    if (!armedTasks.contains(id) || armedTasks.value(id).timer != timer)
+        return;
+    const Armed armed = armedTasks.value(id);
+    switch (armed.timerMode) {
+    case Connection::ToTarget:
+        calendarCheck(id);
+        return;
+    case Connection::FromNow:
+    case Connection::FromTurnOnUntil:
+        finish(id);
+        runAction(armed.action);
+        return;
+    case Connection::FromTurnOn:
+        finish(id);
+        if (armed.repeatMode == Connection::More)
+            arm(id);
+        runAction(armed.action);
+        return;
+    case Connection::FromNowInDownload:
+    case Connection::FromNowInUpload:
+        disarm(id);
+        runAction(armed.action);
+        if (armed.repeatMode == Connection::More)
+            arm(id);
+        return;
+    default:
+        idleExpired(id);
+        return;
+    }
+}
+
+void TaskScheduler::calendarCheck(int id)
+{
+    const Armed armed = armedTasks.value(id);
+    const qint64 waitMs = armed.target * 1000 - deps.clock->now().toMSecsSinceEpoch();
+    if (waitMs > 0) {
+        armed.timer->start(qMin<qint64>(waitMs, CalendarCheckMs));
+        return;
+    }
+    calendarDue(id, -waitMs);
+}
+
+void TaskScheduler::calendarDue(int id, qint64 lateMs)
+{
+    const Armed armed = armedTasks.value(id);
+    const int row = indexOfPlan(id);
+    const bool daily = armed.repeatMode == Connection::EveryDay && row != -1;
+    if (lateMs > MissedAfterMs) {
+        qInfo() << "Task" << id << "missed its moment by" << lateMs / 1000 << "s (asleep or clock changed)";
+        finish(id);
+        if (daily)
+            arm(id);
+        return;
+    }
+    finish(id);
+    if (!daily) {
+        runAction(armed.action);
+        return;
+    }
+    const int weekday = deps.clock->now().date().dayOfWeek();
+    storeNextRun(row, QDateTime::fromSecsSinceEpoch(armed.target).addDays(1));
+    const bool exceptionDay = isExceptionDay(int(field(plans.at(row), "repeat_except")), weekday);
+    arm(id);
+    if (!exceptionDay)
+        runAction(armed.action);
+}
+
+bool TaskScheduler::isExceptionDay(int repeatExcept, int weekday)
+{
+    switch (repeatExcept) {
+    case Connection::ExceptSat:
+        return weekday == 6;
+    case Connection::ExceptSun:
+        return weekday == 7;
+    case Connection::ExceptWeekend:
+        return weekday == 6 || weekday == 7;
+    default:
+        return false;
+    }
+}
+
+bool TaskScheduler::moveDailyPastNow(int row)
+{
+    const QDateTime now = deps.clock->now();
+    QDateTime next = QDateTime::fromSecsSinceEpoch(field(plans.at(row), "from_1970_seconds"));
+    if (next > now)
+        return false;
+    next = next.addDays(qMax<qint64>(0, next.daysTo(now)));
+    while (next <= now)
+        next = next.addDays(1);
+    storeNextRun(row, next);
+    return true;
+}
+
+void TaskScheduler::storeNextRun(int row, const QDateTime &next)
+{
+    Connection::Record &plan = plans[row];
+    plan[QStringLiteral("from_1970_seconds")] = QString::number(next.toSecsSinceEpoch());
+    plan[QStringLiteral("repeat_detail_day")] = next.toString(DetailFormat);
+    // Only the two moved columns: a task removed or edited meanwhile keeps what it has.
+    const Connection::Record update = {{QStringLiteral("id"), plan.value(QStringLiteral("id"))},
+                                       {QStringLiteral("from_1970_seconds"), plan.value(QStringLiteral("from_1970_seconds"))},
+                                       {QStringLiteral("repeat_detail_day"), plan.value(QStringLiteral("repeat_detail_day"))},
+                                       {QStringLiteral("position_id"), QStringLiteral("-1")}};
+    if (!deps.connection->updatePlan(update))
+        qWarning() << "Cannot store the next run of task" << plan.value(QStringLiteral("id"));
+}
+
+void TaskScheduler::idleExpired(int id)
+{
+    const Armed armed = armedTasks.value(id);
+    const qint64 now = deps.clock->monotonicMs();
+    const qint64 idleFor = now - qMax(armed.idleSince, lastInputMs);
+    if (idleFor < armed.periodMs) {
+        // Input came while it waited: wait out the rest of a full period since that input.
+        armed.timer->start(armed.periodMs - idleFor);
+        return;
+    }
+    finish(id, true);
+    runAction(armed.action);
+    if (armed.repeatMode == Connection::More)
+        arm(id);
+}
+
+void TaskScheduler::finish(int id, bool keepIdleTimer)
+{
+    TaskTimer *timer = planTimers.take(id);
+    if (!timer)
+        return;
+    timer->stop();
+    if (keepIdleTimer)
+        return;
+    armedTasks.remove(id);
+    timer->disconnect(this);
+    timer->deleteLater();
+}
+
+void TaskScheduler::runAction(const ResolvedAction &action)
+{
+    deps.executor->run(action);
+}
+
+void TaskScheduler::changeSecondToHour()
+{
+    ++idleSeconds;
+    emit idleTimeText(DurationText::hoursMinutesSeconds(idleSeconds));
+    ++runSeconds;
+    emit runTimeText(DurationText::hoursMinutesSeconds(runSeconds));
+}
+
+void TaskScheduler::listenMouseNKeyboard()
+{
+    // Idle timers compare with this when they expire, so an input event costs the same however
+    // many idle tasks are armed.
+    idleSeconds = 0;
+    lastInputMs = deps.clock->monotonicMs();
+}
+
+void TaskScheduler::overspeedMethod(int speed)
+{
+    for (const QMap<int, TaskTimer *> &watched : qAsConst(downloadWatch)) {
+        if (TaskTimer *timer = watched.value(speed))
+            timer->restart();
+    }
+}
+
+void TaskScheduler::overspeedOfUploadMethod(int speed)
+{
+    for (const QMap<int, TaskTimer *> &watched : qAsConst(uploadWatch)) {
+        if (TaskTimer *timer = watched.value(speed))
+            timer->restart();
+    }
+}
+
+void TaskScheduler::recheckCalendarTasks()
+{
+    const QList<int> ids = armedTasks.keys();
+    for (int id : ids) {
+        const Armed armed = armedTasks.value(id);
+        if (armed.timerMode == Connection::ToTarget && planTimers.contains(id) && armed.timer->isActive())
+            calendarCheck(id);
+    }
+}

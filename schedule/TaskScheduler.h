@@ -1,0 +1,102 @@
+#pragma once
+
+#include "actions/ResolvedAction.h"
+#include "storage/Connection.h"
+
+#include <QHash>
+#include <QMap>
+#include <QObject>
+
+class ActionExecutor;
+class NetInfoThread;
+class SchedulerClock;
+class TaskTimer;
+class TaskTimerFactory;
+
+// Decides when each switched-on task runs its action: one timer per armed task, restarted by
+// the monitors for rate and idle tasks, and the idle and running-time counters of the tab.
+class TaskScheduler : public QObject
+{
+    Q_OBJECT
+public:
+    struct Dependencies
+    {
+        Connection *connection = nullptr;
+        ActionExecutor *executor = nullptr;
+        NetInfoThread *sampler = nullptr;
+        TaskTimerFactory *timers = nullptr;
+        SchedulerClock *clock = nullptr;
+    };
+
+    // A calendar task looks at the wall clock at least this often while it waits.
+    static const int CalendarCheckMs = 60 * 1000;
+    // A moment passed by more than this (slept through, clock set past it) is missed.
+    static const int MissedAfterMs = 90 * 1000;
+
+    TaskScheduler(const Dependencies &dependencies, QObject *parent);
+
+    // Reads the task list again; armed tasks keep their timers.
+    void loadPlans();
+    const Connection::RecordList &planList() const;
+    int indexOfPlan(int id) const;
+    void startPlan(int row, int id);
+
+    bool isArmed(int id) const;
+    bool isWaiting(int id) const;
+    qint64 bootUptimeSeconds() const;
+    qint64 idleSecondsCount() const;
+    qint64 runSecondsCount() const;
+
+public slots:
+    void handleOperaSliderSignal(int index, bool flag);
+    void changeSecondToHour();
+    void listenMouseNKeyboard();
+    void overspeedMethod(int speed);
+    void overspeedOfUploadMethod(int speed);
+    // The computer woke up or the clock may have moved: look at every calendar task now.
+    void recheckCalendarTasks();
+
+signals:
+    void idleTimeText(const QString &text);
+    void runTimeText(const QString &text);
+
+private:
+    struct Armed
+    {
+        TaskTimer *timer = nullptr;
+        int timerMode = 0;
+        int repeatMode = 0;
+        qint64 target = 0;       // calendar tasks: seconds since the epoch
+        qint64 periodMs = 0;     // idle tasks
+        qint64 idleSince = 0;    // idle tasks: monotonic ms of arming
+        int threshold = 0;       // rate tasks
+        ResolvedAction action;
+    };
+
+    void arm(int id);
+    void disarm(int id);
+    void watch(int id, const Armed &armed);
+    qint64 intervalSeconds(const Armed &armed, qint64 leaseSecond) const;
+    void timerExpired(int id, TaskTimer *timer);
+    void calendarCheck(int id);
+    void calendarDue(int id, qint64 lateMs);
+    void idleExpired(int id);
+    void finish(int id, bool keepIdleTimer = false);
+    void runAction(const ResolvedAction &action);
+    // Moves a daily task's stored time on to its first moment after now; true if it moved.
+    bool moveDailyPastNow(int row);
+    void storeNextRun(int row, const QDateTime &next);
+    static bool isExceptionDay(int repeatExcept, int weekday);
+
+    Dependencies deps;
+    Connection::RecordList plans;
+    QMap<int, TaskTimer *> planTimers;
+    QMap<int, QMap<int, TaskTimer *>> downloadWatch;
+    QMap<int, QMap<int, TaskTimer *>> uploadWatch;
+    QMap<int, TaskTimer *> idleWatch;
+    QHash<int, Armed> armedTasks;
+    qint64 bootUptime = 0;
+    qint64 runSeconds = 0;
+    qint64 idleSeconds = 0;
+    qint64 lastInputMs = 0;
+};

@@ -1,0 +1,3 @@
+#include "schedule/TaskTimer.h"
+
+TaskTimer::~TaskTimer() = default;

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "actions/ActionServices.h"
+#include "platform/CommandInterpreter.h"
+#include "platform/DesktopLauncher.h"
+#include "platform/DisplayPower.h"
+#include "platform/NetworkConnections.h"
+#include "platform/PowerManager.h"
+#include "platform/ProcessTerminator.h"
+
+#include <QStringList>
+
+// System facilities that only write down what they were asked to do.
+class ActionLog
+{
+public:
+    QStringList calls;
+};
+
+class FakePowerManager : public PowerManager
+{
+public:
+    explicit FakePowerManager(ActionLog *log) : log(log) {}
+    void powerOff() override { log->calls << "power off"; }
+    void reboot() override { log->calls << "reboot"; }
+    void hibernate() override { log->calls << "hibernate"; }
+    void suspend() override { log->calls << "suspend"; }
+    void lockSessions() override { log->calls << "lock"; }
+    void terminateOwnSession() override { log->calls << "log off"; }
+
+private:
+    ActionLog *log;
+};
+
+class FakeFacilities : public CommandInterpreter,
+                       public DisplayPower,
+                       public NetworkConnections,
+                       public ProcessTerminator,
+                       public DesktopLauncher
+{
+public:
+    explicit FakeFacilities(ActionLog *log) : log(log) {}
+    void run(const QString &commandText) override { log->calls << "interpreter: " + commandText; }
+    void turnOff() override { log->calls << "display off"; }
+    void disconnectAll() override { log->calls << "disconnect all"; }
+    void terminateAll(const QString &name) override { log->calls << "terminate: " + name; }
+    void startProgram(const QString &path) override { log->calls << "start: " + path; }
+    void openUrl(const QUrl &url) override { log->calls << "open address: " + url.toString(); }
+    void openFile(const QString &path) override { log->calls << "open file: " + path; }
+
+private:
+    ActionLog *log;
+};
+
+inline ActionServices fakeActionServices(ActionLog *log)
+{
+    auto facilities = std::make_shared<FakeFacilities>(log);
+    ActionServices services;
+    services.power = std::make_shared<FakePowerManager>(log);
+    services.interpreter = facilities;
+    services.display = facilities;
+    services.network = facilities;
+    services.terminator = facilities;
+    services.launcher = facilities;
+    return services;
+}

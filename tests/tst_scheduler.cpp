@@ -1,0 +1,453 @@
+#include "actions/ActionExecutor.h"
+#include "monitors/NetInfoThread.h"
+#include "schedule/DurationText.h"
+#include "schedule/TaskComposer.h"
+#include "schedule/TaskScheduler.h"
+#include "schedule/SystemTaskTimer.h"
+#include "FakeActionServices.h"
+#include "ManualTime.h"
+#include "ScratchDirectory.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+using Record = Connection::Record;
+using TC = TaskComposer;
+
+namespace {
+
+class IdleCounters : public NetworkCounterSource
+{
+public:
+    bool isSupported() const override { return true; }
+    NetworkTotals read() override { return {}; }
+};
+
+// Wednesday morning.
+const QDateTime Start(QDate(2026, 12, 9), QTime(10, 0, 0));
+
+Record condition(TC::CommissionType kind, int orderId, const QString &hours, const QString &minutes,
+                 const QString &rate = QString(), bool onlyOnce = false)
+{
+    return TC::conditionColumns(kind, orderId, {hours, minutes, rate, onlyOnce});
+}
+
+Record calendarAt(TC::CommissionType kind, const QDateTime &firstRun, int orderId = 0, bool exceptSaturday = false)
+{
+    TC::CalendarChoice choice;
+    choice.firstRun = firstRun.date();
+    choice.timeOfDay = firstRun.time().msecsSinceStartOfDay() / 1000;
+    choice.exceptSaturday = exceptSaturday;
+    return TC::calendarColumns(kind, orderId, choice);
+}
+
+} // namespace
+
+class TestScheduler : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void nothingIsArmedAtStartAndTheSeedTaskWaitsTenIdleMinutes();
+    void countdownRunsFromTheSwitchNotFromCreation();
+    void calendarTaskFiresAtItsMomentAndNeverWhenPast_data();
+    void calendarTaskFiresAtItsMomentAndNeverWhenPast();
+    void afterPowerOnTasks_data();
+    void afterPowerOnTasks();
+    void idleTaskIsHeldOffByInput();
+    void downloadTaskIsRestartedAtExactlyItsThreshold();
+    void everyTaskSharingAThresholdIsRestarted();
+    void disarmingTakesExactlyItsOwnThreshold();
+    void switchingAnArmedTaskOnAgainLeavesNothingBehind();
+    void dailyTaskSkipsItsExceptionDayAndRearmsAfterRunning();
+    void dailyTaskSwitchedOnAfterItsTimeMovesOn();
+    void fortyDayTaskDoesNotFireEarly();
+    void longWaitsAreSteppedAndNeverEarly();
+    void momentSleptThroughIsMissed_data();
+    void momentSleptThroughIsMissed();
+    void clockSetForwardOntoTheMomentFiresAtOnceOnWake();
+    void repeatingRateTaskIsWatchedAgainAfterFiring();
+    void countersTickAndInputResetsIdle();
+    void operandTaskRunsItsOperand();
+
+private:
+    int addTask(const Record &columns, const QString &operand = QString());
+    Record storedTask(int id);
+
+    std::unique_ptr<ScratchDirectory> scratch;
+    std::unique_ptr<Connection> connection;
+    std::unique_ptr<NetInfoThread> sampler;
+    std::unique_ptr<ManualTime> time;
+    std::unique_ptr<ActionExecutor> executor;
+    std::unique_ptr<TaskScheduler> scheduler;
+    ActionLog log;
+};
+
+void TestScheduler::init()
+{
+    scratch = std::make_unique<ScratchDirectory>();
+    connection = std::make_unique<Connection>(nullptr);
+    QVERIFY(connection->createTables());
+    sampler = std::make_unique<NetInfoThread>(nullptr, std::make_unique<IdleCounters>());
+    time = std::make_unique<ManualTime>(Start);
+    log.calls.clear();
+    executor = std::make_unique<ActionExecutor>(connection.get(), fakeActionServices(&log));
+    scheduler = std::make_unique<TaskScheduler>(
+        TaskScheduler::Dependencies{connection.get(), executor.get(), sampler.get(), time.get(), time.get()}, nullptr);
+}
+
+void TestScheduler::cleanup()
+{
+    scheduler.reset();
+    executor.reset();
+    time.reset();
+    sampler.reset();
+    connection.reset();
+    scratch.reset();
+}
+
+int TestScheduler::addTask(const Record &columns, const QString &operand)
+{
+    if (!connection->insertPlan(TC::saveRecord(columns, operand, "-1")))
+        return -1;
+    scheduler->loadPlans();
+    return scheduler->planList().last().value("id").toInt();
+}
+
+Record TestScheduler::storedTask(int id)
+{
+    return connection->selectPlan({{"id", QString::number(id)}}).value(0);
+}
+
+void TestScheduler::nothingIsArmedAtStartAndTheSeedTaskWaitsTenIdleMinutes()
+{
+    QCOMPARE(scheduler->planList().size(), 1);
+    QVERIFY(!scheduler->isArmed(0));
+    QCOMPARE(time->activeTimers(), 0);
+    scheduler->handleOperaSliderSignal(0, true);
+    QVERIFY(scheduler->isWaiting(0));
+    time->advanceSeconds(599);
+    QVERIFY(log.calls.isEmpty());
+    time->advanceSeconds(1);
+    QCOMPARE(log.calls, QStringList{"display off"});
+    // It repeats: watching again for the next ten idle minutes.
+    QVERIFY(scheduler->isWaiting(0));
+    time->advanceSeconds(600);
+    QCOMPARE(log.calls.size(), 2);
+}
+
+void TestScheduler::countdownRunsFromTheSwitchNotFromCreation()
+{
+    const int id = addTask(condition(TC::FromNowCommission, 1, "1", "0"));
+    time->advanceSeconds(1000);
+    scheduler->handleOperaSliderSignal(id, true);
+    time->advanceSeconds(3599);
+    QVERIFY(log.calls.isEmpty());
+    time->advanceSeconds(1);
+    QCOMPARE(log.calls, QStringList{"interpreter: shutdown -r "});
+    QVERIFY(!scheduler->isArmed(id));
+    time->advanceSeconds(7200);
+    QCOMPARE(log.calls.size(), 1);
+}
+
+void TestScheduler::calendarTaskFiresAtItsMomentAndNeverWhenPast_data()
+{
+    QTest::addColumn<int>("secondsAhead");
+    QTest::addColumn<bool>("fires");
+    QTest::newRow("ten seconds ahead") << 10 << true;
+    QTest::newRow("at its moment") << 0 << false;
+    QTest::newRow("past") << -30 << false;
+}
+
+void TestScheduler::calendarTaskFiresAtItsMomentAndNeverWhenPast()
+{
+    QFETCH(int, secondsAhead);
+    QFETCH(bool, fires);
+    const int id = addTask(calendarAt(TC::OnceCommission, Start.addSecs(secondsAhead)));
+    scheduler->handleOperaSliderSignal(id, true);
+    QCOMPARE(scheduler->isWaiting(id), fires);
+    time->advanceSeconds(qMax(secondsAhead, 0) - 1);
+    QVERIFY(log.calls.isEmpty());
+    time->advanceSeconds(3600);
+    QCOMPARE(log.calls, fires ? QStringList{"interpreter: shutdown -s -f"} : QStringList{});
+}
+
+void TestScheduler::afterPowerOnTasks_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("hours");
+    QTest::addColumn<QString>("minutes");
+    QTest::addColumn<bool>("onlyOnce");
+    QTest::addColumn<int>("firesAfter");
+    QTest::addColumn<int>("repeatsAfter");
+    // The machine has been on for 5000 s; it is 10:00.
+    QTest::newRow("after power-on, delay equal to uptime") << int(TC::FromOnCommission) << "0" << "0" << true << 2 << 0;
+    QTest::newRow("after power-on, an hour from now") << int(TC::FromOnCommission) << "2" << "3" << true << 2380 << 0;
+    QTest::newRow("after power-on, repeating") << int(TC::FromOnCommission) << "2" << "3" << false << 2380 << 2380;
+    QTest::newRow("after power-on, already passed") << int(TC::FromOnCommission) << "1" << "0" << true << -1 << 0;
+    QTest::newRow("cumulative, time of day passed") << int(TC::FromUntilCommission) << "8" << "0" << false << 1 << 0;
+    QTest::newRow("cumulative, at 11:00") << int(TC::FromUntilCommission) << "11" << "0" << false << 3600 << 0;
+}
+
+void TestScheduler::afterPowerOnTasks()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, hours);
+    QFETCH(QString, minutes);
+    QFETCH(bool, onlyOnce);
+    QFETCH(int, firesAfter);
+    QFETCH(int, repeatsAfter);
+    Record columns = condition(TC::CommissionType(kind), 3, hours, minutes, QString(), onlyOnce);
+    if (hours == "0" && minutes == "0")
+        columns["lease_second"] = QString::number(scheduler->bootUptimeSeconds());
+    const int id = addTask(columns);
+    scheduler->handleOperaSliderSignal(id, true);
+    if (firesAfter < 0) {
+        QVERIFY(!scheduler->isWaiting(id));
+        time->advanceSeconds(100000);
+        QVERIFY(log.calls.isEmpty());
+        return;
+    }
+    time->advanceSeconds(firesAfter - 1);
+    QVERIFY(log.calls.isEmpty());
+    time->advanceSeconds(1);
+    QCOMPARE(log.calls, QStringList{"interpreter: rundll32.exe user32.dll LockWorkStation"});
+    QCOMPARE(scheduler->isWaiting(id), repeatsAfter > 0);
+    if (repeatsAfter > 0) {
+        time->advanceSeconds(repeatsAfter);
+        QCOMPARE(log.calls.size(), 2);
+    }
+}
+
+void TestScheduler::idleTaskIsHeldOffByInput()
+{
+    const int id = addTask(condition(TC::FreeCommission, 5, "", "10", QString(), true));
+    scheduler->handleOperaSliderSignal(id, true);
+    time->advanceSeconds(599);
+    scheduler->listenMouseNKeyboard();
+    time->advanceSeconds(599);
+    QVERIFY(log.calls.isEmpty());
+    time->advanceSeconds(1);
+    QCOMPARE(log.calls, QStringList{"display off"});
+    // Run once: not watching any more, and input leaves it alone.
+    QVERIFY(!scheduler->isWaiting(id));
+    scheduler->listenMouseNKeyboard();
+    time->advanceSeconds(5000);
+    QCOMPARE(log.calls.size(), 1);
+}
+
+void TestScheduler::downloadTaskIsRestartedAtExactlyItsThreshold()
+{
+    const int id = addTask(condition(TC::FromDownloadCommission, 0, "", "5", "50", true));
+    scheduler->handleOperaSliderSignal(id, true);
+    QCOMPARE(sampler->downloadStandSpeedList(), QList<int>{50});
+    time->advanceSeconds(200);
+    scheduler->overspeedMethod(49); // a threshold nobody watches
+    time->advanceSeconds(99);
+    scheduler->overspeedMethod(50);
+    time->advanceSeconds(299);
+    QVERIFY(log.calls.isEmpty());
+    time->advanceSeconds(1);
+    QCOMPARE(log.calls, QStringList{"interpreter: shutdown -s -f"});
+    QVERIFY(sampler->downloadStandSpeedList().isEmpty());
+}
+
+void TestScheduler::everyTaskSharingAThresholdIsRestarted()
+{
+    const int first = addTask(condition(TC::FromUploadCommission, 0, "", "1", "20", true));
+    const int second = addTask(condition(TC::FromUploadCommission, 1, "", "2", "20", true));
+    scheduler->handleOperaSliderSignal(first, true);
+    scheduler->handleOperaSliderSignal(second, true);
+    QCOMPARE(sampler->uploadStandSpeedList(), (QList<int>{20, 20}));
+    for (int second = 0; second < 200; ++second) {
+        time->advanceSeconds(1);
+        scheduler->overspeedOfUploadMethod(20);
+    }
+    QVERIFY(log.calls.isEmpty());
+    time->advanceSeconds(60);
+    QCOMPARE(log.calls, QStringList{"interpreter: shutdown -s -f"});
+    time->advanceSeconds(60);
+    QCOMPARE(log.calls.size(), 2);
+    Q_UNUSED(second)
+}
+
+void TestScheduler::disarmingTakesExactlyItsOwnThreshold()
+{
+    const int first = addTask(condition(TC::FromDownloadCommission, 0, "", "5", "30"));
+    const int second = addTask(condition(TC::FromDownloadCommission, 0, "", "5", "80"));
+    const int third = addTask(condition(TC::FromDownloadCommission, 0, "", "5", "30"));
+    for (int id : {first, second, third})
+        scheduler->handleOperaSliderSignal(id, true);
+    QCOMPARE(sampler->downloadStandSpeedList(), (QList<int>{30, 80, 30}));
+    scheduler->handleOperaSliderSignal(second, false);
+    QCOMPARE(sampler->downloadStandSpeedList(), (QList<int>{30, 30}));
+    scheduler->handleOperaSliderSignal(first, false);
+    QCOMPARE(sampler->downloadStandSpeedList(), QList<int>{30});
+    QVERIFY(!scheduler->isArmed(first));
+    QVERIFY(scheduler->isWaiting(third));
+    // Switching off a task that is not on changes nothing.
+    scheduler->handleOperaSliderSignal(second, false);
+    QCOMPARE(sampler->downloadStandSpeedList(), QList<int>{30});
+}
+
+void TestScheduler::switchingAnArmedTaskOnAgainLeavesNothingBehind()
+{
+    const int id = addTask(condition(TC::FromUploadCommission, 0, "", "5", "15"));
+    for (int i = 0; i < 3; ++i)
+        scheduler->handleOperaSliderSignal(id, true);
+    QCOMPARE(sampler->uploadStandSpeedList(), QList<int>{15});
+    QCOMPARE(time->activeTimers(), 1);
+    time->advanceSeconds(300);
+    QCOMPARE(log.calls.size(), 1);
+}
+
+void TestScheduler::dailyTaskSkipsItsExceptionDayAndRearmsAfterRunning()
+{
+    // Daily at 08:00 except Saturday, first run on Friday 2026-12-11.
+    const QDateTime friday(QDate(2026, 12, 11), QTime(8, 0));
+    const int id = addTask(calendarAt(TC::DayCommission, friday, 0, true));
+    scheduler->handleOperaSliderSignal(id, true);
+    time->advanceSeconds(Start.secsTo(friday));
+    QCOMPARE(log.calls.size(), 1);
+    QCOMPARE(storedTask(id).value("repeat_detail_day"), QString("2026-12-12 08:00:00"));
+
+    time->advanceSeconds(86400); // Saturday: stored on, not run
+    QCOMPARE(log.calls.size(), 1);
+    const Record sunday = storedTask(id);
+    QCOMPARE(sunday.value("from_1970_seconds"), QString::number(friday.addDays(2).toSecsSinceEpoch()));
+    QCOMPARE(sunday.value("repeat_detail_day"), QString("2026-12-13 08:00:00"));
+    QVERIFY(scheduler->isWaiting(id));
+
+    time->advanceSeconds(86400); // Sunday
+    QCOMPARE(log.calls.size(), 2);
+    time->advanceSeconds(86400); // Monday
+    QCOMPARE(log.calls.size(), 3);
+}
+
+void TestScheduler::dailyTaskSwitchedOnAfterItsTimeMovesOn()
+{
+    const QDateTime yesterday(QDate(2026, 12, 8), QTime(9, 30));
+    const int id = addTask(calendarAt(TC::DayCommission, yesterday, 4));
+    scheduler->handleOperaSliderSignal(id, true);
+    QVERIFY(scheduler->isWaiting(id));
+    QCOMPARE(storedTask(id).value("repeat_detail_day"), QString("2026-12-10 09:30:00"));
+    time->advanceSeconds(Start.secsTo(QDateTime(QDate(2026, 12, 10), QTime(9, 30))));
+    QCOMPARE(log.calls, QStringList{"interpreter: shutdown -h"});
+}
+
+void TestScheduler::fortyDayTaskDoesNotFireEarly()
+{
+    const QDateTime later = Start.addDays(40);
+    const int id = addTask(calendarAt(TC::OnceCommission, later, 6));
+    scheduler->handleOperaSliderSignal(id, true);
+    time->advanceSeconds(Start.secsTo(later) - 1);
+    QVERIFY(log.calls.isEmpty());
+    time->advanceSeconds(1);
+    QCOMPARE(log.calls, QStringList{"interpreter: rundll32 powrprof.dll,SetSuspendState"});
+
+    const int countdown = addTask(condition(TC::FromNowCommission, 0, "960", "0"));
+    scheduler->handleOperaSliderSignal(countdown, true);
+    time->advanceSeconds(960 * 3600 - 1);
+    QCOMPARE(log.calls.size(), 1);
+    time->advanceSeconds(1);
+    QCOMPARE(log.calls.size(), 2);
+}
+
+void TestScheduler::longWaitsAreSteppedAndNeverEarly()
+{
+    SystemTaskTimer timer(nullptr, 40);
+    QSignalSpy fired(&timer, &TaskTimer::timeout);
+    QElapsedTimer clock;
+    clock.start();
+    timer.start(300);
+    QCOMPARE(timer.interval(), qint64(300));
+    QTRY_COMPARE_WITH_TIMEOUT(fired.size(), 1, 3000);
+    QVERIFY2(clock.elapsed() >= 300, qPrintable(QString::number(clock.elapsed())));
+    QTest::qWait(200);
+    QCOMPARE(fired.size(), 1);
+}
+
+void TestScheduler::momentSleptThroughIsMissed_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("nextStored");
+    QTest::newRow("once: missed, not made up") << int(TC::OnceCommission) << "2026-12-09 12:00:00";
+    QTest::newRow("daily: moves on to its next day") << int(TC::DayCommission) << "2026-12-10 12:00:00";
+}
+
+void TestScheduler::momentSleptThroughIsMissed()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, nextStored);
+    const int id = addTask(calendarAt(TC::CommissionType(kind), Start.addSecs(2 * 3600)));
+    scheduler->handleOperaSliderSignal(id, true);
+    time->advanceSeconds(3600);
+    time->sleep(2 * 3600 * 1000); // asleep from 11:00 to 13:00
+    scheduler->recheckCalendarTasks();
+    time->advanceSeconds(120);
+    QVERIFY(log.calls.isEmpty());
+    QCOMPARE(storedTask(id).value("repeat_detail_day"), nextStored);
+    QCOMPARE(scheduler->isWaiting(id), kind == TC::DayCommission);
+}
+
+void TestScheduler::clockSetForwardOntoTheMomentFiresAtOnceOnWake()
+{
+    const int id = addTask(calendarAt(TC::OnceCommission, Start.addSecs(3600)));
+    scheduler->handleOperaSliderSignal(id, true);
+    time->advanceSeconds(10);
+    time->sleep((3600 - 10 + 30) * 1000); // wakes 30 s after the moment
+    scheduler->recheckCalendarTasks();
+    QCOMPARE(log.calls, QStringList{"interpreter: shutdown -s -f"});
+
+    // Without a wake-up signal, the minute check finds a clock set forward.
+    const int other = addTask(calendarAt(TC::OnceCommission, time->now().addSecs(7200), 1));
+    scheduler->handleOperaSliderSignal(other, true);
+    time->shiftWallClock(7200 * 1000 - 20 * 1000);
+    time->advanceSeconds(60);
+    QCOMPARE(log.calls.size(), 2);
+}
+
+void TestScheduler::repeatingRateTaskIsWatchedAgainAfterFiring()
+{
+    const int id = addTask(condition(TC::FromDownloadCommission, 0, "", "1", "10"));
+    scheduler->handleOperaSliderSignal(id, true);
+    time->advanceSeconds(60);
+    QCOMPARE(log.calls.size(), 1);
+    QCOMPARE(sampler->downloadStandSpeedList(), QList<int>{10});
+    QVERIFY(scheduler->isWaiting(id));
+    time->advanceSeconds(30);
+    scheduler->overspeedMethod(10);
+    time->advanceSeconds(59);
+    QCOMPARE(log.calls.size(), 1);
+    time->advanceSeconds(1);
+    QCOMPARE(log.calls.size(), 2);
+}
+
+void TestScheduler::countersTickAndInputResetsIdle()
+{
+    QSignalSpy idle(scheduler.get(), &TaskScheduler::idleTimeText);
+    QSignalSpy run(scheduler.get(), &TaskScheduler::runTimeText);
+    for (int i = 0; i < 3725; ++i)
+        scheduler->changeSecondToHour();
+    QCOMPARE(idle.last().at(0).toString(), QString("1小时2分5秒"));
+    QCOMPARE(run.last().at(0).toString(), DurationText::hoursMinutesSeconds(5000 + 3725));
+    scheduler->listenMouseNKeyboard();
+    scheduler->changeSecondToHour();
+    QCOMPARE(idle.last().at(0).toString(), QString("0小时0分1秒"));
+}
+
+void TestScheduler::operandTaskRunsItsOperand()
+{
+    const int id = addTask(condition(TC::FromNowCommission, 10, "0", "1"), "/opt/tools/app.bin");
+    scheduler->handleOperaSliderSignal(id, true);
+    time->advanceSeconds(60);
+    QCOMPARE(log.calls, QStringList{"terminate: app.bin"});
+}
+
+QTEST_GUILESS_MAIN(TestScheduler)
+#include "tst_scheduler.moc"
