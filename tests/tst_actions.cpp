@@ -1,0 +1,278 @@
+#include "actions/ActionExecutor.h"
+#include "platform/QtDesktopLauncher.h"
+#include "platform/linux/LinuxCommandInterpreter.h"
+#include "platform/linux/ProcProcessTerminator.h"
+#include "FakeActionServices.h"
+#include "ScratchDirectory.h"
+
+#include <QDesktopServices>
+#include <QProcess>
+#include <QtTest>
+
+#include <memory>
+
+using Record = Connection::Record;
+
+// Records the addresses handed to the desktop instead of opening them.
+class OpenedUrls : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls << url; }
+};
+
+class TestActions : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void resolveAction_data();
+    void resolveAction();
+    void commandRoute_data();
+    void commandRoute();
+    void operandRoute_data();
+    void operandRoute();
+    void interpreterStandIn_data();
+    void interpreterStandIn();
+    void otherCommandTextsRunInTheShell();
+    void closeProgramEndsOnlyThatProgram();
+    void operandsNeverReachAShell_data();
+    void operandsNeverReachAShell();
+
+private:
+    std::unique_ptr<ScratchDirectory> scratch;
+    std::unique_ptr<Connection> connection;
+    ActionLog log;
+};
+
+void TestActions::init()
+{
+    scratch = std::make_unique<ScratchDirectory>();
+    connection = std::make_unique<Connection>(nullptr);
+    QVERIFY(connection->createTables());
+    log.calls.clear();
+}
+
+void TestActions::cleanup()
+{
+    connection.reset();
+    scratch.reset();
+}
+
+void TestActions::resolveAction_data()
+{
+    QTest::addColumn<QString>("orderId");
+    QTest::addColumn<QString>("operand"); // inserted as operand row 1 when not empty
+    QTest::addColumn<QString>("operandId");
+    QTest::addColumn<bool>("resolves");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("operandRoute");
+    QTest::newRow("restart, no operand") << "1" << "" << "-1" << true << "shutdown -r " << false;
+    QTest::newRow("run a program") << "7" << "/usr/bin/true" << "1" << true << "" << true;
+    QTest::newRow("close a program") << "10" << "/usr/bin/xterm" << "1" << true << "wmic process where name=\"%1\" delete" << true;
+    QTest::newRow("operand row missing") << "9" << "" << "42" << true << "start " << false;
+    QTest::newRow("unknown action") << "99" << "" << "-1" << false << "" << false;
+}
+
+void TestActions::resolveAction()
+{
+    QFETCH(QString, orderId);
+    QFETCH(QString, operand);
+    QFETCH(QString, operandId);
+    QFETCH(bool, resolves);
+    QFETCH(QString, command);
+    QFETCH(bool, operandRoute);
+    if (!operand.isEmpty()) {
+        QVERIFY(connection->insertPlan({{"name", "x"}, {"order_t", orderId}, {"lease_second", "1"}, {"timer_mode", "1"},
+                                        {"repeat_mode", "0"}, {"repeat_time_day_month_year_in_second", "-1"},
+                                        {"repeat_except", "4"}, {"from_1970_seconds", "0"}, {"condition_speed", "-1"},
+                                        {"enable_state", "1"}, {"position", operand}, {"operation_type", "0"}}));
+    }
+    ActionExecutor executor(connection.get(), fakeActionServices(&log));
+    const std::optional<ResolvedAction> action =
+        executor.resolveAction({{"id", "5"}, {"order_t", orderId}, {"app_position_t", operandId}});
+    QCOMPARE(action.has_value(), resolves);
+    if (!resolves)
+        return;
+    QCOMPARE(action->commandText, command);
+    QCOMPARE(action->actionId, orderId);
+    QCOMPARE(action->operandRoute, operandRoute);
+    QCOMPARE(action->operandText, operand);
+    if (operandRoute) {
+        const Record expected = {{"commandStr", command}, {"appPositionStr", operand}, {"orderId", orderId}};
+        QCOMPARE(action->executionRecord, expected);
+    } else {
+        QVERIFY(action->executionRecord.isEmpty());
+    }
+}
+
+void TestActions::commandRoute_data()
+{
+    QTest::addColumn<int>("orderId");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("call");
+    const Connection::RecordList catalogue = [] {
+        ScratchDirectory directory;
+        Connection connection(nullptr);
+        connection.createTables();
+        return connection.selectOrder({});
+    }();
+    const QStringList calls = {"interpreter: shutdown -s -f",
+                               "interpreter: shutdown -r ",
+                               "log off",
+                               "interpreter: rundll32.exe user32.dll LockWorkStation",
+                               "interpreter: shutdown -h",
+                               "display off",
+                               "interpreter: rundll32 powrprof.dll,SetSuspendState",
+                               "interpreter: ",
+                               "interpreter: ",
+                               "interpreter: start ",
+                               "interpreter: wmic process where name=\"%1\" delete",
+                               "disconnect all"};
+    for (int id = 0; id < 12; ++id) {
+        QTest::addRow("action %d", id) << id << catalogue.value(id).value("order_command") << calls.at(id);
+    }
+}
+
+void TestActions::commandRoute()
+{
+    QFETCH(int, orderId);
+    QFETCH(QString, command);
+    QFETCH(QString, call);
+    ActionExecutor executor(connection.get(), fakeActionServices(&log));
+    executor.executeCommand(command, orderId);
+    QCOMPARE(log.calls, QStringList{call});
+}
+
+void TestActions::operandRoute_data()
+{
+    QTest::addColumn<int>("orderId");
+    QTest::addColumn<QString>("operand");
+    QTest::addColumn<QStringList>("calls");
+    QTest::newRow("close, a path") << 10 << "D:/tools/x.exe" << QStringList{"terminate: x.exe"};
+    QTest::newRow("close, no slash") << 10 << "C:\\tools\\x.exe" << QStringList{"terminate: C:\\tools\\x.exe"};
+    QTest::newRow("close, ends in a slash") << 10 << "/opt/tools/" << QStringList{"terminate: "};
+    QTest::newRow("run a program") << 7 << "/opt/my app/run me" << QStringList{"start: /opt/my app/run me"};
+    QTest::newRow("address without scheme") << 8 << "www.example.org/a b" << QStringList{"open address: http://www.example.org/a b"};
+    QTest::newRow("address with scheme") << 8 << "https://example.org/?q=1" << QStringList{"open address: https://example.org/?q=1"};
+    QTest::newRow("file with blanks") << 9 << "/home/user/my notes.txt" << QStringList{"open file: /home/user/my notes.txt"};
+    QTest::newRow("disconnect") << 11 << "anything" << QStringList{"disconnect all"};
+    for (int id = 0; id <= 6; ++id)
+        QTest::addRow("action %d takes no operand", id) << id << "/usr/bin/true" << QStringList{};
+}
+
+void TestActions::operandRoute()
+{
+    QFETCH(int, orderId);
+    QFETCH(QString, operand);
+    QFETCH(QStringList, calls);
+    ActionExecutor executor(connection.get(), fakeActionServices(&log));
+    executor.run(ResolvedAction{"wmic process where name=\"%1\" delete", QString::number(orderId), operand, true,
+                                {{"commandStr", "wmic process where name=\"%1\" delete"},
+                                 {"appPositionStr", operand},
+                                 {"orderId", QString::number(orderId)}}});
+    QCOMPARE(log.calls, calls);
+}
+
+void TestActions::interpreterStandIn_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("calls");
+    QTest::newRow("shut down") << "shutdown -s -f" << QStringList{"power off"};
+    QTest::newRow("restart, trailing blank") << "shutdown -r " << QStringList{"reboot"};
+    QTest::newRow("another text goes to the shell") << "true" << QStringList{"shell"};
+    QTest::newRow("sleep") << "shutdown -h" << QStringList{"hibernate"};
+    QTest::newRow("stand-by") << "rundll32 powrprof.dll,SetSuspendState" << QStringList{"suspend"};
+    QTest::newRow("lock") << "rundll32.exe user32.dll LockWorkStation" << QStringList{"lock"};
+    QTest::newRow("empty") << "" << QStringList{};
+    QTest::newRow("start without a file") << "start " << QStringList{};
+    QTest::newRow("close text never filled in") << "wmic process where name=\"%1\" delete" << QStringList{};
+}
+
+void TestActions::interpreterStandIn()
+{
+    QFETCH(QString, command);
+    QFETCH(QStringList, calls);
+    LinuxCommandInterpreter interpreter(std::make_shared<FakePowerManager>(&log));
+    interpreter.run(command);
+    if (calls == QStringList{"shell"})
+        QVERIFY(log.calls.isEmpty()); // handed to the shell, not to the power manager
+    else
+        QCOMPARE(log.calls, calls);
+}
+
+void TestActions::otherCommandTextsRunInTheShell()
+{
+    LinuxCommandInterpreter interpreter(std::make_shared<FakePowerManager>(&log));
+    QElapsedTimer clock;
+    clock.start();
+    interpreter.run("sleep 1; echo done > shell-ran");
+    // The interpreter does not wait: the event loop keeps running meanwhile.
+    QVERIFY(clock.elapsed() < 500);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists("shell-ran"), 5000);
+    QVERIFY(log.calls.isEmpty());
+}
+
+void TestActions::closeProgramEndsOnlyThatProgram()
+{
+    const QString unique = QStringLiteral("tickvale-target-%1").arg(QCoreApplication::applicationPid());
+    const QString copy = scratch->filePath(unique);
+    QVERIFY(QFile::copy("/bin/sleep", copy));
+    QVERIFY(QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QProcess target;
+    QProcess bystander;
+    target.start(copy, {"600"});
+    bystander.start("/bin/sleep", {"600"});
+    QVERIFY(target.waitForStarted());
+    QVERIFY(bystander.waitForStarted());
+    QTRY_COMPARE(ProcProcessTerminator::processesNamed(unique), QList<qint64>{target.processId()});
+
+    auto services = fakeActionServices(&log);
+    services.terminator = std::make_shared<ProcProcessTerminator>();
+    ActionExecutor executor(connection.get(), services);
+    executor.executeOrder({{"orderId", "10"}, {"appPositionStr", scratch->path() + "/" + unique},
+                           {"commandStr", "wmic process where name=\"%1\" delete"}});
+    QVERIFY(target.waitForFinished(5000));
+    QCOMPARE(bystander.state(), QProcess::Running);
+    bystander.kill();
+    bystander.waitForFinished();
+}
+
+void TestActions::operandsNeverReachAShell_data()
+{
+    QTest::addColumn<int>("orderId");
+    for (int id : {7, 8, 9, 10})
+        QTest::addRow("action %d", id) << id;
+}
+
+void TestActions::operandsNeverReachAShell()
+{
+    QFETCH(int, orderId);
+    OpenedUrls opened;
+    QDesktopServices::setUrlHandler("file", &opened, "open");
+    QDesktopServices::setUrlHandler("http", &opened, "open");
+    auto services = fakeActionServices(&log);
+    services.launcher = std::make_shared<QtDesktopLauncher>();
+    services.terminator = std::make_shared<ProcProcessTerminator>();
+    services.interpreter = std::make_shared<LinuxCommandInterpreter>(services.power);
+    ActionExecutor executor(connection.get(), services);
+    const QStringList canaries = {"x\"; touch CANARY1; \"", "$(touch CANARY2)", "`touch CANARY3`",
+                                  "a & touch CANARY4", "/tmp/none; touch CANARY5"};
+    for (const QString &operand : canaries) {
+        executor.executeOrder({{"orderId", QString::number(orderId)}, {"appPositionStr", operand},
+                               {"commandStr", "wmic process where name=\"%1\" delete"}});
+    }
+    QTest::qWait(1500);
+    const QStringList created = QDir(scratch->path()).entryList({"CANARY*"});
+    QVERIFY2(created.isEmpty(), qPrintable(created.join(", ")));
+    QDesktopServices::unsetUrlHandler("file");
+    QDesktopServices::unsetUrlHandler("http");
+}
+
+QTEST_GUILESS_MAIN(TestActions)
+#include "tst_actions.moc"
