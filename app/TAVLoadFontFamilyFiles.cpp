@@ -19,6 +19,11 @@ bool TAVLoadFontFamilyFiles::findFontFile(const QString &directory, const QStrin
     const QFileInfoList entries =
         dir.entryInfoList(QDir::Files | QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Unsorted);
     for (const QFileInfo &entry : entries) {
+        if (++visited > MaxEntries) {
+            if (visited == MaxEntries + 1)
+                qWarning() << "Font search stopped after" << MaxEntries << "entries below" << QDir::currentPath();
+            return true;
+        }
         if (entry.isDir()) {
             // A link back up the tree would make the walk endless.
             if (!entry.isSymLink() && !findFontFile(entry.filePath(), nameFilters))

@@ -1,13 +1,21 @@
 #pragma once
 
+#include "actions/ActionServices.h"
 #include "monitors/TAVMouseNKeyboardHook.h"
 
+#include <QMessageBox>
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
 
 class ActionExecutor;
 class Connection;
+class EditWidget;
+class QLabel;
+class QTableWidget;
+class TableCellView;
+class TAVPushButton;
 class EverySecondThread;
 class NetInfoThread;
 class SchedulerClock;
@@ -21,15 +29,37 @@ class ComputerManageWidget : public QWidget
 {
     Q_OBJECT
 public:
-    explicit ComputerManageWidget(QWidget *parent);
+    // The actions run through the system's own facilities unless others are handed in.
+    explicit ComputerManageWidget(QWidget *parent, ActionServices services = ActionServices::system());
     ~ComputerManageWidget() override;
 
     NetInfoThread *netInfoThread() const;
     TAVMouseNKeyboardHook *inputHook();
     TaskScheduler *scheduler() const;
+    QTableWidget *taskTable() const;
+    TableCellView *rowView(int row) const;
+    TAVPushButton *addButton() const;
+    EditWidget *editor() const;
+    QMessageBox *startQuestion();
+    QPushButton *yesButton() const;
+    QPushButton *noButton() const;
+    QString idleText() const;
+    QString runText() const;
+    QString downloadText() const;
+    QString uploadText() const;
+
+    // A rate as the status bar shows it: "%1 KB/秒" below 1024, whole "%1 M/秒" from there.
+    static QString rateText(int kilobytesPerSecond);
+
+    // Shows a task in its row and asks whether to start it.
+    void refreshPlanRow(int row);
 
 public slots:
+    void addPlan(bool flag);
     void handleOperaSliderSignal(int index, bool flag);
+    void addPlanFinish();
+    void editPlanFinish(int index);
+    void deletePlanFinish(QMap<QString, QString> dataMap);
     void changeSecondToHour();
     void listenMouseNKeyboard();
     void overspeedMethod(int speed);
@@ -37,7 +67,13 @@ public slots:
     void netspeedResult(int downloadSpeed, int uploadSpeed);
 
 private:
-    void setUpScheduling();
+    void setUpScheduling(ActionServices services);
+    void buildWidgets();
+    void buildTable();
+    QWidget *buildStatusBar();
+    void buildStartQuestion();
+    TableCellView *makeRow(int row);
+    void showTasksEnd();
 
     TAVMouseNKeyboardHook hook;
     Connection *connection = nullptr;
@@ -48,4 +84,15 @@ private:
     std::unique_ptr<ActionExecutor> executor;
     std::unique_ptr<SleepWatcher> sleepWatcher;
     TaskScheduler *taskScheduler = nullptr;
+
+    QTableWidget *table = nullptr;
+    TAVPushButton *addBtn = nullptr;
+    QPointer<EditWidget> taskEditor;
+    QMessageBox question;
+    QPushButton *yes = nullptr;
+    QPushButton *no = nullptr;
+    QLabel *idleValue = nullptr;
+    QLabel *runValue = nullptr;
+    QLabel *downloadValue = nullptr;
+    QLabel *uploadValue = nullptr;
 };

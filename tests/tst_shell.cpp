@@ -121,6 +121,8 @@ private:
 
 void TestShell::initTestCase()
 {
+    // No task is armed here; should one ever be, its power request reaches no real manager.
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tickvale-test-bus");
     QDesktopServices::setUrlHandler("file", &catcher, "open");
     QDesktopServices::setUrlHandler("https", &catcher, "open");
     TAVMouseNKeyboardHook::setSourceFactory([this] {

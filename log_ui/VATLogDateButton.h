@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QColor>
+#include <QPushButton>
+
+// A flat text button of the log tab's filter bar.
+class VATLogDateButton : public QPushButton
+{
+public:
+    VATLogDateButton(const QString &text, const QColor &colour);
+
+private:
+    QString caption;
+    QColor colour;
+};

@@ -1,0 +1,773 @@
+#include "tasks_ui/EditWidget.h"
+
+#include "app/TAVTextNCloseMenuBar.h"
+#include "app/WindowDrag.h"
+#include "log_ui/VATCalendarWidget.h"
+#include "log_ui/VATDateEdit.h"
+#include "widgets/TAVComboBox.h"
+#include "widgets/TAVDateTimeEdit.h"
+#include "widgets/TAVEditLabel.h"
+#include "widgets/TAVInputWidget.h"
+#include "widgets/TAVLineEdit.h"
+#include "widgets/TAVRadioButton.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDebug>
+#include <QDir>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString SectionStyle = QStringLiteral("font: bold; font-size: 14px; color:#444444;");
+const QString DetailFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+const QDate EarliestDate(2021, 7, 19);
+
+bool hasOperand(int orderId)
+{
+    return orderId >= Connection::RunSoftware && orderId <= Connection::StopSofeware;
+}
+
+QString defaultFileChooser(QWidget *parent, int orderId)
+{
+    // Programs on Linux carry no ".exe" ending: the filter lets every file through.
+    const QString filter = orderId == Connection::OpenFile ? QStringLiteral("可打开文件(*)")
+                                                            : QStringLiteral("可执行文件(*.exe *)");
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("选择"), QDir::homePath(), filter);
+}
+
+QWidget *rowOf(std::initializer_list<QWidget *> widgets, int leftMargin = 0)
+{
+    auto *holder = new QWidget;
+    auto *layout = new QHBoxLayout(holder);
+    layout->setContentsMargins(leftMargin, 0, 0, 0);
+    for (QWidget *widget : widgets)
+        layout->addWidget(widget);
+    layout->addStretch();
+    return holder;
+}
+
+TAVEditLabel *unitLabel(const QString &text)
+{
+    auto *label = new TAVEditLabel;
+    label->setText(text);
+    return label;
+}
+
+} // namespace
+
+EditWidget::EditWidget(QWidget *parent)
+    : QWidget(parent)
+    , orderName(TaskComposer::actionName(0))
+    , columns(TaskComposer::initialColumns())
+    , clock([] { return QDateTime::currentDateTime(); })
+    , fileChooser(defaultFileChooser)
+{
+    connection = new Connection(this);
+    catalogue = connection->selectOrder({});
+    buildLayout();
+    connectInputs();
+    enableRows();
+}
+
+EditWidget::~EditWidget()
+{
+    if (addressInput)
+        addressInput->deleteLater();
+}
+
+void EditWidget::setClock(std::function<QDateTime()> newClock)
+{
+    clock = std::move(newClock);
+}
+
+void EditWidget::setFileChooser(FileChooser chooser)
+{
+    fileChooser = std::move(chooser);
+}
+
+QDateTime EditWidget::now() const
+{
+    return clock();
+}
+
+void EditWidget::buildLayout()
+{
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, QColor(0xF8, 0xF8, 0xF8));
+    setPalette(background);
+
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    auto *titleStrip = new TAVTextNCloseMenuBar(this);
+    titleStrip->setTitle(QStringLiteral("任务描述"));
+    outer->addWidget(titleStrip);
+
+    auto *container = new QWidget(this);
+    container->setObjectName(QStringLiteral("container"));
+    container->setFixedSize(600, 760);
+    container->setStyleSheet(QStringLiteral("QWidget#container{border: 1px solid #B5BCC9;}"));
+    outer->addWidget(container);
+    auto *containerLayout = new QVBoxLayout(container);
+    containerLayout->setContentsMargins(0, 0, 0, 0);
+    grid = new QGridLayout;
+    grid->setVerticalSpacing(10);
+    grid->setContentsMargins(30, 30, 0, 0);
+    containerLayout->addLayout(grid);
+
+    kinds = new QButtonGroup(this);
+    buildActionRow();
+    buildCalendarRows();
+    buildConditionRows();
+    buildFooter();
+}
+
+void EditWidget::buildActionRow()
+{
+    auto *label = new QLabel(QStringLiteral("一 选择要执行的任务:"));
+    label->setStyleSheet(SectionStyle);
+    grid->addWidget(label, 0, 0);
+    actions = new TAVComboBox;
+    actions->setFixedSize(140, 30);
+    actions->setStyleSheet(QStringLiteral("font-size: 14px; color:#444444;"));
+    for (const Connection::Record &row : qAsConst(catalogue))
+        actions->addItem(row.value(QStringLiteral("name")));
+    if (catalogue.isEmpty())
+        actions->addItem(QStringLiteral("异常"));
+    grid->addWidget(actions, 0, 1);
+
+    auto *gap = new QWidget;
+    gap->setFixedHeight(20);
+    grid->addWidget(gap, 1, 0);
+    auto *conditions = new QLabel(QStringLiteral("二 选择任务执行条件"));
+    conditions->setStyleSheet(SectionStyle);
+    grid->addWidget(conditions, 2, 0);
+}
+
+EditWidget::KindRow &EditWidget::addRow(int kindValue, int gridRow, const QString &text)
+{
+    KindRow &row = rows[kindValue];
+    row.radio = new TAVRadioButton;
+    row.radio->setText(text);
+    kinds->addButton(row.radio, kindValue);
+    grid->addWidget(rowOf({row.radio}, 40), gridRow, 0);
+    return row;
+}
+
+TAVDateTimeEdit *EditWidget::makeTimeEdit(const QString &format, const QTime &start)
+{
+    auto *edit = new TAVDateTimeEdit;
+    edit->setFixedWidth(140);
+    edit->setDisplayFormat(format);
+    if (start.isValid())
+        edit->setTime(start);
+    return edit;
+}
+
+QLineEdit *EditWidget::makeNumberEdit(const QString &text)
+{
+    auto *edit = new TAVLineEdit;
+    edit->setFixedWidth(60);
+    edit->setText(text);
+    return edit;
+}
+
+void EditWidget::buildCalendarRows()
+{
+    KindRow &once = addRow(OnceCommission, 3, QStringLiteral("一次"));
+    onceDate = new VATDateEdit;
+    onceDate->setCalendarPopup(true);
+    auto *calendar = new VATCalendarWidget(nullptr);
+    calendar->setMinimumDate(EarliestDate);
+    calendar->setFixedSize(400, 300);
+    onceDate->setCalendarWidget(calendar);
+    onceDate->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    onceDate->setDate(now().date());
+    once.time = makeTimeEdit(QStringLiteral("HH:mm"), QTime());
+    once.inputs = {onceDate, once.time};
+    grid->addWidget(onceDate, 3, 1);
+    grid->addWidget(once.time, 3, 2);
+
+    KindRow &daily = addRow(DayCommission, 4, QStringLiteral("每天"));
+    daily.time = makeTimeEdit(QStringLiteral("HH:mm:ss"), now().time());
+    auto *exceptLabel = new QLabel(QStringLiteral("例外:"));
+    exceptLabel->setFixedSize(40, 30);
+    exceptLabel->setStyleSheet(QStringLiteral("font-size: 14px; color: #444444"));
+    saturday = new QCheckBox(QStringLiteral("周六"));
+    sunday = new QCheckBox(QStringLiteral("周日"));
+    for (QCheckBox *box : {saturday, sunday}) {
+        box->setFixedSize(60, 30);
+        box->setStyleSheet(QStringLiteral("font-size: 14px; color: #444444;"));
+    }
+    auto *exceptRow = new QWidget;
+    auto *exceptLayout = new QHBoxLayout(exceptRow);
+    exceptLayout->setContentsMargins(0, 0, 0, 0);
+    exceptLayout->addWidget(exceptLabel);
+    exceptLayout->addSpacing(20);
+    exceptLayout->addWidget(saturday);
+    exceptLayout->addSpacing(20);
+    exceptLayout->addWidget(sunday);
+    exceptLayout->addStretch();
+    daily.inputs = {daily.time, saturday, sunday, exceptLabel};
+    grid->addWidget(daily.time, 4, 1);
+    grid->addWidget(exceptRow, 4, 2);
+    grid->addWidget(new QWidget, 4, 3);
+
+    KindRow &weekly = addRow(WeekCommission, 5, QStringLiteral("每周"));
+    weekdays = new TAVComboBox;
+    for (int day = 1; day <= 7; ++day)
+        weekdays->addItem(TaskComposer::weekdayName(day));
+    weekly.time = makeTimeEdit(QStringLiteral("HH:mm:ss"), QTime(0, 0));
+    weekly.inputs = {weekdays, weekly.time};
+    grid->addWidget(weekdays, 5, 1);
+    grid->addWidget(weekly.time, 5, 2);
+
+    KindRow &monthly = addRow(MonthCommission, 6, QStringLiteral("每月"));
+    monthDays = new TAVComboBox;
+    for (int day = 1; day <= 31; ++day)
+        monthDays->addItem(QStringLiteral("%1日").arg(day));
+    monthly.time = makeTimeEdit(QStringLiteral("HH:mm:ss"), QTime(0, 0));
+    monthly.inputs = {monthDays, monthly.time};
+    grid->addWidget(monthDays, 6, 1);
+    grid->addWidget(monthly.time, 6, 2);
+
+    KindRow &yearly = addRow(YearCommission, 7, QStringLiteral("每年"));
+    yearMonths = new TAVComboBox;
+    for (int month = 1; month <= 12; ++month)
+        yearMonths->addItem(QStringLiteral("%1月").arg(month));
+    yearDays = new TAVComboBox;
+    for (int day = 1; day <= 31; ++day)
+        yearDays->addItem(QStringLiteral("%1日").arg(day));
+    yearMonths->setFixedWidth(60);
+    yearDays->setFixedWidth(60);
+    auto *yearRow = new QWidget;
+    auto *yearLayout = new QHBoxLayout(yearRow);
+    yearLayout->setContentsMargins(0, 0, 0, 0);
+    yearLayout->addWidget(yearMonths);
+    yearLayout->addSpacing(20);
+    yearLayout->addWidget(yearDays);
+    yearLayout->addStretch();
+    yearly.time = makeTimeEdit(QStringLiteral("HH:mm:ss"), QTime(0, 0));
+    yearly.inputs = {yearMonths, yearDays, yearly.time};
+    grid->addWidget(yearRow, 7, 1);
+    grid->addWidget(yearly.time, 7, 2);
+}
+
+void EditWidget::buildConditionRows()
+{
+    struct ConditionRow
+    {
+        int kind;
+        QString text;
+        QString first;
+        QString firstUnit;
+        QString second;
+        QString secondUnit;
+    };
+    const QList<ConditionRow> conditionRows = {
+        {FromNowCommission, QStringLiteral("从现在开始"), "0", QStringLiteral("小时"), "0", QStringLiteral("分钟")},
+        {FromOnCommission, QStringLiteral("电脑开机后"), "0", QStringLiteral("小时"), "0", QStringLiteral("分钟")},
+        {FromUntilCommission, QStringLiteral("累计开机"), "0", QStringLiteral("小时"), "0", QStringLiteral("分钟")},
+        {FromUploadCommission, QStringLiteral("上行速度"), "1", QStringLiteral("分钟低于"), "0", QStringLiteral("KB/S")},
+        {FromDownloadCommission, QStringLiteral("下载速度"), "1", QStringLiteral("分钟低于"), "0", QStringLiteral("KB/S")},
+        {FreeCommission, QStringLiteral("电脑空闲"), "5", QStringLiteral("分钟后执行"), QString(), QString()},
+    };
+    int gridRow = 8;
+    for (const ConditionRow &entry : conditionRows) {
+        KindRow &row = addRow(entry.kind, gridRow, entry.text);
+        QLineEdit *first = makeNumberEdit(entry.first);
+        QLabel *firstUnit = unitLabel(entry.firstUnit);
+        grid->addWidget(rowOf({first, firstUnit}), gridRow, 1);
+        row.inputs = {first, firstUnit};
+        const bool hoursFirst = entry.kind <= FromUntilCommission;
+        (hoursFirst ? row.hours : row.minutes) = first;
+        if (!entry.second.isEmpty()) {
+            QLineEdit *second = makeNumberEdit(entry.second);
+            QLabel *secondUnit = unitLabel(entry.secondUnit);
+            grid->addWidget(rowOf({second, secondUnit}), gridRow, 2);
+            row.inputs << second << secondUnit;
+            (hoursFirst ? row.minutes : row.rate) = second;
+        }
+        ++gridRow;
+    }
+}
+
+void EditWidget::buildFooter()
+{
+    auto *repeatLabel = new QLabel(QStringLiteral("三 任务重复类型"));
+    repeatLabel->setStyleSheet(SectionStyle);
+    grid->addWidget(repeatLabel, 14, 0);
+    onlyOnceCheck = new QCheckBox(QStringLiteral("只执行一次"));
+    onlyOnceCheck->setStyleSheet(QStringLiteral("QCheckBox{font-size: 14px; color: #444444;};"));
+    onlyOnceCheck->setEnabled(false);
+    grid->addWidget(onlyOnceCheck, 14, 1);
+
+    executionLine = new QLabel;
+    executionLine->setAlignment(Qt::AlignCenter);
+    QFont lineFont = executionLine->font();
+    lineFont.setPointSize(22);
+    executionLine->setFont(lineFont);
+    QPalette red = executionLine->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    executionLine->setPalette(red);
+    grid->addWidget(executionLine, 15, 0, 1, 5);
+
+    auto *note = new QLabel(QStringLiteral("注意:当执行时间等于或早于当前时间,\n命令不会执行"));
+    note->setAlignment(Qt::AlignCenter);
+    QFont noteFont = note->font();
+    noteFont.setPointSize(12);
+    note->setFont(noteFont);
+    QPalette black = note->palette();
+    black.setColor(QPalette::WindowText, Qt::black);
+    note->setPalette(black);
+    grid->addWidget(note, 16, 0, 1, 5);
+    grid->setRowStretch(17, 1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->setContentsMargins(-30, 0, 0, 20);
+    buttons->addStretch();
+    confirm = new QPushButton(QStringLiteral("确定"));
+    confirm->setObjectName(QStringLiteral("btn"));
+    confirm->setFixedSize(100, 30);
+    confirm->setStyleSheet(QStringLiteral("background-color: #5289EB;color: white;border:none;"));
+    buttons->addWidget(confirm);
+    buttons->addSpacing(20);
+    cancel = new QPushButton(QStringLiteral("取消"));
+    cancel->setFixedSize(100, 30);
+    cancel->setStyleSheet(QStringLiteral("background-color: white;color: #444444;border:none;"));
+    buttons->addWidget(cancel);
+    buttons->addStretch();
+    grid->addLayout(buttons, 18, 0, 1, 3);
+}
+
+void EditWidget::connectInputs()
+{
+    connect(actions, qOverload<int>(&QComboBox::currentIndexChanged), this, &EditWidget::actionChosen);
+    connect(kinds, &QButtonGroup::idClicked, this, &EditWidget::planType);
+    connect(confirm, &QPushButton::clicked, this, &EditWidget::confirmAction);
+    connect(cancel, &QPushButton::clicked, this, &EditWidget::cancelAction);
+
+    connect(onceDate, &QDateEdit::dateChanged, this, [this] { planType(OnceCommission); });
+    for (int calendarKind = OnceCommission; calendarKind <= YearCommission; ++calendarKind) {
+        connect(rows[calendarKind].time, &QDateTimeEdit::dateTimeChanged, this,
+                [this, calendarKind] { planType(calendarKind); });
+    }
+    for (QCheckBox *box : {saturday, sunday}) {
+        connect(box, &QCheckBox::stateChanged, this, [this] {
+            exceptions = FirstRunCalculator::exceptDayFor(saturday->isChecked(), sunday->isChecked());
+            planType(DayCommission);
+        });
+    }
+    auto dayChoice = [this](int calendarKind) {
+        return [this, calendarKind] {
+            computeCalendarDate(calendarKind);
+            planType(calendarKind);
+        };
+    };
+    connect(weekdays, qOverload<int>(&QComboBox::currentIndexChanged), this, dayChoice(WeekCommission));
+    connect(monthDays, qOverload<int>(&QComboBox::currentIndexChanged), this, dayChoice(MonthCommission));
+    connect(yearMonths, qOverload<int>(&QComboBox::currentIndexChanged), this, dayChoice(YearCommission));
+    connect(yearDays, qOverload<int>(&QComboBox::currentIndexChanged), this, dayChoice(YearCommission));
+
+    for (int conditionKind = FromNowCommission; conditionKind <= FreeCommission; ++conditionKind) {
+        const KindRow &row = rows[conditionKind];
+        for (QLineEdit *edit : {row.hours, row.minutes, row.rate}) {
+            if (edit)
+                connect(edit, &QLineEdit::textEdited, this, [this, conditionKind] { planType(conditionKind); });
+        }
+    }
+    connect(onlyOnceCheck, &QCheckBox::stateChanged, this, [this](int state) {
+        onlyOnce = state == Qt::Checked;
+        if (kind != -1)
+            planType(kind);
+    });
+}
+
+void EditWidget::enableRows()
+{
+    for (auto it = rows.cbegin(); it != rows.cend(); ++it) {
+        for (QWidget *input : it.value().inputs)
+            input->setEnabled(it.key() == kind);
+    }
+}
+
+int EditWidget::timeOfDay(int calendarKind) const
+{
+    return rows.value(calendarKind).time->time().msecsSinceStartOfDay() / 1000;
+}
+
+void EditWidget::computeCalendarDate(int calendarKind)
+{
+    const QDateTime current = now();
+    const int t = timeOfDay(calendarKind);
+    switch (calendarKind) {
+    case WeekCommission:
+        calendarDates[calendarKind] = FirstRunCalculator::weekly(weekdays->currentIndex() + 1, t, current);
+        break;
+    case MonthCommission:
+        calendarDates[calendarKind] = FirstRunCalculator::monthly(monthDays->currentIndex() + 1, t, current);
+        break;
+    case YearCommission:
+        calendarDates[calendarKind] =
+            FirstRunCalculator::yearly(yearMonths->currentIndex() + 1, yearDays->currentIndex() + 1, t, current);
+        break;
+    default:
+        break;
+    }
+}
+
+QDate EditWidget::calendarDate(int calendarKind)
+{
+    switch (calendarKind) {
+    case OnceCommission:
+        return FirstRunCalculator::once(onceDate->date());
+    case DayCommission:
+        return FirstRunCalculator::daily(timeOfDay(DayCommission), now(), exceptions);
+    default:
+        if (!calendarDates.contains(calendarKind))
+            computeCalendarDate(calendarKind);
+        return calendarDates.value(calendarKind);
+    }
+}
+
+void EditWidget::planType(int index)
+{
+    if (!rows.contains(index))
+        return;
+    kind = index;
+    rows[index].radio->setChecked(true);
+    enableRows();
+    onlyOnceCheck->setEnabled(TaskComposer::allowsOnlyOnce(index));
+    const auto commission = TaskComposer::CommissionType(index);
+    if (TaskComposer::isCalendarKind(index)) {
+        TaskComposer::CalendarChoice choice;
+        choice.firstRun = calendarDate(index);
+        choice.timeOfDay = timeOfDay(index);
+        choice.weekday = weekdays->currentIndex() + 1;
+        choice.monthDay = monthDays->currentIndex() + 1;
+        choice.month = yearMonths->currentIndex() + 1;
+        choice.day = yearDays->currentIndex() + 1;
+        choice.exceptSaturday = saturday->isChecked();
+        choice.exceptSunday = sunday->isChecked();
+        columns = TaskComposer::calendarColumns(commission, orderId, choice);
+    } else {
+        const KindRow &row = rows[index];
+        TaskComposer::ConditionChoice choice;
+        choice.hours = row.hours ? row.hours->text() : QString();
+        choice.minutes = row.minutes ? row.minutes->text() : QString();
+        choice.rate = row.rate ? row.rate->text() : QString();
+        choice.onlyOnce = onlyOnce && TaskComposer::allowsOnlyOnce(index);
+        columns = TaskComposer::conditionColumns(commission, orderId, choice);
+    }
+    executionLine->setText(TaskComposer::executionLine(columns.value(QStringLiteral("from_1970_seconds")).toLongLong()));
+}
+
+void EditWidget::actionChosen(int index)
+{
+    orderId = catalogue.isEmpty() ? 0 : index;
+    orderName = TaskComposer::actionName(orderId);
+    operationType = TaskComposer::operationTypeFor(orderId);
+    if (operationType == Connection::None)
+        operandText.clear();
+    if (hasOperand(orderId) && !loading && (editedTask.isEmpty() || kind != -1))
+        chooseOperand();
+    if (kind != -1)
+        planType(kind);
+}
+
+void EditWidget::chooseOperand()
+{
+    if (orderId != Connection::GetUrl) {
+        operandText = fileChooser(this, orderId);
+        return;
+    }
+    if (addressInput)
+        addressInput->deleteLater();
+    addressInput = new TAVInputWidget(nullptr);
+    addressInput->setAttribute(Qt::WA_DeleteOnClose);
+    addressInput->setTexts(QStringLiteral("请输入网址"), QStringLiteral("http://"));
+    addressInput->setFixedSize(400, 180);
+    addressInput->setWindowModality(Qt::ApplicationModal);
+    connect(addressInput, &TAVInputWidget::getInputContent, this, [this](const QString &content) { operandText = content; });
+    connect(addressInput, &QObject::destroyed, this, [this] { addressInput = nullptr; });
+    addressInput->show();
+}
+
+void EditWidget::confirmAction(bool flag)
+{
+    Q_UNUSED(flag)
+    if (kind == -1) {
+        QMessageBox::information(this, QStringLiteral("提示"), QStringLiteral("请选择任务执行条件"));
+        return;
+    }
+    QString operandNow = operandText;
+    if (hasOperand(orderId) && operandNow.isEmpty())
+        operandNow = editedTask.value(QStringLiteral("position"));
+    const QString id = editedTask.value(QStringLiteral("id"));
+    const bool edits = !editedTask.isEmpty() && !id.isEmpty() && id != QLatin1String("-1");
+    const QString positionId = edits ? editedTask.value(QStringLiteral("app_position_t"), QStringLiteral("-1"))
+                                     : QStringLiteral("-1");
+    const Connection::Record record = TaskComposer::saveRecord(columns, operandNow, positionId, edits ? id : QString());
+    const bool stored = edits ? connection->updatePlan(record) : connection->insertPlan(record);
+    if (!stored) {
+        qWarning() << "The task could not be saved";
+        return;
+    }
+    saved = true;
+    close();
+}
+
+void EditWidget::cancelAction(bool flag)
+{
+    Q_UNUSED(flag)
+    close();
+}
+
+void EditWidget::closeEvent(QCloseEvent *event)
+{
+    if (saved && !closeSignalled) {
+        closeSignalled = true;
+        emit closeWin();
+    }
+    event->accept();
+}
+
+void EditWidget::mousePressEvent(QMouseEvent *event)
+{
+    WindowDrag::start(this, event);
+}
+
+void EditWidget::loadPlan(const Connection::Record &record)
+{
+    loading = true;
+    editedTask = record;
+    const Connection::RecordList fresh = connection->selectPlan({{QStringLiteral("id"), record.value(QStringLiteral("id"))}});
+    if (!fresh.isEmpty())
+        editedTask = fresh.first();
+    const qlonglong operandId = editedTask.value(QStringLiteral("app_position_t")).toLongLong();
+    if (operandId >= 0) {
+        const Connection::RecordList operands =
+            connection->selectAppPosition({{QStringLiteral("id"), QString::number(operandId)}});
+        if (!operands.isEmpty())
+            editedTask.insert(QStringLiteral("position"), operands.first().value(QStringLiteral("position")));
+    }
+
+    const int action = editedTask.value(QStringLiteral("order_t")).toInt();
+    if (actions->currentIndex() == action)
+        actionChosen(action);
+    else
+        actions->setCurrentIndex(action);
+
+    const QDateTime stored = QDateTime::fromString(editedTask.value(QStringLiteral("repeat_detail_day")), DetailFormat);
+    if (editedTask.value(QStringLiteral("timer_mode")).toInt() == Connection::ToTarget)
+        loadCalendarTask(editedTask, stored);
+    else
+        loadConditionTask(editedTask);
+    loading = false;
+}
+
+void EditWidget::loadCalendarTask(const Connection::Record &task, const QDateTime &stored)
+{
+    const int calendarKind = task.value(QStringLiteral("repeat_mode")).toInt();
+    if (!TaskComposer::isCalendarKind(calendarKind))
+        return;
+    planType(calendarKind);
+    if (stored.isValid())
+        rows[calendarKind].time->setTime(stored.time());
+    const QDate date = stored.date();
+    switch (calendarKind) {
+    case OnceCommission:
+        if (date.isValid())
+            onceDate->setDate(date);
+        break;
+    case DayCommission: {
+        const int except = task.value(QStringLiteral("repeat_except")).toInt();
+        saturday->setChecked(except == Connection::ExceptSat || except == Connection::ExceptWeekend);
+        sunday->setChecked(except == Connection::ExceptSun || except == Connection::ExceptWeekend);
+        break;
+    }
+    case WeekCommission:
+        if (date.isValid())
+            weekdays->setCurrentIndex(date.dayOfWeek() - 1);
+        break;
+    case MonthCommission:
+        if (date.isValid())
+            monthDays->setCurrentIndex(date.day() - 1);
+        break;
+    case YearCommission:
+        if (date.isValid()) {
+            yearMonths->setCurrentIndex(date.month() - 1);
+            yearDays->setCurrentIndex(date.day() - 1);
+        }
+        break;
+    default:
+        break;
+    }
+    // The first run of a repeating kind is computed afresh from today with the stored time.
+    computeCalendarDate(calendarKind);
+    planType(calendarKind);
+}
+
+void EditWidget::loadConditionTask(const Connection::Record &task)
+{
+    const qint64 lease = task.value(QStringLiteral("lease_second")).toLongLong();
+    const int timerMode = task.value(QStringLiteral("timer_mode")).toInt();
+    const qint64 hours = qMax<qint64>(0, lease / 3600);
+    const qint64 minutes = (lease - hours * 3600) / 60;
+    int conditionKind = FreeCommission;
+    switch (timerMode) {
+    case Connection::FromNow:
+        conditionKind = FromNowCommission;
+        break;
+    case Connection::FromTurnOn:
+        conditionKind = FromOnCommission;
+        break;
+    case Connection::FromTurnOnUntil:
+        conditionKind = FromUntilCommission;
+        break;
+    case Connection::FromNowInUpload:
+        conditionKind = FromUploadCommission;
+        break;
+    case Connection::FromNowInDownload:
+        conditionKind = FromDownloadCommission;
+        break;
+    default:
+        break;
+    }
+    KindRow &row = rows[conditionKind];
+    if (conditionKind <= FromUntilCommission) {
+        row.hours->setText(QString::number(hours));
+        row.minutes->setText(QString::number(minutes));
+    } else {
+        row.minutes->setText(QString::number(lease / 60));
+        if (row.rate)
+            row.rate->setText(task.value(QStringLiteral("condition_speed")));
+    }
+    // A task saved to run once keeps that choice when it is edited.
+    const bool runsOnce = task.value(QStringLiteral("repeat_mode")).toInt() == Connection::Once;
+    if (TaskComposer::allowsOnlyOnce(conditionKind)) {
+        onlyOnceCheck->setEnabled(true);
+        onlyOnceCheck->setChecked(runsOnce);
+    }
+    planType(conditionKind);
+}
+
+int EditWidget::selectedKind() const
+{
+    return kind;
+}
+
+Connection::Record EditWidget::currentColumns() const
+{
+    return columns;
+}
+
+QString EditWidget::executionText() const
+{
+    return executionLine->text();
+}
+
+QString EditWidget::operand() const
+{
+    return operandText;
+}
+
+TAVComboBox *EditWidget::actionList() const
+{
+    return actions;
+}
+
+TAVRadioButton *EditWidget::kindButton(int kindValue) const
+{
+    return rows.value(kindValue).radio;
+}
+
+QList<QWidget *> EditWidget::rowInputs(int kindValue) const
+{
+    return rows.value(kindValue).inputs;
+}
+
+QCheckBox *EditWidget::onlyOnceBox() const
+{
+    return onlyOnceCheck;
+}
+
+QCheckBox *EditWidget::saturdayBox() const
+{
+    return saturday;
+}
+
+QCheckBox *EditWidget::sundayBox() const
+{
+    return sunday;
+}
+
+QPushButton *EditWidget::confirmButton() const
+{
+    return confirm;
+}
+
+QPushButton *EditWidget::cancelButton() const
+{
+    return cancel;
+}
+
+TAVInputWidget *EditWidget::addressWindow() const
+{
+    return addressInput;
+}
+
+QLineEdit *EditWidget::hoursEdit(int kindValue) const
+{
+    return rows.value(kindValue).hours;
+}
+
+QLineEdit *EditWidget::minutesEdit(int kindValue) const
+{
+    return rows.value(kindValue).minutes;
+}
+
+QLineEdit *EditWidget::rateEdit(int kindValue) const
+{
+    return rows.value(kindValue).rate;
+}
+
+VATDateEdit *EditWidget::onceDateEdit() const
+{
+    return onceDate;
+}
+
+TAVDateTimeEdit *EditWidget::timeEdit(int kindValue) const
+{
+    return rows.value(kindValue).time;
+}
+
+TAVComboBox *EditWidget::weekdayList() const
+{
+    return weekdays;
+}
+
+TAVComboBox *EditWidget::monthDayList() const
+{
+    return monthDays;
+}
+
+TAVComboBox *EditWidget::yearMonthList() const
+{
+    return yearMonths;
+}
+
+TAVComboBox *EditWidget::yearDayList() const
+{
+    return yearDays;
+}

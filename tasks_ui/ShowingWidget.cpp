@@ -1,0 +1,119 @@
+#include "tasks_ui/ShowingWidget.h"
+
+#include "app/TAVTextNCloseMenuBar.h"
+#include "app/WindowDrag.h"
+#include "schedule/TaskComposer.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+ShowingWidget::ShowingWidget(QWidget *parent)
+    : QWidget(parent)
+{
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, QColor(0xF8, 0xF8, 0xF8));
+    setPalette(background);
+
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    auto *titleStrip = new TAVTextNCloseMenuBar(nullptr);
+    titleStrip->setFixedHeight(40);
+    outer->addWidget(titleStrip);
+
+    auto *container = new QWidget;
+    container->setObjectName(QStringLiteral("container"));
+    container->setFixedSize(400, 360);
+    container->setStyleSheet(QStringLiteral("QWidget#container{border: 1px solid #B5BCC9;}"));
+    outer->addWidget(container);
+    auto *content = new QVBoxLayout(container);
+    content->setContentsMargins(0, 0, 0, 0);
+
+    content->addSpacing(40);
+    action = addRow(content, QStringLiteral("执行任务:"), QStringLiteral("QLabel{font: bold ; font-size: 14px; color: #444444;}"),
+                    QStringLiteral("QLabel{font-size: 14px; color: #444444;}"));
+    content->addSpacing(40);
+    condition = addRow(content, QStringLiteral("执行条件:"), QStringLiteral("QLabel{font: bold ; font-size: 14px; color: #444444;}"),
+                       QStringLiteral("QLabel{;font-size: 14px; color: #444444;}"));
+    content->addSpacing(40);
+    time = addRow(content, QStringLiteral("执行时间:"), QStringLiteral("QLabel{font: bold; font-size: 14px; color: #444444;}"),
+                  QStringLiteral("QLabel{font-size: 14px; color: #444444;}"));
+    content->addSpacing(40);
+    operand = addRow(content, QStringLiteral("任务参数:"), QStringLiteral("QLabel{font: bold; font-size: 14px; color: #444444;}"),
+                     QStringLiteral("QLabel{font-size: 14px; color: #444444;single-line}"));
+    operand->setFixedHeight(60);
+    operand->setWordWrap(true);
+    content->addStretch(1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    confirm = new QPushButton(QStringLiteral("确定"));
+    confirm->setFixedSize(100, 30);
+    confirm->setStyleSheet(QStringLiteral("QPushButton{background-color: #5289EB; color: white;font-size: 14px;border: none;};"));
+    buttons->addWidget(confirm);
+    buttons->addStretch();
+    content->addLayout(buttons);
+    content->addSpacing(20);
+    connect(confirm, &QPushButton::clicked, this, &QWidget::close);
+}
+
+QLabel *ShowingWidget::addRow(QVBoxLayout *content, const QString &caption, const QString &captionStyle,
+                              const QString &valueStyle)
+{
+    auto *row = new QHBoxLayout;
+    row->addSpacing(30);
+    auto *captionLabel = new QLabel(caption);
+    captionLabel->setStyleSheet(captionStyle);
+    captionLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    row->addWidget(captionLabel);
+    row->addSpacing(10);
+    auto *value = new QLabel;
+    value->setStyleSheet(valueStyle);
+    value->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    row->addWidget(value);
+    row->addStretch();
+    content->addLayout(row);
+    return value;
+}
+
+void ShowingWidget::loadPlan(const Connection::Record &record)
+{
+    condition->setText(record.value(QStringLiteral("name")));
+    time->setText(record.value(QStringLiteral("repeat_detail_day")));
+    const qlonglong operandId = record.value(QStringLiteral("app_position_t")).toLongLong();
+    if (operandId >= 0) {
+        Connection connection(nullptr);
+        const Connection::RecordList rows = connection.selectAppPosition({{QStringLiteral("id"), QString::number(operandId)}});
+        if (!rows.isEmpty())
+            operand->setText(rows.first().value(QStringLiteral("position")));
+    }
+    action->setText(TaskComposer::actionName(record.value(QStringLiteral("order_t")).toInt()));
+}
+
+QString ShowingWidget::actionText() const
+{
+    return action->text();
+}
+
+QString ShowingWidget::conditionText() const
+{
+    return condition->text();
+}
+
+QString ShowingWidget::timeText() const
+{
+    return time->text();
+}
+
+QString ShowingWidget::operandText() const
+{
+    return operand->text();
+}
+
+void ShowingWidget::mousePressEvent(QMouseEvent *event)
+{
+    WindowDrag::start(this, event);
+}

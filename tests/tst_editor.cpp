@@ -1,0 +1,327 @@
+#include "schedule/TaskComposer.h"
+#include "tasks_ui/EditWidget.h"
+#include "widgets/TAVComboBox.h"
+#include "widgets/TAVDateTimeEdit.h"
+#include "widgets/TAVInputWidget.h"
+#include "widgets/TAVRadioButton.h"
+#include "log_ui/VATDateEdit.h"
+#include "ModalAnswerer.h"
+#include "ScratchDirectory.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+using Record = Connection::Record;
+using TC = TaskComposer;
+
+namespace {
+// Wednesday 2026-12-09, 10:00.
+const QDateTime Now(QDate(2026, 12, 9), QTime(10, 0, 0));
+const QStringList ComparedColumns = {"name", "order_t", "lease_second", "timer_mode", "repeat_mode",
+                                     "repeat_time_day_month_year_in_second", "repeat_bigger_unit",
+                                     "repeat_except", "repeat_detail_day", "from_1970_seconds",
+                                     "condition_speed", "enable_state", "eng_name", "order_command"};
+
+void typeInto(QLineEdit *edit, const QString &text)
+{
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+}
+} // namespace
+
+class TestEditor : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void confirmingWithoutAConditionAsksForOne();
+    void onlyTheChosenRowIsEnabled();
+    void eachKindSavesWhatTheCoreComputes_data();
+    void eachKindSavesWhatTheCoreComputes();
+    void onlyOnceBoxDecidesTheRepeat();
+    void operandAbandonedForShutdownIsNotSaved();
+    void addressWindowOpensForNewTasksOnly();
+    void loadingStoredTasks_data();
+    void loadingStoredTasks();
+    void dailyExceptionsSurviveAnUnchangedSave();
+    void cancelEmitsNothingAndConfirmEmitsOnce();
+
+private:
+    std::unique_ptr<EditWidget> newEditor();
+    Record lastTask();
+
+    std::unique_ptr<ScratchDirectory> scratch;
+    std::unique_ptr<Connection> connection;
+};
+
+void TestEditor::init()
+{
+    scratch = std::make_unique<ScratchDirectory>();
+    connection = std::make_unique<Connection>(nullptr);
+    QVERIFY(connection->createTables());
+}
+
+void TestEditor::cleanup()
+{
+    connection.reset();
+    scratch.reset();
+}
+
+std::unique_ptr<EditWidget> TestEditor::newEditor()
+{
+    auto editor = std::make_unique<EditWidget>();
+    editor->setClock([] { return Now; });
+    editor->setFileChooser([](QWidget *, int) { return QStringLiteral("/usr/bin/xterm"); });
+    editor->show();
+    return editor;
+}
+
+Record TestEditor::lastTask()
+{
+    return connection->selectPlanList().last();
+}
+
+void TestEditor::confirmingWithoutAConditionAsksForOne()
+{
+    auto editor = newEditor();
+    QSignalSpy closed(editor.get(), &EditWidget::closeWin);
+    ModalAnswerer answer("OK");
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+    QVERIFY(answer.answered);
+    QCOMPARE(answer.title, QStringLiteral("提示"));
+    QCOMPARE(answer.text, QStringLiteral("请选择任务执行条件"));
+    QVERIFY(editor->isVisible());
+    QCOMPARE(closed.size(), 0);
+    QCOMPARE(connection->selectPlanList().size(), 1);
+}
+
+void TestEditor::onlyTheChosenRowIsEnabled()
+{
+    auto editor = newEditor();
+    for (int kind = 0; kind <= 10; ++kind) {
+        for (QWidget *input : editor->rowInputs(kind))
+            QVERIFY(!input->isEnabled());
+    }
+    QVERIFY(!editor->onlyOnceBox()->isEnabled());
+    editor->kindButton(EditWidget::FromOnCommission)->click();
+    for (int kind = 0; kind <= 10; ++kind) {
+        for (QWidget *input : editor->rowInputs(kind))
+            QCOMPARE(input->isEnabled(), kind == EditWidget::FromOnCommission);
+    }
+    QVERIFY(editor->onlyOnceBox()->isEnabled());
+    editor->kindButton(EditWidget::FromNowCommission)->click();
+    QVERIFY(!editor->onlyOnceBox()->isEnabled());
+}
+
+void TestEditor::eachKindSavesWhatTheCoreComputes_data()
+{
+    QTest::addColumn<int>("kind");
+    for (int kind = 0; kind <= 10; ++kind)
+        QTest::addRow("kind %d", kind) << kind;
+}
+
+void TestEditor::eachKindSavesWhatTheCoreComputes()
+{
+    QFETCH(int, kind);
+    auto editor = newEditor();
+    editor->actionList()->setCurrentIndex(3);
+    editor->kindButton(kind)->click();
+    Record expected;
+    const auto commission = TC::CommissionType(kind);
+    if (TC::isCalendarKind(kind)) {
+        const QTime time(22, 15, kind == 0 ? 0 : 30);
+        editor->timeEdit(kind)->setTime(time);
+        TC::CalendarChoice choice;
+        choice.timeOfDay = time.msecsSinceStartOfDay() / 1000;
+        switch (kind) {
+        case 0:
+            editor->onceDateEdit()->setDate(QDate(2027, 1, 2));
+            choice.firstRun = QDate(2027, 1, 2);
+            break;
+        case 1:
+            editor->saturdayBox()->setChecked(true);
+            choice.exceptSaturday = true;
+            choice.firstRun = FirstRunCalculator::daily(choice.timeOfDay, Now, FirstRunCalculator::ExceptSat);
+            break;
+        case 2:
+            editor->weekdayList()->setCurrentIndex(4);
+            choice.weekday = 5;
+            choice.firstRun = FirstRunCalculator::weekly(5, choice.timeOfDay, Now);
+            break;
+        case 3:
+            editor->monthDayList()->setCurrentIndex(30);
+            choice.monthDay = 31;
+            choice.firstRun = FirstRunCalculator::monthly(31, choice.timeOfDay, Now);
+            break;
+        default:
+            editor->yearMonthList()->setCurrentIndex(1);
+            editor->yearDayList()->setCurrentIndex(28);
+            choice.month = 2;
+            choice.day = 29;
+            choice.firstRun = FirstRunCalculator::yearly(2, 29, choice.timeOfDay, Now);
+            break;
+        }
+        expected = TC::calendarColumns(commission, 3, choice);
+    } else {
+        TC::ConditionChoice choice;
+        if (QLineEdit *hours = editor->hoursEdit(kind)) {
+            typeInto(hours, "02");
+            choice.hours = "02";
+        }
+        typeInto(editor->minutesEdit(kind), "15");
+        choice.minutes = "15";
+        if (QLineEdit *rate = editor->rateEdit(kind)) {
+            typeInto(rate, "64");
+            choice.rate = "64";
+        }
+        expected = TC::conditionColumns(commission, 3, choice);
+    }
+    QCOMPARE(editor->executionText(), TC::executionLine(expected.value("from_1970_seconds").toLongLong()));
+    QSignalSpy closed(editor.get(), &EditWidget::closeWin);
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+    QCOMPARE(closed.size(), 1);
+    QVERIFY(!editor->isVisible());
+    const Record stored = lastTask();
+    QCOMPARE(stored.value("id"), QString("1"));
+    for (const QString &column : ComparedColumns)
+        QCOMPARE(column + "=" + stored.value(column), column + "=" + expected.value(column));
+    QCOMPARE(stored.value("app_position_t"), QString("-1"));
+}
+
+void TestEditor::onlyOnceBoxDecidesTheRepeat()
+{
+    for (bool ticked : {true, false}) {
+        auto editor = newEditor();
+        editor->kindButton(EditWidget::FreeCommission)->click();
+        editor->onlyOnceBox()->setChecked(true);
+        if (!ticked)
+            editor->onlyOnceBox()->setChecked(false);
+        QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+        QCOMPARE(lastTask().value("repeat_mode"), QString(ticked ? "0" : "5"));
+    }
+}
+
+void TestEditor::operandAbandonedForShutdownIsNotSaved()
+{
+    auto editor = newEditor();
+    editor->actionList()->setCurrentIndex(7);
+    QCOMPARE(editor->operand(), QString("/usr/bin/xterm"));
+    editor->actionList()->setCurrentIndex(0);
+    QVERIFY(editor->operand().isEmpty());
+    editor->kindButton(EditWidget::FromNowCommission)->click();
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+    QCOMPARE(lastTask().value("app_position_t"), QString("-1"));
+    QCOMPARE(lastTask().value("order_t"), QString("0"));
+    QVERIFY(connection->selectAppPosition({}).isEmpty());
+}
+
+void TestEditor::addressWindowOpensForNewTasksOnly()
+{
+    auto editor = newEditor();
+    editor->actionList()->setCurrentIndex(8);
+    QPointer<TAVInputWidget> window = editor->addressWindow();
+    QVERIFY(window);
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->windowModality(), Qt::ApplicationModal);
+    QCOMPARE(window->size(), QSize(400, 180));
+    QTest::keyClicks(window->lineEdit(), "example.org/help");
+    QTest::mouseClick(window->confirmButton(), Qt::LeftButton);
+    QCOMPARE(editor->operand(), QString("example.org/help"));
+    editor->kindButton(EditWidget::FromNowCommission)->click();
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+    const Record stored = lastTask();
+    QCOMPARE(connection->selectAppPosition({{"id", stored.value("app_position_t")}}).value(0).value("position"),
+             QString("example.org/help"));
+
+    auto loading = newEditor();
+    loading->loadPlan(stored);
+    QVERIFY(!loading->addressWindow());
+    QCOMPARE(loading->actionList()->currentIndex(), 8);
+}
+
+void TestEditor::loadingStoredTasks_data()
+{
+    QTest::addColumn<Record>("columns");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("hours");
+    QTest::addColumn<QString>("minutes");
+    QTest::addColumn<QString>("rate");
+    QTest::newRow("countdown of 5400 s") << TC::conditionColumns(TC::FromNowCommission, 0, {"1", "30", "", false})
+                                          << 5 << "1" << "30" << "";
+    QTest::newRow("upload task of 7200 s") << TC::conditionColumns(TC::FromUploadCommission, 0, {"", "120", "30", false})
+                                             << 8 << "" << "120" << "30";
+    QTest::newRow("download task") << TC::conditionColumns(TC::FromDownloadCommission, 2, {"", "5", "80", false})
+                                   << 9 << "" << "5" << "80";
+    QTest::newRow("after power-on") << TC::conditionColumns(TC::FromOnCommission, 1, {"3", "5", "", true})
+                                    << 6 << "3" << "5" << "";
+    QTest::newRow("idle, run once") << TC::conditionColumns(TC::FreeCommission, 5, {"", "10", "", true})
+                                    << 10 << "" << "10" << "";
+}
+
+void TestEditor::loadingStoredTasks()
+{
+    QFETCH(Record, columns);
+    QFETCH(int, kind);
+    QFETCH(QString, hours);
+    QFETCH(QString, minutes);
+    QFETCH(QString, rate);
+    QVERIFY(connection->insertPlan(TC::saveRecord(columns, QString(), "-1")));
+    const Record stored = lastTask();
+    auto editor = newEditor();
+    editor->loadPlan(stored);
+    QCOMPARE(editor->selectedKind(), kind);
+    QVERIFY(editor->kindButton(kind)->isChecked());
+    if (!hours.isEmpty())
+        QCOMPARE(editor->hoursEdit(kind)->text(), hours);
+    QCOMPARE(editor->minutesEdit(kind)->text(), minutes);
+    if (!rate.isEmpty())
+        QCOMPARE(editor->rateEdit(kind)->text(), rate);
+    // Saved unchanged, the task stays what it was.
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+    const Record again = lastTask();
+    QCOMPARE(connection->selectPlanList().size(), 2);
+    for (const QString &column : ComparedColumns)
+        QCOMPARE(column + "=" + again.value(column), column + "=" + stored.value(column));
+}
+
+void TestEditor::dailyExceptionsSurviveAnUnchangedSave()
+{
+    TC::CalendarChoice choice;
+    choice.firstRun = QDate(2026, 12, 10);
+    choice.timeOfDay = 8 * 3600;
+    choice.exceptSaturday = choice.exceptSunday = true;
+    QVERIFY(connection->insertPlan(TC::saveRecord(TC::calendarColumns(TC::DayCommission, 0, choice), QString(), "-1")));
+    auto editor = newEditor();
+    editor->loadPlan(lastTask());
+    QVERIFY(editor->saturdayBox()->isChecked());
+    QVERIFY(editor->sundayBox()->isChecked());
+    QCOMPARE(editor->timeEdit(EditWidget::DayCommission)->time(), QTime(8, 0));
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+    const Record saved = lastTask();
+    QCOMPARE(saved.value("repeat_except"), QString("3"));
+    QCOMPARE(saved.value("repeat_detail_day"), QString("2026-12-10 08:00:00"));
+    QCOMPARE(saved.value("enable_state"), QString("1"));
+}
+
+void TestEditor::cancelEmitsNothingAndConfirmEmitsOnce()
+{
+    auto editor = newEditor();
+    QSignalSpy closed(editor.get(), &EditWidget::closeWin);
+    editor->kindButton(EditWidget::FromNowCommission)->click();
+    QTest::mouseClick(editor->cancelButton(), Qt::LeftButton);
+    QVERIFY(!editor->isVisible());
+    QCOMPARE(closed.size(), 0);
+    QCOMPARE(connection->selectPlanList().size(), 1);
+}
+
+QTEST_MAIN(TestEditor)
+#include "tst_editor.moc"
