@@ -1,0 +1,326 @@
+#include "app/TAVMenu.h"
+#include "monitors/TAVMouseNKeyboardHook.h"
+#include "schedule/TaskComposer.h"
+#include "schedule/TaskScheduler.h"
+#include "tasks_ui/ComputerManageWidget.h"
+#include "tasks_ui/EditWidget.h"
+#include "tasks_ui/ShowingWidget.h"
+#include "tasks_ui/SliderWidget.h"
+#include "tasks_ui/TableCellView.h"
+#include "widgets/TAVPushButton.h"
+#include "widgets/TAVRadioButton.h"
+#include "FakeActionServices.h"
+#include "FakeInputSource.h"
+#include "ModalAnswerer.h"
+#include "ScratchDirectory.h"
+
+#include <QLabel>
+#include <QSqlQuery>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QWidgetAction>
+#include <QtTest>
+
+#include <memory>
+
+using Record = Connection::Record;
+using TC = TaskComposer;
+
+class TestTaskTab : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void seedDatabaseShowsOneRowSwitchedOff();
+    void switchKnobTravelsInSteps();
+    void switchClickedTwiceTurnsBack();
+    void unknownActionShowsTheLastIconAndNoName();
+    void detailsShowTimeAndOperand();
+    void addingATaskAsksWhetherToStartIt_data();
+    void addingATaskAsksWhetherToStartIt();
+    void editingFromTheRowAsksAgain();
+    void deletingAnArmedTaskDisarmsIt();
+    void removingTheOnlyTaskLeavesTheHeader();
+    void rateTexts_data();
+    void rateTexts();
+    void countersShowAfterTheFirstTick();
+
+private:
+    std::unique_ptr<ComputerManageWidget> makeTab();
+    void triggerRowEntry(TableCellView *row, const QString &text);
+    int addTask(const Record &columns, const QString &operand = QString());
+
+    std::unique_ptr<ScratchDirectory> scratch;
+    ActionLog log;
+};
+
+void TestTaskTab::initTestCase()
+{
+    // The tab runs its actions through fakes; nothing here may reach a real power manager.
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tickvale-test-bus");
+    TAVMouseNKeyboardHook::setSourceFactory([] { return std::make_unique<FakeInputSource>(); });
+}
+
+void TestTaskTab::init()
+{
+    scratch = std::make_unique<ScratchDirectory>();
+    log.calls.clear();
+}
+
+void TestTaskTab::cleanup()
+{
+    TAVMouseNKeyboardHook::uninstallHook();
+    // Editors closed by the test are deleted later: let that happen while the database is open.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    scratch.reset();
+}
+
+std::unique_ptr<ComputerManageWidget> TestTaskTab::makeTab()
+{
+    Connection(nullptr).createTables();
+    auto tab = std::make_unique<ComputerManageWidget>(nullptr, fakeActionServices(&log));
+    tab->resize(900, 680);
+    tab->show();
+    return tab;
+}
+
+int TestTaskTab::addTask(const Record &columns, const QString &operand)
+{
+    Connection connection(nullptr);
+    connection.createTables();
+    connection.insertPlan(TC::saveRecord(columns, operand, "-1"));
+    return connection.selectPlanList().last().value("id").toInt();
+}
+
+void TestTaskTab::triggerRowEntry(TableCellView *row, const QString &text)
+{
+    for (QAction *action : row->rowMenu()->actions()) {
+        if (action->text() == text) {
+            action->trigger();
+            return;
+        }
+    }
+    QFAIL(qPrintable("no row entry " + text));
+}
+
+void TestTaskTab::seedDatabaseShowsOneRowSwitchedOff()
+{
+    auto tab = makeTab();
+    QCOMPARE(tab->taskTable()->rowCount(), 1);
+    TableCellView *row = tab->rowView(0);
+    QVERIFY(row);
+    QCOMPARE(row->nameLabel()->text(), QStringLiteral("电脑连续空闲10分钟后执行关闭显示器"));
+    QVERIFY(!row->slider()->isChecked());
+    QVERIFY(!tab->scheduler()->isArmed(0));
+    QCOMPARE(tab->addButton()->size(), QSize(120, 30));
+    QCOMPARE(tab->addButton()->caption(), QStringLiteral("添加任务"));
+    QStringList entries;
+    for (QAction *action : row->rowMenu()->actions())
+        entries << action->text();
+    QCOMPARE(entries, (QStringList{"修改任务", "删除任务", "任务详情"}));
+
+    // Turning its switch on arms a ten-minute idle watch.
+    QTest::mouseClick(row->slider(), Qt::LeftButton);
+    QVERIFY(tab->scheduler()->isWaiting(0));
+}
+
+void TestTaskTab::switchKnobTravelsInSteps()
+{
+    SliderWidget slider;
+    slider.setFixedSize(82, 28);
+    slider.show();
+    QCOMPARE(slider.stepSize(), 1);
+    QSignalSpy changed(&slider, &SliderWidget::checkedChanged);
+    QTest::mouseClick(&slider, Qt::LeftButton);
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(changed.first().at(0).toBool(), true);
+    QCOMPARE(slider.targetX(), 41);
+    QList<int> positions;
+    while (slider.isAnimating()) {
+        slider.updateValue();
+        positions << slider.knobX();
+    }
+    QCOMPARE(positions.size(), 42); // 41 steps of one pixel, then the stop
+    for (int i = 0; i < 41; ++i)
+        QCOMPARE(positions.at(i), i + 1);
+    QCOMPARE(positions.last(), 41);
+}
+
+void TestTaskTab::switchClickedTwiceTurnsBack()
+{
+    SliderWidget slider;
+    slider.setFixedSize(82, 28);
+    slider.show();
+    QSignalSpy changed(&slider, &SliderWidget::checkedChanged);
+    QTest::mouseClick(&slider, Qt::LeftButton);
+    for (int i = 0; i < 10; ++i)
+        slider.updateValue();
+    QCOMPARE(slider.knobX(), 10);
+    QTest::mouseClick(&slider, Qt::LeftButton);
+    QCOMPARE(changed.size(), 2);
+    QCOMPARE(changed.at(1).at(0).toBool(), false);
+    slider.updateValue();
+    QCOMPARE(slider.knobX(), 9);
+    QTRY_VERIFY(!slider.isAnimating());
+    QCOMPARE(slider.knobX(), 0);
+}
+
+void TestTaskTab::unknownActionShowsTheLastIconAndNoName()
+{
+    Record columns = TC::conditionColumns(TC::FromNowCommission, 0, {"1", "0", "", false});
+    columns["order_t"] = "12";
+    addTask(columns);
+    auto tab = makeTab();
+    TableCellView *row = tab->rowView(1);
+    QCOMPARE(row->iconLabel()->pixmap(Qt::ReturnByValue).toImage(),
+             QPixmap(":/Tickvale/mission_11").toImage());
+    QCOMPARE(TableCellView::iconPathFor(12), QString(":/Tickvale/mission_11"));
+    QCOMPARE(TableCellView::iconPathFor(5), QString(":/Tickvale/mission_5"));
+    triggerRowEntry(row, "任务详情");
+    QPointer<ShowingWidget> details = row->openDetails();
+    QVERIFY(details);
+    QCOMPARE(details->actionText(), QString());
+    QCOMPARE(details->operandText(), QString());
+    QCOMPARE(details->windowModality(), Qt::ApplicationModal);
+    details->close();
+}
+
+void TestTaskTab::detailsShowTimeAndOperand()
+{
+    TC::CalendarChoice choice;
+    choice.firstRun = QDate(2030, 1, 2);
+    choice.timeOfDay = 7 * 3600;
+    addTask(TC::calendarColumns(TC::DayCommission, 7, choice), "/usr/bin/gnome-calculator");
+    auto tab = makeTab();
+    TableCellView *row = tab->rowView(1);
+    triggerRowEntry(row, "任务详情");
+    QPointer<ShowingWidget> details = row->openDetails();
+    QCOMPARE(details->actionText(), QStringLiteral("运行软件"));
+    QCOMPARE(details->conditionText(), QStringLiteral("每天07:00:00 运行软件"));
+    QCOMPARE(details->timeText(), QString("2030-01-02 07:00:00"));
+    QCOMPARE(details->operandText(), QString("/usr/bin/gnome-calculator"));
+    details->close();
+}
+
+void TestTaskTab::addingATaskAsksWhetherToStartIt_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("armed");
+    QTest::newRow("yes") << "是" << true;
+    QTest::newRow("no") << "否" << false;
+}
+
+void TestTaskTab::addingATaskAsksWhetherToStartIt()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, armed);
+    auto tab = makeTab();
+    QTest::mouseClick(tab->addButton(), Qt::LeftButton);
+    QPointer<EditWidget> editor = tab->editor();
+    QVERIFY(editor);
+    QCOMPARE(editor->size(), QSize(600, 800));
+    QCOMPARE(editor->windowModality(), Qt::ApplicationModal);
+    editor->kindButton(EditWidget::FromNowCommission)->click();
+    editor->hoursEdit(EditWidget::FromNowCommission)->selectAll();
+    QTest::keyClicks(editor->hoursEdit(EditWidget::FromNowCommission), "2");
+
+    ModalAnswerer question(answer);
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+    QVERIFY(question.answered);
+    QCOMPARE(question.title, QStringLiteral("定时管理"));
+    QCOMPARE(question.text, QStringLiteral("计划添加成功,现在需要启动该计划?"));
+    QCOMPARE(tab->taskTable()->rowCount(), 2);
+    TableCellView *row = tab->rowView(1);
+    QCOMPARE(row->nameLabel()->text(), QStringLiteral("从现在开始2小时0分后关机"));
+    QCOMPARE(row->slider()->isChecked(), armed);
+    QCOMPARE(tab->scheduler()->isWaiting(row->taskId()), armed);
+}
+
+void TestTaskTab::editingFromTheRowAsksAgain()
+{
+    const int id = addTask(TC::conditionColumns(TC::FromNowCommission, 0, {"1", "0", "", false}));
+    auto tab = makeTab();
+    TableCellView *row = tab->rowView(1);
+    triggerRowEntry(row, "修改任务");
+    QPointer<EditWidget> editor = row->openEditor();
+    QVERIFY(editor);
+    QCOMPARE(editor->selectedKind(), int(EditWidget::FromNowCommission));
+    editor->minutesEdit(EditWidget::FromNowCommission)->selectAll();
+    QTest::keyClicks(editor->minutesEdit(EditWidget::FromNowCommission), "45");
+    ModalAnswerer question("是");
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+    QVERIFY(question.answered);
+    QCOMPARE(tab->taskTable()->rowCount(), 2);
+    QCOMPARE(tab->rowView(1)->nameLabel()->text(), QStringLiteral("从现在开始1小时45分后关机"));
+    QVERIFY(tab->scheduler()->isWaiting(id));
+}
+
+void TestTaskTab::deletingAnArmedTaskDisarmsIt()
+{
+    const int id = addTask(TC::conditionColumns(TC::FromDownloadCommission, 0, {"", "1", "25", false}));
+    auto tab = makeTab();
+    TableCellView *row = tab->rowView(1);
+    QTest::mouseClick(row->slider(), Qt::LeftButton);
+    QVERIFY(tab->scheduler()->isWaiting(id));
+    triggerRowEntry(row, "删除任务");
+    QVERIFY(!tab->scheduler()->isArmed(id));
+    QCOMPARE(tab->taskTable()->rowCount(), 1);
+    QCOMPARE(tab->scheduler()->planList().size(), 1);
+    Connection connection(nullptr);
+    QSqlQuery query(QSqlDatabase::database());
+    QVERIFY(query.exec(QString("select enable_state from plan_t where id=%1").arg(id)));
+    QVERIFY(query.next());
+    QCOMPARE(query.value(0).toInt(), 0);
+    QTest::qWait(100);
+    QVERIFY(log.calls.isEmpty());
+}
+
+void TestTaskTab::removingTheOnlyTaskLeavesTheHeader()
+{
+    auto tab = makeTab();
+    triggerRowEntry(tab->rowView(0), "删除任务");
+    QCOMPARE(tab->taskTable()->rowCount(), 0);
+    QVERIFY(tab->addButton()->isVisible());
+}
+
+void TestTaskTab::rateTexts_data()
+{
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("0") << 0 << "0 KB/秒";
+    QTest::newRow("1023") << 1023 << "1023 KB/秒";
+    QTest::newRow("1024") << 1024 << "1 M/秒";
+    QTest::newRow("2047") << 2047 << "1 M/秒";
+    QTest::newRow("2048") << 2048 << "2 M/秒";
+}
+
+void TestTaskTab::rateTexts()
+{
+    QFETCH(int, rate);
+    QFETCH(QString, text);
+    QCOMPARE(ComputerManageWidget::rateText(rate), text);
+    auto tab = makeTab();
+    tab->netspeedResult(rate, 7);
+    QCOMPARE(tab->downloadText(), text);
+    QCOMPARE(tab->uploadText(), QString("7 KB/秒"));
+}
+
+void TestTaskTab::countersShowAfterTheFirstTick()
+{
+    auto tab = makeTab();
+    QVERIFY(tab->idleText().isEmpty());
+    QVERIFY(tab->runText().isEmpty());
+    tab->changeSecondToHour();
+    QCOMPARE(tab->idleText(), QStringLiteral("0小时0分1秒"));
+    QVERIFY(tab->runText().endsWith("秒"));
+    // The real tick thread reaches the labels too.
+    QTRY_COMPARE_WITH_TIMEOUT(tab->idleText(), QStringLiteral("0小时0分2秒"), 3000);
+}
+
+QTEST_MAIN(TestTaskTab)
+#include "tst_task_tab.moc"
