@@ -200,7 +200,8 @@ void ComputerManageWidget::buildStartQuestion()
 
 TableCellView *ComputerManageWidget::makeRow(int row)
 {
-    auto *view = new TableCellView(table);
+    // Made inside the viewport that holds cell widgets, so that placing it moves nothing.
+    auto *view = new TableCellView(table->viewport());
     view->setRowNumber(row);
     view->loadPlan(taskScheduler->planList().value(row));
     connect(view, &TableCellView::operaSliderSignal, this, &ComputerManageWidget::handleOperaSliderSignal);

@@ -6,6 +6,8 @@
 #include "tasks_ui/SliderWidget.h"
 
 #include <QFile>
+#include <QHash>
+#include <QPixmapCache>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -13,11 +15,30 @@
 
 namespace {
 
+// Rows are made by the hundred: the pictures and style sheets they share are read once.
 QString resourceText(const QString &path)
 {
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return QString::fromUtf8(file.readAll());
+    static QHash<QString, QString> texts;
+    auto found = texts.find(path);
+    if (found == texts.end()) {
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        found = texts.insert(path, QString::fromUtf8(file.readAll()));
+    }
+    return found.value();
+}
+
+QPixmap sharedPixmap(const QString &path, const QSize &size = QSize())
+{
+    const QString key = path + QLatin1Char('@') + QString::number(size.width());
+    QPixmap pixmap;
+    if (!QPixmapCache::find(key, &pixmap)) {
+        pixmap = QPixmap(path);
+        if (size.isValid())
+            pixmap = pixmap.scaled(size);
+        QPixmapCache::insert(key, pixmap);
+    }
+    return pixmap;
 }
 
 } // namespace
@@ -30,7 +51,7 @@ TableCellView::TableCellView(QWidget *parent)
     layout->setAlignment(Qt::AlignVCenter);
 
     icon = new QLabel;
-    icon->setPixmap(QPixmap(QStringLiteral(":/Tickvale/cat")).scaled(32, 32));
+    icon->setPixmap(sharedPixmap(QStringLiteral(":/Tickvale/cat"), QSize(32, 32)));
     name = new QLabel;
     name->setStyleSheet(QStringLiteral("QLabel{font-size: 14px ; color: #999999;};"));
     switchWidget = new SliderWidget(nullptr);
@@ -39,7 +60,7 @@ TableCellView::TableCellView(QWidget *parent)
     auto *menuButton = new QPushButton(nullptr);
     menuButton->setFixedSize(40, 20);
     menuButton->setFlat(true);
-    menuButton->setIcon(QIcon(QStringLiteral(":/Tickvale/edit_mission")));
+    menuButton->setIcon(QIcon(sharedPixmap(QStringLiteral(":/Tickvale/edit_mission"))));
     menuButton->setIconSize(QSize(19, 5));
     menuButton->setStyleSheet(resourceText(QStringLiteral(":/Tickvale/VATEditButton")));
     menu = buildMenu(menuButton);
@@ -91,7 +112,7 @@ void TableCellView::loadPlan(const Connection::Record &task)
         record = task;
     id = record.value(QStringLiteral("id")).toInt();
     name->setText(record.value(QStringLiteral("name")));
-    icon->setPixmap(QPixmap(iconPathFor(record.value(QStringLiteral("order_t")).toInt())));
+    icon->setPixmap(sharedPixmap(iconPathFor(record.value(QStringLiteral("order_t")).toInt())));
     QFont nameFont = name->font();
     nameFont.setPointSize(12);
     name->setFont(nameFont);
