@@ -1,16 +1,217 @@
 #include "log_ui/LogManageWidget.h"
 
+#include "log_ui/RunPairing.h"
+#include "log_ui/VATDateTimeBetweenWidget.h"
+#include "log_ui/VATLogDateButton.h"
 #include "monitors/Command.h"
 
 #include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableWidget>
+#include <QVBoxLayout>
 
-LogManageWidget::LogManageWidget(QWidget *parent)
-    : QWidget(parent)
+namespace {
+
+QLabel *separator()
 {
-    Command command(nullptr);
-    command.setRunAsAdmin(QCoreApplication::applicationFilePath().replace(QLatin1Char('/'), QLatin1Char('\\')));
+    auto *line = new QLabel;
+    line->setFixedSize(1, 33);
+    line->setStyleSheet(QStringLiteral("QLabel{background: #C7C9D5; }"));
+    return line;
+}
+
+QTableWidgetItem *centred(const QString &text)
+{
+    auto *item = new QTableWidgetItem(text);
+    item->setTextAlignment(Qt::AlignCenter);
+    return item;
+}
+
+} // namespace
+
+LogManageWidget::LogManageWidget(QWidget *parent, std::shared_ptr<PowerEventSource> source)
+    : QWidget(parent)
+    , clock([] { return QDateTime::currentDateTime(); })
+{
+    connection = new Connection(this);
+    command = new Command(this, std::move(source));
+    command->collectPowerEvents();
+    command->setRunAsAdmin(QCoreApplication::applicationFilePath().replace(QLatin1Char('/'), QLatin1Char('\\')));
+    buildLayout();
+}
+
+void LogManageWidget::setClock(std::function<QDateTime()> newClock)
+{
+    clock = std::move(newClock);
+}
+
+void LogManageWidget::buildLayout()
+{
     QPalette background = palette();
     background.setColor(QPalette::Window, QColor(245, 248, 255));
     setPalette(background);
     setAutoFillBackground(true);
+
+    mainLayout = new QVBoxLayout(this);
+    mainLayout->setSpacing(0);
+    mainLayout->setContentsMargins(0, 0, 0, 0);
+    mainLayout->addWidget(buildFilterBar());
+    buildTable();
+    mainLayout->addWidget(logTable, 1);
+    fillTable();
+}
+
+QWidget *LogManageWidget::buildFilterBar()
+{
+    auto *bar = new QWidget(this);
+    bar->setStyleSheet(QStringLiteral("QWidget{background: #F5F8FF}"));
+    bar->setFixedSize(900, 44);
+    auto *layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setAlignment(Qt::AlignVCenter);
+
+    struct Entry
+    {
+        QString text;
+        int width;
+        int spacingBefore;
+        std::function<void()> choose;
+    };
+    const QList<Entry> entries = {
+        {QStringLiteral("查看全部日志"), 100, 20, [this] { choosePeriod(LogPeriods::all()); }},
+        {QStringLiteral("查看本月日志"), 90, 10, [this] { choosePeriod(LogPeriods::thisMonth(clock())); }},
+        {QStringLiteral("查看本周日志"), 90, 10, [this] { choosePeriod(LogPeriods::thisWeek(clock())); }},
+        {QStringLiteral("查看昨天日志"), 90, 15, [this] { choosePeriod(LogPeriods::yesterday(clock())); }},
+        {QStringLiteral("查看今天日志"), 90, 10, [this] { choosePeriod(LogPeriods::today(clock())); }},
+        {QStringLiteral("查看指定日期日志"), 110, 10, nullptr},
+    };
+    for (int i = 0; i < entries.size(); ++i) {
+        const Entry &entry = entries.at(i);
+        if (i > 0) {
+            layout->addSpacing(10);
+            layout->addWidget(separator());
+        }
+        layout->addSpacing(entry.spacingBefore);
+        auto *button = new VATLogDateButton(entry.text, Qt::transparent);
+        button->setFixedSize(entry.width, 38);
+        layout->addWidget(button);
+        buttons << button;
+        if (entry.choose)
+            connect(button, &QPushButton::clicked, this, entry.choose);
+        else
+            connect(button, &QPushButton::clicked, this, &LogManageWidget::showDateTimeSelectedView);
+    }
+    layout->addStretch();
+    return bar;
+}
+
+void LogManageWidget::buildTable()
+{
+    logTable = new QTableWidget(this);
+    logTable->setColumnCount(4);
+    logTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    logTable->verticalHeader()->hide();
+    logTable->setContentsMargins(0, 0, 0, 0);
+    logTable->setStyleSheet(QStringLiteral("QTableView{border : 0px solid red;};"));
+    QHeaderView *header = logTable->horizontalHeader();
+    header->setFixedHeight(30);
+    header->setStyleSheet(QStringLiteral(
+        "QHeaderView::section {background-color: #F6F7F8;border:none; border-right:0px solid gray;};"));
+    header->setStretchLastSection(true);
+    const QStringList titles = {QStringLiteral("序号"), QStringLiteral("时间"), QStringLiteral("操作"),
+                                QStringLiteral("时长")};
+    const QList<int> widths = {60, 330, 60, 0};
+    QFont headerFont;
+    headerFont.setPixelSize(14);
+    for (int column = 0; column < titles.size(); ++column) {
+        auto *item = new QTableWidgetItem(titles.at(column));
+        item->setFont(headerFont);
+        item->setForeground(QColor(0x44, 0x44, 0x44));
+        item->setBackground(Qt::transparent);
+        logTable->setHorizontalHeaderItem(column, item);
+        if (widths.at(column) > 0)
+            logTable->setColumnWidth(column, widths.at(column));
+    }
+}
+
+void LogManageWidget::choosePeriod(const LogPeriods::Filter &filter)
+{
+    filterMap = filter;
+    reloadRows(filterMap);
+}
+
+void LogManageWidget::reloadRows(const LogPeriods::Filter &filter)
+{
+    rows = connection->selectSystemLog(filter);
+    logTable->setRowCount(rows.size());
+    fillTable();
+}
+
+void LogManageWidget::fillTable()
+{
+    const QList<QString> durations = RunPairing::durations(rows);
+    logTable->setUpdatesEnabled(false);
+    for (int row = 0; row < rows.size(); ++row) {
+        const Connection::Record &entry = rows.at(row);
+        QString time = entry.value(QStringLiteral("operation_time"));
+        if (time.size() > 10)
+            time[10] = QLatin1Char(' ');
+        logTable->setItem(row, 0, centred(QString::number(row + 1)));
+        logTable->setItem(row, 1, centred(time));
+        logTable->setItem(row, 2, centred(entry.value(QStringLiteral("name"))));
+        logTable->setItem(row, 3, centred(durations.at(row)));
+    }
+    logTable->setUpdatesEnabled(true);
+}
+
+void LogManageWidget::dateTimeChanged(QDateTime dateTime)
+{
+    Q_UNUSED(dateTime)
+}
+
+void LogManageWidget::showDateTimeSelectedView(bool flag)
+{
+    Q_UNUSED(flag)
+    rangePicker = new VATDateTimeBetweenWidget(nullptr);
+    rangePicker->setAttribute(Qt::WA_DeleteOnClose);
+    rangePicker->setFixedSize(460, 250);
+    rangePicker->setStyleSheet(QStringLiteral("VATDateTimeBetweenWidget{border: 2px solid red;}"));
+    connect(rangePicker, &VATDateTimeBetweenWidget::confirmDate, this, &LogManageWidget::confirmDateSlot);
+    rangePicker->show();
+}
+
+void LogManageWidget::confirmDateSlot(QDate startDate, QDate endDate)
+{
+    choosePeriod(LogPeriods::range(startDate, endDate));
+}
+
+QTableWidget *LogManageWidget::table() const
+{
+    return logTable;
+}
+
+VATLogDateButton *LogManageWidget::periodButton(const QString &text) const
+{
+    for (VATLogDateButton *button : buttons) {
+        if (button->text() == text)
+            return button;
+    }
+    return nullptr;
+}
+
+const Connection::RecordList &LogManageWidget::rowList() const
+{
+    return rows;
+}
+
+LogPeriods::Filter LogManageWidget::currentFilter() const
+{
+    return filterMap;
+}
+
+VATDateTimeBetweenWidget *LogManageWidget::lastRangePicker() const
+{
+    return rangePicker;
 }

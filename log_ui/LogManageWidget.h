@@ -1,11 +1,59 @@
 #pragma once
 
+#include "log_ui/LogPeriods.h"
+#include "platform/PowerEventSource.h"
+#include "storage/Connection.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QPointer>
 #include <QWidget>
 
-// The log tab: when the computer was switched on and off.
+#include <functional>
+#include <memory>
+
+class Command;
+class QTableWidget;
+class QVBoxLayout;
+class VATDateTimeBetweenWidget;
+class VATLogDateButton;
+
+// The log tab: when the computer was switched on and off, by period, with each run's length.
 class LogManageWidget : public QWidget
 {
     Q_OBJECT
 public:
-    explicit LogManageWidget(QWidget *parent);
+    explicit LogManageWidget(QWidget *parent, std::shared_ptr<PowerEventSource> source = nullptr);
+
+    QTableWidget *table() const;
+    VATLogDateButton *periodButton(const QString &text) const;
+    const Connection::RecordList &rowList() const;
+    LogPeriods::Filter currentFilter() const;
+    VATDateTimeBetweenWidget *lastRangePicker() const;
+    // Tests fix "now" for the period buttons.
+    void setClock(std::function<QDateTime()> clock);
+
+    void reloadRows(const LogPeriods::Filter &filter);
+
+public slots:
+    void dateTimeChanged(QDateTime dateTime);
+    void showDateTimeSelectedView(bool flag);
+    void confirmDateSlot(QDate startDate, QDate endDate);
+
+private:
+    void buildLayout();
+    QWidget *buildFilterBar();
+    void buildTable();
+    void fillTable();
+    void choosePeriod(const LogPeriods::Filter &filter);
+
+    QVBoxLayout *mainLayout = nullptr;
+    QTableWidget *logTable = nullptr;
+    Command *command = nullptr;
+    Connection::RecordList rows;
+    Connection *connection = nullptr;
+    LogPeriods::Filter filterMap;
+    std::function<QDateTime()> clock;
+    QList<VATLogDateButton *> buttons;
+    QPointer<VATDateTimeBetweenWidget> rangePicker;
 };

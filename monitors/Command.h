@@ -1,14 +1,55 @@
 #pragma once
 
+#include "platform/PowerEventSource.h"
+#include "storage/Connection.h"
+
+#include <QDateTime>
 #include <QObject>
 
-// Gathers the computer's power-on/off history, and records how the program is to be started.
+#include <memory>
+
+class QFile;
+
+// Gathers the computer's power-on/off history into the database, and records how the program
+// is to be started.
 class Command : public QObject
 {
     Q_OBJECT
 public:
-    explicit Command(QObject *parent);
+    using EventRecord = PowerEventSource::EventRecord;
+
+    static const char *const CacheFileName;
+    // A hung event tool is ended after this long, so the program still starts.
+    static const int ToolTimeoutMs = 30000;
+
+    explicit Command(QObject *parent, std::shared_ptr<PowerEventSource> source = nullptr);
+
+    // Adds every power-on and power-off newer than those already recorded.
+    void collectPowerEvents();
+    // The events of an event-log query in its text form.
+    QList<EventRecord> queryEventLog(const QString &commandLine);
+    // Runs the command line and returns what it printed, as UTF-8.
+    QString runAndCapture(const QString &commandLine);
+    QByteArray runAndCaptureBytes(const QString &commandLine);
+    void setToolTimeout(int milliseconds);
+
+    // The local moment of a date text "yyyy-MM-ddTHH:mm:ss.zzz0000Z"; invalid when the date
+    // does not parse, midnight when only the time does not.
+    static QDateTime parseEventDate(const QString &dateText);
+    // Seconds since the epoch as an unsigned 32-bit number; 4294967295 when invalid.
+    static QString eventTimestamp(const QString &dateText);
 
     // Asks the system to start the program at this path with administrator rights from now on.
     void setRunAsAdmin(const QString &path);
+
+private:
+    QDateTime cutOffOf(Connection &connection, Connection::SystemLogFlag flag);
+    QList<EventRecord> newestFirst(PowerEventSource::Kind kind, const QDateTime &cutOff);
+    void merge(Connection &connection, const QList<EventRecord> &powerOns, const QList<EventRecord> &powerOffs,
+               QFile *cache);
+    static void record(Connection &connection, const EventRecord &event, Connection::SystemLogFlag flag);
+    static void writeCacheLine(QFile *cache, const EventRecord &event, Connection::SystemLogFlag flag);
+
+    std::shared_ptr<PowerEventSource> source;
+    int toolTimeoutMs = ToolTimeoutMs;
 };

@@ -9,6 +9,7 @@ class DisplayPower;
 class InputActivitySource;
 class NetworkConnections;
 class NetworkCounterSource;
+class PowerEventSource;
 class PowerManager;
 class ProcessTerminator;
 class SleepWatcher;
@@ -30,4 +31,5 @@ public:
     static std::shared_ptr<DesktopLauncher> desktopLauncher();
     static std::unique_ptr<SleepWatcher> sleepWatcher();
     static std::shared_ptr<SystemClock> systemClock();
+    static std::shared_ptr<PowerEventSource> powerEventSource();
 };

@@ -436,3 +436,21 @@ bool Connection::insertSystemLog(Record values)
     QSqlQuery query(handle);
     return execute(query, statement);
 }
+
+bool Connection::beginTransaction()
+{
+    return openDatabase() && execute(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+bool Connection::commitTransaction()
+{
+    if (execute(QStringLiteral("COMMIT")))
+        return true;
+    rollbackTransaction();
+    return false;
+}
+
+void Connection::rollbackTransaction()
+{
+    execute(QStringLiteral("ROLLBACK"));
+}

@@ -85,6 +85,11 @@ public:
     bool deletePlan(Record values);
     bool insertSystemLog(Record values);
 
+    // Many writes as one: all of them land, or none does.
+    bool beginTransaction();
+    bool commitTransaction();
+    void rollbackTransaction();
+
 private:
     struct Statement
     {

@@ -1,6 +1,7 @@
 #include "platform/PlatformServices.h"
 
 #include "platform/QtDesktopLauncher.h"
+#include "platform/linux/JournalPowerEventSource.h"
 #include "platform/linux/LinuxCommandInterpreter.h"
 #include "platform/linux/LinuxSystemClock.h"
 #include "platform/linux/LogindPowerManager.h"
@@ -65,4 +66,9 @@ std::unique_ptr<SleepWatcher> PlatformServices::sleepWatcher()
 std::shared_ptr<SystemClock> PlatformServices::systemClock()
 {
     return std::make_shared<LinuxSystemClock>();
+}
+
+std::shared_ptr<PowerEventSource> PlatformServices::powerEventSource()
+{
+    return std::make_shared<JournalPowerEventSource>();
 }

@@ -1,0 +1,238 @@
+#include "log_ui/LogManageWidget.h"
+#include "log_ui/LogPeriods.h"
+#include "log_ui/RunPairing.h"
+#include "log_ui/VATDateTimeBetweenWidget.h"
+#include "log_ui/VATLogDateButton.h"
+#include "ScratchDirectory.h"
+
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QtTest>
+
+#include <memory>
+
+using Record = Connection::Record;
+using Filter = LogPeriods::Filter;
+
+namespace {
+
+class NoEvents : public PowerEventSource
+{
+public:
+    QString commandLine(Kind, const QDateTime &) const override { return QStringLiteral("true"); }
+    QList<EventRecord> events(const QByteArray &, Kind, const QDateTime &) const override { return {}; }
+};
+
+QString at(const QString &text)
+{
+    return QString::number(QDateTime::fromString(text, "yyyy-MM-dd HH:mm:ss").toSecsSinceEpoch());
+}
+
+Filter between(const QString &start, const QString &end)
+{
+    return {{"start_timestamp", at(start)}, {"end_timestamp", at(end)}};
+}
+
+Record logRow(const QString &name, const QString &localTime)
+{
+    const QDateTime moment = QDateTime::fromString(localTime, "yyyy-MM-dd HH:mm:ss");
+    return {{"name", name},
+            {"operation_time", moment.toString("yyyy-MM-dd") + "T" + moment.toString("HH:mm:ss.zzz") + "0000Z"},
+            {"timestamp", QString::number(moment.toSecsSinceEpoch())},
+            {"operation_index", name == "开机" ? "1" : "0"}};
+}
+
+QDateTime now(const QString &text)
+{
+    return QDateTime::fromString(text, "yyyy-MM-dd HH:mm:ss");
+}
+
+} // namespace
+
+class TestLogTab : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void periods_data();
+    void periods();
+    void pairing_data();
+    void pairing();
+    void tableShowsRowsAndDurations();
+    void buttonsFilterByPeriod();
+    void rangeEndingBeforeItStartsIsEmpty();
+    void rangePickerOpensFromTheLastButton();
+
+private:
+    std::unique_ptr<LogManageWidget> makeTab();
+    void store(const QList<Record> &rows);
+
+    std::unique_ptr<ScratchDirectory> scratch;
+};
+
+void TestLogTab::init()
+{
+    scratch = std::make_unique<ScratchDirectory>();
+    Connection(nullptr).createTables();
+}
+
+void TestLogTab::cleanup()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    scratch.reset();
+}
+
+std::unique_ptr<LogManageWidget> TestLogTab::makeTab()
+{
+    auto tab = std::make_unique<LogManageWidget>(nullptr, std::make_shared<NoEvents>());
+    tab->show();
+    return tab;
+}
+
+void TestLogTab::store(const QList<Record> &rows)
+{
+    Connection connection(nullptr);
+    for (const Record &row : rows)
+        QVERIFY(connection.insertSystemLog(row));
+}
+
+void TestLogTab::periods_data()
+{
+    QTest::addColumn<QString>("period");
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<Filter>("filter");
+    QTest::newRow("all") << "all" << now("2026-12-09 10:00:00") << Filter{{"timestamp", "0"}};
+    QTest::newRow("month, December") << "month" << now("2026-12-09 10:00:00")
+                                     << between("2026-12-01 00:00:00", "2026-12-31 23:59:59");
+    QTest::newRow("month, February of a leap year") << "month" << now("2028-02-29 23:59:59")
+                                                    << between("2028-02-01 00:00:00", "2028-02-29 23:59:59");
+    QTest::newRow("week across a month") << "week" << now("2026-12-02 15:30:00")
+                                         << between("2026-11-30 00:00:00", "2026-12-06 23:59:59");
+    QTest::newRow("week on a Sunday") << "week" << now("2026-12-06 08:00:00")
+                                      << between("2026-11-30 00:00:00", "2026-12-06 23:59:59");
+    QTest::newRow("yesterday across a month start") << "yesterday" << now("2026-12-01 00:30:00")
+                                                    << between("2026-11-30 00:00:00", "2026-11-30 23:59:59");
+    QTest::newRow("today, no upper bound") << "today" << now("2026-12-09 10:00:00")
+                                           << Filter{{"timestamp", at("2026-12-09 00:00:00")}};
+}
+
+void TestLogTab::periods()
+{
+    QFETCH(QString, period);
+    QFETCH(QDateTime, now);
+    QFETCH(Filter, filter);
+    Filter computed;
+    if (period == "all")
+        computed = LogPeriods::all();
+    else if (period == "month")
+        computed = LogPeriods::thisMonth(now);
+    else if (period == "week")
+        computed = LogPeriods::thisWeek(now);
+    else if (period == "yesterday")
+        computed = LogPeriods::yesterday(now);
+    else
+        computed = LogPeriods::today(now);
+    QCOMPARE(computed, filter);
+}
+
+void TestLogTab::pairing_data()
+{
+    QTest::addColumn<QList<Record>>("rows");
+    QTest::addColumn<QStringList>("durations");
+    QTest::newRow("off then on of the same day")
+        << QList<Record>{logRow("关机", "2026-12-09 12:00:00"), logRow("开机", "2026-12-09 09:30:15")}
+        << QStringList{"用时2小时29分钟45秒 (共8985秒)", ""};
+    QTest::newRow("on, off, off, on")
+        << QList<Record>{logRow("开机", "2026-12-09 18:00:00"), logRow("关机", "2026-12-09 17:00:00"),
+                         logRow("关机", "2026-12-09 12:00:00"), logRow("开机", "2026-12-09 11:00:00")}
+        << QStringList{"", "", "用时1小时0分钟0秒 (共3600秒)", ""};
+    QTest::newRow("a run over a day")
+        << QList<Record>{logRow("关机", "2026-12-10 10:01:02"), logRow("开机", "2026-12-09 09:00:00")}
+        << QStringList{"用时25小时1分钟2秒 (共90062秒)", ""};
+    QTest::newRow("an unknown name takes no part")
+        << QList<Record>{logRow("关机", "2026-12-09 12:00:00"), logRow("重启", "2026-12-09 11:00:00"),
+                         logRow("开机", "2026-12-09 10:00:00")}
+        << QStringList{"用时2小时0分钟0秒 (共7200秒)", "", ""};
+}
+
+void TestLogTab::pairing()
+{
+    QFETCH(QList<Record>, rows);
+    QFETCH(QStringList, durations);
+    QCOMPARE(QStringList(RunPairing::durations(rows)), durations);
+}
+
+void TestLogTab::tableShowsRowsAndDurations()
+{
+    store({logRow("开机", "2026-12-09 09:30:15"), logRow("关机", "2026-12-09 12:00:00"),
+           logRow("开机", "2026-12-09 13:00:00")});
+    auto tab = makeTab();
+    QTableWidget *table = tab->table();
+    QCOMPARE(table->columnCount(), 4);
+    QCOMPARE(table->rowCount(), 0);
+    QStringList headers;
+    for (int column = 0; column < 4; ++column)
+        headers << table->horizontalHeaderItem(column)->text();
+    QCOMPARE(headers, (QStringList{"序号", "时间", "操作", "时长"}));
+    QCOMPARE(table->columnWidth(1), 330);
+
+    QTest::mouseClick(tab->periodButton("查看全部日志"), Qt::LeftButton);
+    QCOMPARE(table->rowCount(), 3);
+    QCOMPARE(table->item(0, 0)->text(), QString("1"));
+    QCOMPARE(table->item(0, 1)->text(), QString("2026-12-09 13:00:00.0000000Z"));
+    QCOMPARE(table->item(0, 2)->text(), QStringLiteral("开机"));
+    QCOMPARE(table->item(0, 3)->text(), QString());
+    QCOMPARE(table->item(1, 3)->text(), QStringLiteral("用时2小时29分钟45秒 (共8985秒)"));
+    QCOMPARE(table->item(2, 3)->text(), QString());
+    QCOMPARE(table->item(1, 1)->textAlignment(), int(Qt::AlignCenter));
+}
+
+void TestLogTab::buttonsFilterByPeriod()
+{
+    const QDateTime fixed = now("2026-12-09 10:00:00");
+    store({logRow("开机", "2026-11-30 08:00:00"), logRow("关机", "2026-12-08 23:59:59"),
+           logRow("开机", "2026-12-09 00:00:00"), logRow("关机", "2026-12-20 00:00:00")});
+    auto tab = makeTab();
+    tab->setClock([fixed] { return fixed; });
+    const QList<QPair<QString, int>> expected = {
+        {"查看全部日志", 4}, {"查看本月日志", 3}, {"查看本周日志", 2}, {"查看昨天日志", 1}, {"查看今天日志", 2}};
+    for (const auto &period : expected) {
+        QTest::mouseClick(tab->periodButton(period.first), Qt::LeftButton);
+        QCOMPARE(period.first + " " + QString::number(tab->table()->rowCount()),
+                 period.first + " " + QString::number(period.second));
+    }
+}
+
+void TestLogTab::rangeEndingBeforeItStartsIsEmpty()
+{
+    store({logRow("开机", "2026-12-05 08:00:00"), logRow("关机", "2026-12-05 18:00:00")});
+    auto tab = makeTab();
+    tab->confirmDateSlot(QDate(2026, 12, 5), QDate(2026, 12, 5));
+    QCOMPARE(tab->table()->rowCount(), 2);
+    QCOMPARE(tab->currentFilter(), between("2026-12-05 00:00:00", "2026-12-05 23:59:59"));
+    tab->confirmDateSlot(QDate(2026, 12, 6), QDate(2026, 12, 4));
+    QCOMPARE(tab->table()->rowCount(), 0);
+}
+
+void TestLogTab::rangePickerOpensFromTheLastButton()
+{
+    store({logRow("开机", "2026-12-05 08:00:00")});
+    auto tab = makeTab();
+    QTest::mouseClick(tab->periodButton("查看指定日期日志"), Qt::LeftButton);
+    QPointer<VATDateTimeBetweenWidget> picker = tab->lastRangePicker();
+    QVERIFY(picker);
+    QVERIFY(picker->isVisible());
+    QCOMPARE(picker->size(), QSize(460, 250));
+    picker->startEdit()->setDate(QDate(2026, 12, 1));
+    picker->endEdit()->setDate(QDate(2026, 12, 31));
+    QTest::mouseClick(picker->confirmButton(), Qt::LeftButton);
+    QCOMPARE(tab->table()->rowCount(), 1);
+}
+
+QTEST_MAIN(TestLogTab)
+#include "tst_log_tab.moc"

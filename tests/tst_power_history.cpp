@@ -1,0 +1,350 @@
+#include "monitors/Command.h"
+#include "monitors/EventLogText.h"
+#include "platform/linux/JournalPowerEventSource.h"
+#include "ScratchDirectory.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QtTest>
+
+#include <ctime>
+#include <memory>
+
+using Record = Connection::Record;
+using EventRecord = PowerEventSource::EventRecord;
+
+namespace {
+
+const QString JournalRemote = QStringLiteral("/lib/systemd/systemd-journal-remote");
+
+struct Boot
+{
+    QString id;
+    qint64 firstMicroseconds;
+    qint64 lastMicroseconds;
+};
+
+// Writes a journal file holding these boots, three entries each, as a real journal would.
+bool writeJournal(const QString &path, const QList<Boot> &boots)
+{
+    QByteArray exportText;
+    for (const Boot &boot : boots) {
+        const QList<qint64> moments = {boot.firstMicroseconds, (boot.firstMicroseconds + boot.lastMicroseconds) / 2,
+                                       boot.lastMicroseconds};
+        for (int i = 0; i < moments.size(); ++i) {
+            exportText += QStringLiteral("__REALTIME_TIMESTAMP=%1\n__MONOTONIC_TIMESTAMP=%2\n_BOOT_ID=%3\n"
+                                         "MESSAGE=entry %4\n_HOSTNAME=testhost\n\n")
+                              .arg(moments.at(i))
+                              .arg(moments.at(i) - boot.firstMicroseconds + 1)
+                              .arg(boot.id)
+                              .arg(i)
+                              .toUtf8();
+        }
+    }
+    const QString exportPath = path + ".export";
+    QFile file(exportPath);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(exportText);
+    file.close();
+    return QProcess::execute(JournalRemote, {"-o", path, exportPath}) == 0;
+}
+
+QString bootId(int n)
+{
+    return QString(32, QChar('0' + n));
+}
+
+// 2026-11-01 08:00:00 UTC plus some hours, with microseconds that do not round to milliseconds.
+qint64 moment(int hours)
+{
+    return (Q_INT64_C(1793520000) + hours * 3600) * 1000000 + 123456;
+}
+
+// Events handed out by a test; records the cut-offs it was asked for.
+class CannedSource : public PowerEventSource
+{
+public:
+    QList<EventRecord> powerOns;
+    QList<EventRecord> powerOffs;
+    mutable QList<QDateTime> cutOffs;
+
+    QString commandLine(Kind, const QDateTime &) const override { return QStringLiteral("true"); }
+    QList<EventRecord> events(const QByteArray &, Kind kind, const QDateTime &cutOff) const override
+    {
+        cutOffs << cutOff;
+        return kind == PowerOn ? powerOns : powerOffs;
+    }
+};
+
+EventRecord powerEvent(const QString &dateText)
+{
+    return {{"datetime", dateText}};
+}
+
+QStringList storedRows()
+{
+    QStringList rows;
+    Connection connection(nullptr);
+    QSqlQuery query(QSqlDatabase::database());
+    query.exec("select name, operation_time, timestamp, operation_index from system_log order by id");
+    while (query.next()) {
+        rows << QStringLiteral("%1 %2 %3 %4")
+                    .arg(query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
+                         query.value(3).toString());
+    }
+    return rows;
+}
+
+QString cacheText()
+{
+    QFile file(Command::CacheFileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("<none>");
+    return QString::fromUtf8(file.readAll());
+}
+
+} // namespace
+
+class TestPowerHistory : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void journalFirstRunRecordsFinishedBoots();
+    void journalGatheringTwiceAddsNothingAndANewBootAddsItsOwn();
+    void emptyOrMissingJournalInsertsNothing_data();
+    void emptyOrMissingJournalInsertsNothing();
+    void mergeNewestFirstWithCacheLines();
+    void onlyPowerOffs();
+    void equalTimestampsRecordThePowerOffFirst();
+    void existingCacheFileIsLeftAlone();
+    void eachKindTakesItsCutOffFromItsOwnRows();
+    void eventLogTextIsParsed();
+    void dateTexts_data();
+    void dateTexts();
+    void hungToolIsEnded();
+
+private:
+    std::unique_ptr<ScratchDirectory> scratch;
+};
+
+void TestPowerHistory::initTestCase()
+{
+    // A zone eight hours from UTC: a text read in the wrong zone would shift every event.
+    qputenv("TZ", "Asia/Shanghai");
+    tzset();
+}
+
+void TestPowerHistory::init()
+{
+    scratch = std::make_unique<ScratchDirectory>();
+    Connection(nullptr).createTables();
+}
+
+void TestPowerHistory::cleanup()
+{
+    scratch.reset();
+}
+
+void TestPowerHistory::journalFirstRunRecordsFinishedBoots()
+{
+    if (!QFile::exists(JournalRemote))
+        QSKIP("systemd-journal-remote is needed (scripts/test.sh installs it)");
+    QVERIFY(QDir().mkdir("journal"));
+    QVERIFY(writeJournal("journal/system.journal",
+                         {{bootId(1), moment(0), moment(5)}, {bootId(2), moment(24), moment(30)}, {bootId(3), moment(48), moment(49)}}));
+    QFile running("boot_id");
+    QVERIFY(running.open(QIODevice::WriteOnly));
+    running.write("33333333-3333-3333-3333-333333333333\n");
+    running.close();
+
+    Command command(nullptr, std::make_shared<JournalPowerEventSource>(scratch->filePath("journal"), scratch->filePath("boot_id")));
+    command.collectPowerEvents();
+    const QString on3 = PowerEventSource::dateText(QDateTime::fromMSecsSinceEpoch(moment(48) / 1000));
+    QCOMPARE(on3, QString("2026-11-03T16:00:00.1230000Z"));
+    const QStringList expected = {
+        "开机 2026-11-03T16:00:00.1230000Z " + QString::number(moment(48) / 1000000) + " 1",
+        "关机 2026-11-02T22:00:00.1230000Z " + QString::number(moment(30) / 1000000) + " 0",
+        "开机 2026-11-02T16:00:00.1230000Z " + QString::number(moment(24) / 1000000) + " 1",
+        "关机 2026-11-01T21:00:00.1230000Z " + QString::number(moment(5) / 1000000) + " 0",
+        "开机 2026-11-01T16:00:00.1230000Z " + QString::number(moment(0) / 1000000) + " 1",
+    };
+    QCOMPARE(storedRows(), expected);
+}
+
+void TestPowerHistory::journalGatheringTwiceAddsNothingAndANewBootAddsItsOwn()
+{
+    if (!QFile::exists(JournalRemote))
+        QSKIP("systemd-journal-remote is needed (scripts/test.sh installs it)");
+    QVERIFY(QDir().mkdir("journal"));
+    QVERIFY(writeJournal("journal/system.journal", {{bootId(1), moment(0), moment(5)}, {bootId(2), moment(24), moment(30)}}));
+    QFile running("boot_id");
+    QVERIFY(running.open(QIODevice::WriteOnly));
+    running.write("22222222-2222-2222-2222-222222222222\n");
+    running.close();
+    auto source = std::make_shared<JournalPowerEventSource>(scratch->filePath("journal"), scratch->filePath("boot_id"));
+
+    Command(nullptr, source).collectPowerEvents();
+    QCOMPARE(storedRows().size(), 3);
+    Command(nullptr, source).collectPowerEvents();
+    QCOMPARE(storedRows().size(), 3);
+
+    // Boot 2 ends; boot 4 is now running.
+    QVERIFY(writeJournal("journal/later.journal", {{bootId(4), moment(72), moment(73)}}));
+    QVERIFY(running.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    running.write("44444444444444444444444444444444\n");
+    running.close();
+    Command(nullptr, source).collectPowerEvents();
+    const QStringList rows = storedRows();
+    QCOMPARE(rows.size(), 5);
+    QVERIFY2(rows.at(3).startsWith("开机 2026-11-04T16:00:00.123"), qPrintable(rows.at(3)));
+    QVERIFY2(rows.at(4).startsWith("关机 2026-11-02T22:00:00.123"), qPrintable(rows.at(4)));
+    Command(nullptr, source).collectPowerEvents();
+    QCOMPARE(storedRows().size(), 5);
+}
+
+void TestPowerHistory::emptyOrMissingJournalInsertsNothing_data()
+{
+    QTest::addColumn<bool>("createDirectory");
+    QTest::newRow("empty journal folder") << true;
+    QTest::newRow("missing journal folder") << false;
+}
+
+void TestPowerHistory::emptyOrMissingJournalInsertsNothing()
+{
+    QFETCH(bool, createDirectory);
+    if (createDirectory)
+        QVERIFY(QDir().mkdir("journal"));
+    Command(nullptr, std::make_shared<JournalPowerEventSource>(scratch->filePath("journal"))).collectPowerEvents();
+    QVERIFY(storedRows().isEmpty());
+}
+
+void TestPowerHistory::mergeNewestFirstWithCacheLines()
+{
+    auto source = std::make_shared<CannedSource>();
+    const QString on1 = "2026-12-01T08:00:00.0000000Z", off1 = "2026-12-01T18:00:00.5000000Z",
+                  on2 = "2026-12-02T08:30:00.0000000Z";
+    source->powerOns = {powerEvent(on1), powerEvent(on2)};
+    source->powerOffs = {powerEvent(off1)};
+    Command(nullptr, source).collectPowerEvents();
+    const QStringList rows = storedRows();
+    QCOMPARE(rows.size(), 3);
+    QVERIFY(rows.at(0).startsWith("开机 " + on2));
+    QVERIFY(rows.at(1).startsWith("关机 " + off1));
+    QVERIFY(rows.at(2).startsWith("开机 " + on1));
+    QCOMPARE(cacheText(), on2 + ":1\n" + off1 + ":0\n");
+}
+
+void TestPowerHistory::onlyPowerOffs()
+{
+    auto source = std::make_shared<CannedSource>();
+    source->powerOffs = {powerEvent("2026-12-01T18:00:00.0000000Z"), powerEvent("2026-12-02T18:00:00.0000000Z")};
+    Command(nullptr, source).collectPowerEvents();
+    const QStringList rows = storedRows();
+    QCOMPARE(rows.size(), 2);
+    QVERIFY(rows.at(0).startsWith("关机 2026-12-02T18"));
+    QVERIFY(rows.at(1).startsWith("关机 2026-12-01T18"));
+    QCOMPARE(cacheText(), QString());
+}
+
+void TestPowerHistory::equalTimestampsRecordThePowerOffFirst()
+{
+    auto source = std::make_shared<CannedSource>();
+    source->powerOns = {powerEvent("2026-12-01T18:00:00.0000000Z")};
+    source->powerOffs = {powerEvent("2026-12-01T18:00:00.0000000Z")};
+    Command(nullptr, source).collectPowerEvents();
+    const QStringList rows = storedRows();
+    QCOMPARE(rows.size(), 2);
+    QVERIFY(rows.at(0).startsWith("关机"));
+    QVERIFY(rows.at(1).startsWith("开机"));
+    QCOMPARE(cacheText(), QString("2026-12-01T18:00:00.0000000Z:0\n"));
+}
+
+void TestPowerHistory::existingCacheFileIsLeftAlone()
+{
+    QFile cache(Command::CacheFileName);
+    QVERIFY(cache.open(QIODevice::WriteOnly));
+    cache.write("kept as it was\n");
+    cache.close();
+    auto source = std::make_shared<CannedSource>();
+    source->powerOns = {powerEvent("2026-12-02T08:00:00.0000000Z")};
+    source->powerOffs = {powerEvent("2026-12-01T18:00:00.0000000Z")};
+    Command(nullptr, source).collectPowerEvents();
+    QCOMPARE(storedRows().size(), 2);
+    QCOMPARE(cacheText(), QString("kept as it was\n"));
+}
+
+void TestPowerHistory::eachKindTakesItsCutOffFromItsOwnRows()
+{
+    Connection connection(nullptr);
+    QVERIFY(connection.insertSystemLog({{"name", "开机"}, {"operation_time", "2026-12-01T08:00:00.2500000Z"},
+                                        {"timestamp", Command::eventTimestamp("2026-12-01T08:00:00.2500000Z")},
+                                        {"operation_index", "1"}}));
+    auto source = std::make_shared<CannedSource>();
+    Command(nullptr, source).collectPowerEvents();
+    QCOMPARE(source->cutOffs.size(), 2);
+    QCOMPARE(source->cutOffs.at(0), QDateTime(QDate(2026, 12, 1), QTime(8, 0, 0, 250)));
+    QVERIFY(!source->cutOffs.at(1).isValid());
+    QCOMPARE(cacheText(), QString());
+}
+
+void TestPowerHistory::eventLogTextIsParsed()
+{
+    const QString output = QStringLiteral(
+        "Event[0]:\r\n  Log Name: System\r\n  Source: EventLog\r\n  Date: 2024-05-01T08:30:15.1230000Z\r\n"
+        "  Event ID: 6005\r\n  Description: started\r\nEvent[1]:\r\n  Log Name: System\r\n"
+        "  Date:    2024-05-02T09:00:00.0000000Z   \r\n  Event ID: 6005\r\n"
+        "Event[2]:\r\n  Log Name: System\r\n  Event ID: 6005\r\n"
+        "Event[3]:\r\n  Date: 2024-05-03 10:00:00\r\n  Date: 2099-01-01T00:00:00.0000000Z\r\n");
+    const QList<EventRecord> events = EventLogText::events(output);
+    QCOMPARE(events.size(), 3);
+    QCOMPARE(events.at(0).value("datetime"), QString("2024-05-01T08:30:15.1230000Z"));
+    QCOMPARE(events.at(1).value("datetime"), QString("2024-05-02T09:00:00.0000000Z"));
+    QCOMPARE(events.at(2).value("datetime"), QString("2024-05-03 10:00:00"));
+    QCOMPARE(Command::eventTimestamp(events.at(2).value("datetime")), QString("4294967295"));
+    QVERIFY(EventLogText::events("no events here").isEmpty());
+}
+
+void TestPowerHistory::dateTexts_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QDateTime>("moment");
+    QTest::newRow("full") << "2024-05-01T08:30:15.1230000Z" << QDateTime(QDate(2024, 5, 1), QTime(8, 30, 15, 123));
+    QTest::newRow("time that does not parse") << "2024-05-01Tnoon" << QDateTime(QDate(2024, 5, 1), QTime(0, 0));
+    QTest::newRow("no T") << "2024-05-01 08:30:15" << QDateTime();
+    QTest::newRow("empty") << "" << QDateTime();
+}
+
+void TestPowerHistory::dateTexts()
+{
+    QFETCH(QString, text);
+    QFETCH(QDateTime, moment);
+    QCOMPARE(Command::parseEventDate(text), moment);
+    QCOMPARE(Command::eventTimestamp(text),
+             moment.isValid() ? QString::number(moment.toSecsSinceEpoch()) : QString("4294967295"));
+    if (moment.isValid() && moment.time().msec() != 0)
+        QCOMPARE(PowerEventSource::dateText(moment), text);
+}
+
+void TestPowerHistory::hungToolIsEnded()
+{
+    Command command(nullptr);
+    command.setToolTimeout(300);
+    QElapsedTimer clock;
+    clock.start();
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("did not finish within"));
+    const QString output = command.runAndCapture("sh -c \"echo partial; sleep 30\"");
+    QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(output, QString("partial\n"));
+    QCOMPARE(command.runAndCapture("no-such-tool-anywhere --list"), QString());
+}
+
+QTEST_GUILESS_MAIN(TestPowerHistory)
+#include "tst_power_history.moc"
