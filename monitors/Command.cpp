@@ -8,6 +8,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -67,8 +68,33 @@ QList<Command::EventRecord> Command::queryEventLog(const QString &commandLine)
     return EventLogText::events(runAndCapture(commandLine));
 }
 
+namespace {
+
+// The date text every source writes, read without the general parser: thousands of events
+// are read at a start. Anything else goes the general way.
+bool parseUsualDateText(const QString &text, QDateTime *moment)
+{
+    static const QRegularExpression usual(
+        QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})T(\\d{2}):(\\d{2}):(\\d{2})\\.(\\d{3})0000Z$"));
+    const QRegularExpressionMatch match = usual.match(text);
+    if (!match.hasMatch())
+        return false;
+    auto number = [&match](int group) { return match.capturedRef(group).toInt(); };
+    const QDate date(number(1), number(2), number(3));
+    const QTime time(number(4), number(5), number(6), number(7));
+    if (!date.isValid() || !time.isValid())
+        return false;
+    *moment = QDateTime(date, time, Qt::LocalTime);
+    return true;
+}
+
+} // namespace
+
 QDateTime Command::parseEventDate(const QString &dateText)
 {
+    QDateTime usual;
+    if (parseUsualDateText(dateText, &usual))
+        return usual;
     const QStringList parts = dateText.split(QLatin1Char('T'));
     const QDate date = QDate::fromString(parts.first().simplified(), QStringLiteral("yyyy-MM-dd"));
     QTime time = QTime::fromString(parts.last(), QStringLiteral("HH:mm:ss.zzz'0000Z'"));
@@ -87,7 +113,7 @@ QString Command::eventTimestamp(const QString &dateText)
 QDateTime Command::cutOffOf(Connection &connection, Connection::SystemLogFlag flag)
 {
     const Connection::RecordList rows =
-        connection.selectSystemLog({{QStringLiteral("operation_index"), QString::number(flag)}});
+        connection.selectNewestSystemLog({{QStringLiteral("operation_index"), QString::number(flag)}});
     if (rows.isEmpty())
         return QDateTime();
     const QString newest = rows.first().value(QStringLiteral("operation_time"));
@@ -126,50 +152,75 @@ void Command::collectPowerEvents()
         qWarning() << "The power history could not be stored";
 }
 
-void Command::merge(Connection &connection, const QList<EventRecord> &powerOns, const QList<EventRecord> &powerOffs,
-                    QFile *cache)
+namespace {
+
+struct TimedEvent
 {
+    QString dateText;
+    QString timestamp;
+    qint64 seconds;
+};
+
+// Each event's time is read once, however often the merge compares it.
+QList<TimedEvent> timed(const QList<Command::EventRecord> &events)
+{
+    QList<TimedEvent> result;
+    result.reserve(events.size());
+    for (const Command::EventRecord &event : events) {
+        const QString dateText = event.value(DatetimeKey);
+        const QString timestamp = Command::eventTimestamp(dateText);
+        result << TimedEvent{dateText, timestamp, timestamp.toLongLong()};
+    }
+    return result;
+}
+
+} // namespace
+
+void Command::merge(Connection &connection, const QList<EventRecord> &powerOnEvents,
+                    const QList<EventRecord> &powerOffEvents, QFile *cache)
+{
+    const QList<TimedEvent> powerOns = timed(powerOnEvents);
+    const QList<TimedEvent> powerOffs = timed(powerOffEvents);
     int off = 0;
-    for (const EventRecord &on : powerOns) {
-        const qint64 onTime = eventTimestamp(on.value(DatetimeKey)).toLongLong();
+    for (const TimedEvent &on : powerOns) {
         bool recorded = false;
-        while (!powerOffs.isEmpty() && off < powerOffs.size()) {
-            const EventRecord &powerOff = powerOffs.at(off);
-            if (onTime > eventTimestamp(powerOff.value(DatetimeKey)).toLongLong()) {
-                record(connection, on, Connection::TurnOn);
-                writeCacheLine(cache, on, Connection::TurnOn);
+        while (off < powerOffs.size()) {
+            const TimedEvent &powerOff = powerOffs.at(off);
+            if (on.seconds > powerOff.seconds) {
+                record(connection, on.dateText, on.timestamp, Connection::TurnOn);
+                writeCacheLine(cache, on.dateText, Connection::TurnOn);
                 recorded = true;
                 break;
             }
-            writeCacheLine(cache, powerOff, Connection::TurnOff);
-            record(connection, powerOff, Connection::TurnOff);
+            writeCacheLine(cache, powerOff.dateText, Connection::TurnOff);
+            record(connection, powerOff.dateText, powerOff.timestamp, Connection::TurnOff);
             ++off;
         }
         if (!recorded)
-            record(connection, on, Connection::TurnOn);
+            record(connection, on.dateText, on.timestamp, Connection::TurnOn);
     }
     for (; off < powerOffs.size(); ++off)
-        record(connection, powerOffs.at(off), Connection::TurnOff);
+        record(connection, powerOffs.at(off).dateText, powerOffs.at(off).timestamp, Connection::TurnOff);
 }
 
-void Command::record(Connection &connection, const EventRecord &event, Connection::SystemLogFlag flag)
+void Command::record(Connection &connection, const QString &dateText, const QString &timestamp,
+                     Connection::SystemLogFlag flag)
 {
-    const QString dateText = event.value(DatetimeKey);
     const bool stored = connection.insertSystemLog({{QStringLiteral("name"), flag == Connection::TurnOn
                                                                                  ? QStringLiteral("开机")
                                                                                  : QStringLiteral("关机")},
                                                     {QStringLiteral("operation_time"), dateText},
-                                                    {QStringLiteral("timestamp"), eventTimestamp(dateText)},
+                                                    {QStringLiteral("timestamp"), timestamp},
                                                     {QStringLiteral("operation_index"), QString::number(flag)}});
     if (!stored)
         qWarning() << "Cannot record the power event" << dateText;
 }
 
-void Command::writeCacheLine(QFile *cache, const EventRecord &event, Connection::SystemLogFlag flag)
+void Command::writeCacheLine(QFile *cache, const QString &dateText, Connection::SystemLogFlag flag)
 {
     if (!cache)
         return;
-    cache->write(event.value(DatetimeKey).toUtf8() + (flag == Connection::TurnOn ? ":1\n" : ":0\n"));
+    cache->write(dateText.toUtf8() + (flag == Connection::TurnOn ? ":1\n" : ":0\n"));
 }
 
 void Command::setRunAsAdmin(const QString &path)

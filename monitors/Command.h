@@ -45,10 +45,11 @@ public:
 private:
     QDateTime cutOffOf(Connection &connection, Connection::SystemLogFlag flag);
     QList<EventRecord> newestFirst(PowerEventSource::Kind kind, const QDateTime &cutOff);
-    void merge(Connection &connection, const QList<EventRecord> &powerOns, const QList<EventRecord> &powerOffs,
-               QFile *cache);
-    static void record(Connection &connection, const EventRecord &event, Connection::SystemLogFlag flag);
-    static void writeCacheLine(QFile *cache, const EventRecord &event, Connection::SystemLogFlag flag);
+    void merge(Connection &connection, const QList<EventRecord> &powerOnEvents,
+               const QList<EventRecord> &powerOffEvents, QFile *cache);
+    static void record(Connection &connection, const QString &dateText, const QString &timestamp,
+                       Connection::SystemLogFlag flag);
+    static void writeCacheLine(QFile *cache, const QString &dateText, Connection::SystemLogFlag flag);
 
     std::shared_ptr<PowerEventSource> source;
     int toolTimeoutMs = ToolTimeoutMs;

@@ -160,6 +160,7 @@ bool Connection::createTables()
     createAndSeed();
     if (inTransaction && !execute(QStringLiteral("COMMIT")))
         execute(QStringLiteral("ROLLBACK"));
+    systemLogInsert.reset();
     handle.close();
     return true;
 }
@@ -254,10 +255,9 @@ Connection::RecordList Connection::selectAppPosition(Record filter)
                             QStringLiteral(" and "), QString());
 }
 
-Connection::RecordList Connection::selectSystemLog(Record filter)
+Connection::Statement Connection::systemLogStatement(const Record &filter, bool *valid) const
 {
-    if (!openDatabase())
-        return {};
+    *valid = true;
     Statement statement{QStringLiteral("select * from system_log "), {}};
     if (!filter.isEmpty()) {
         QStringList conditions;
@@ -272,7 +272,8 @@ Connection::RecordList Connection::selectSystemLog(Record filter)
                 condition = QStringLiteral("%1 =").arg(it.key());
             else {
                 qWarning() << "Filter key is not a column name:" << it.key();
-                return {};
+                *valid = false;
+                return statement;
             }
             conditions << condition + placeholder(index);
             const QString column = it.key().endsWith(QLatin1String("timestamp"))
@@ -283,7 +284,26 @@ Connection::RecordList Connection::selectSystemLog(Record filter)
         statement.text += QStringLiteral("where ") + conditions.join(QStringLiteral(" and "));
     }
     statement.text += QStringLiteral(" order by timestamp desc");
-    return selectRows(statement);
+    return statement;
+}
+
+Connection::RecordList Connection::selectSystemLog(Record filter)
+{
+    if (!openDatabase())
+        return {};
+    bool valid = false;
+    const Statement statement = systemLogStatement(filter, &valid);
+    return valid ? selectRows(statement) : RecordList();
+}
+
+Connection::RecordList Connection::selectNewestSystemLog(Record filter)
+{
+    if (!openDatabase())
+        return {};
+    bool valid = false;
+    Statement statement = systemLogStatement(filter, &valid);
+    statement.text += QStringLiteral(" limit 1");
+    return valid ? selectRows(statement) : RecordList();
 }
 
 bool Connection::insertOperand(const Record &values, qlonglong *operandId) const
@@ -425,16 +445,25 @@ bool Connection::insertSystemLog(Record values)
         qWarning() << "insertSystemLog: column" << bad << "holds no whole number:" << values.value(bad);
         return false;
     }
-    Statement statement{
-        QStringLiteral("insert into system_log (name, operation_time, timestamp, operation_index) "
-                       "values (:name, :operation_time, :timestamp, :operation_index)"),
-        {}};
+    const QString text = QStringLiteral("insert into system_log (name, operation_time, timestamp, operation_index) "
+                                        "values (:name, :operation_time, :timestamp, :operation_index)");
+    if (!systemLogInsert) {
+        systemLogInsert = std::make_unique<QSqlQuery>(handle);
+        if (!systemLogInsert->prepare(text)) {
+            qWarning() << "Statement rejected:" << text << systemLogInsert->lastError().text();
+            systemLogInsert.reset();
+            return false;
+        }
+    }
     for (const char *column : {"name", "operation_time", "timestamp", "operation_index"}) {
         const QString key = QString::fromLatin1(column);
-        statement.bindings.append({QLatin1Char(':') + key, SqlValues::bindValue(key, values.value(key))});
+        systemLogInsert->bindValue(QLatin1Char(':') + key, SqlValues::bindValue(key, values.value(key)));
     }
-    QSqlQuery query(handle);
-    return execute(query, statement);
+    if (!systemLogInsert->exec()) {
+        qWarning() << "Statement failed:" << text << systemLogInsert->lastError().text();
+        return false;
+    }
+    return true;
 }
 
 bool Connection::beginTransaction()

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <memory>
+
 class QSqlQuery;
 
 // The one door to "database.db": schema, seed rows, the domain enumerations and every
@@ -79,6 +81,8 @@ public:
     RecordList selectOrder(Record filter);
     RecordList selectAppPosition(Record filter);
     RecordList selectSystemLog(Record filter);
+    // The newest row that selectSystemLog would return first, without reading the others.
+    RecordList selectNewestSystemLog(Record filter);
 
     bool insertPlan(Record values);
     bool updatePlan(Record values);
@@ -102,10 +106,13 @@ private:
     bool execute(QSqlQuery &query, const Statement &statement) const;
     bool execute(const QString &text) const;
     RecordList selectRows(const Statement &statement) const;
+    Statement systemLogStatement(const Record &filter, bool *valid) const;
     RecordList selectWithFilter(const QString &head, const Record &filter, const QString &joiner,
                                 const QString &tail);
     bool insertOperand(const Record &values, qlonglong *operandId) const;
     bool updateOperand(const Record &values) const;
 
     QSqlDatabase handle;
+    // Power history is written by the thousand: its insert is prepared once per open handle.
+    std::unique_ptr<QSqlQuery> systemLogInsert;
 };
