@@ -122,7 +122,12 @@ QDateTime Command::cutOffOf(Connection &connection, Connection::SystemLogFlag fl
 
 QList<Command::EventRecord> Command::newestFirst(PowerEventSource::Kind kind, const QDateTime &cutOff)
 {
-    const QByteArray output = runAndCaptureBytes(source->commandLine(kind, cutOff));
+    const QString commandLine = source->commandLine(kind, cutOff);
+    if (commandLine != lastCommandLine) {
+        lastCommandLine = commandLine;
+        lastOutput = runAndCaptureBytes(commandLine);
+    }
+    const QByteArray &output = lastOutput;
     QList<EventRecord> events = source->events(output, kind, cutOff);
     std::reverse(events.begin(), events.end());
     return events;
@@ -130,6 +135,7 @@ QList<Command::EventRecord> Command::newestFirst(PowerEventSource::Kind kind, co
 
 void Command::collectPowerEvents()
 {
+    lastCommandLine.clear();
     Connection connection(this);
     const QList<EventRecord> powerOns = newestFirst(PowerEventSource::PowerOn, cutOffOf(connection, Connection::TurnOn));
     const QList<EventRecord> powerOffs =

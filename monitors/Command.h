@@ -20,7 +20,7 @@ public:
 
     static const char *const CacheFileName;
     // A hung event tool is ended after this long, so the program still starts.
-    static const int ToolTimeoutMs = 30000;
+    static const int ToolTimeoutMs = 5000;
 
     explicit Command(QObject *parent, std::shared_ptr<PowerEventSource> source = nullptr);
 
@@ -53,4 +53,7 @@ private:
 
     std::shared_ptr<PowerEventSource> source;
     int toolTimeoutMs = ToolTimeoutMs;
+    // One gathering runs a command line once, even when both kinds ask for the same one.
+    QString lastCommandLine;
+    QByteArray lastOutput;
 };

@@ -15,7 +15,7 @@ packages=(
   fonts-noto-cjk xvfb xauth
 )
 if [ "${TICKVALE_WITH_TESTS:-0}" = 1 ]; then
-  packages+=(xdotool dbus python3 python3-dbusmock systemd-journal-remote)
+  packages+=(xdotool dbus python3 python3-dbusmock systemd systemd-journal-remote imagemagick x11-utils)
 fi
 
 install_missing() {

@@ -127,6 +127,11 @@ bool Connection::openDatabase()
         qWarning() << "Cannot open" << DatabaseFileName << ":" << handle.lastError().text();
         return false;
     }
+    static bool readOnlyReported = false;
+    if (!readOnlyReported && !QFileInfo(QString::fromLatin1(DatabaseFileName)).isWritable()) {
+        readOnlyReported = true;
+        qWarning() << DatabaseFileName << "is read-only: tasks and history cannot be saved";
+    }
     return true;
 }
 

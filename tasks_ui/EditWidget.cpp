@@ -111,6 +111,8 @@ void EditWidget::buildLayout()
     outer->setSpacing(0);
     auto *titleStrip = new TAVTextNCloseMenuBar(this);
     titleStrip->setTitle(QStringLiteral("任务描述"));
+    // Names the frameless window to the desktop (task bar, window lists).
+    setWindowTitle(titleStrip->title());
     outer->addWidget(titleStrip);
 
     auto *container = new QWidget(this);
@@ -535,11 +537,13 @@ void EditWidget::cancelAction(bool flag)
 
 void EditWidget::closeEvent(QCloseEvent *event)
 {
+    event->accept();
     if (saved && !closeSignalled) {
         closeSignalled = true;
+        // The opener asks its start question next: the editor is out of sight by then.
+        hide();
         emit closeWin();
     }
-    event->accept();
 }
 
 void EditWidget::mousePressEvent(QMouseEvent *event)

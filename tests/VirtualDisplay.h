@@ -32,7 +32,7 @@ public:
                 || QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)))
                 continue;
             name = QStringLiteral(":%1").arg(number);
-            server.start("Xvfb", {name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+            server.start("Xvfb", {name, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
             if (!server.waitForStarted(5000))
                 return false;
             for (int i = 0; i < 100; ++i) {

@@ -80,6 +80,7 @@ QWidget *TAVInputWidget::buildContent()
 void TAVInputWidget::setTexts(const QString &title, const QString &promptText)
 {
     titleStrip->setTitle(title);
+    setWindowTitle(title);
     prompt->setText(promptText);
 }
 

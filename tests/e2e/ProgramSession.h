@@ -1,0 +1,216 @@
+#pragma once
+
+#include "../MockSystemBus.h"
+#include "../VirtualDisplay.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QRect>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+// The built program, unchanged, started in a fresh working directory on a display of its
+// own, with a private system bus, and driven with xdotool as a person would drive it.
+class ProgramSession
+{
+public:
+    // Screen positions of what the tests press (the main window sits at 0,0 on a bare display).
+    static QPoint addTaskButton() { return {828, 165}; }
+    static QPoint switchOfRow(int row) { return {800, 215 + 60 * row}; }
+    static QPoint closeButton() { return {878, 25}; }
+    static QPoint exitConfirm() { return {390, 478}; }
+    static QPoint exitCancel() { return {506, 478}; }
+    static QPoint logTab() { return {138, 100}; }
+    static QPoint allLogsButton() { return {70, 160}; }
+    static QPoint editorActionList() { return {272, 86}; }
+    static QPoint editorCountdownRadio() { return {77, 387}; }
+    static QPoint editorCountdownHours() { return {232, 387}; }
+    static QPoint editorCountdownMinutes() { return {405, 387}; }
+    static QPoint editorConfirm() { return {248, 772}; }
+    static QPoint addressInput() { return {231, 84}; }
+    static QPoint addressConfirm() { return {140, 136}; }
+
+    ProgramSession()
+    {
+        work.setAutoRemove(true);
+        QDir(work.path()).mkdir("bin");
+    }
+
+    ~ProgramSession() { stop(); }
+
+    QString path(const QString &name) const { return work.filePath(name); }
+    VirtualDisplay &display() { return screen; }
+
+    bool startDisplay(int first = 151) { return screen.start(first); }
+
+    // Puts a stand-in command first on the program's PATH.
+    void addTool(const QString &name, const QString &script)
+    {
+        QFile file(path("bin/" + name));
+        file.open(QIODevice::WriteOnly);
+        file.write("#!/bin/sh\n" + script.toUtf8() + "\n");
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                            | QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup);
+    }
+
+    // Starts the program; busAddress empty means no system bus at all. A prefix runs it
+    // through another command (as another user, say); a PATH replaces the search path.
+    bool start(const QString &busAddress, const QStringList &prefix = {}, const QString &workingDirectory = QString(),
+               const QString &searchPath = QString())
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DISPLAY", screen.displayName());
+        environment.insert("DBUS_SYSTEM_BUS_ADDRESS", busAddress.isEmpty() ? "unix:path=/nonexistent/tickvale-e2e" : busAddress);
+        environment.insert("XDG_SESSION_ID", "e2e");
+        environment.insert("PATH", searchPath.isEmpty() ? path("bin") + ":" + environment.value("PATH") : searchPath);
+        environment.insert("LC_ALL", "C.UTF-8");
+        environment.remove("QT_QPA_PLATFORM");
+        program.setProcessEnvironment(environment);
+        program.setWorkingDirectory(workingDirectory.isEmpty() ? work.path() : workingDirectory);
+        program.setProcessChannelMode(QProcess::MergedChannels);
+        QStringList arguments = prefix;
+        arguments << QStringLiteral(TICKVALE_PROGRAM);
+        const QString executable = arguments.takeFirst();
+        startedAt.start();
+        program.start(executable, arguments);
+        return program.waitForStarted(5000);
+    }
+
+    // The main window's id once it is on screen; empty after the timeout.
+    QString waitForWindow(const QString &name = "^TickvalePro$", int timeoutMs = 20000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < timeoutMs) {
+            const QString id = xdotoolOutput({"search", "--onlyvisible", "--name", name}).trimmed().split('\n').value(0);
+            if (!id.isEmpty()) {
+                // Mapped is not yet ready for input: let the window settle.
+                QTest::qWait(400);
+                return id;
+            }
+            if (program.state() == QProcess::NotRunning)
+                return QString();
+            QTest::qWait(50);
+        }
+        return QString();
+    }
+
+    QRect geometry(const QString &windowId)
+    {
+        const QString text = xdotoolOutput({"getwindowgeometry", "--shell", windowId});
+        auto value = [&text](const QString &key) {
+            return QRegularExpression(key + "=(-?\\d+)").match(text).captured(1).toInt();
+        };
+        return QRect(value("X"), value("Y"), value("WIDTH"), value("HEIGHT"));
+    }
+
+    void click(const QPoint &point, int settleMs = 400)
+    {
+        screen.xdotool({"mousemove", QString::number(point.x()), QString::number(point.y()), "click", "1"});
+        QTest::qWait(settleMs);
+    }
+
+    void type(const QString &text, int settleMs = 300)
+    {
+        screen.xdotool({"type", "--delay", "15", "--", text});
+        QTest::qWait(settleMs);
+    }
+
+    void key(const QStringList &keys, int settleMs = 300)
+    {
+        screen.xdotool(QStringList{"key"} + keys);
+        QTest::qWait(settleMs);
+    }
+
+    // Clicks a button of the start question: "是" or "否".
+    bool answerStartQuestion(bool yes)
+    {
+        const QString box = waitForWindow("^定时管理$", 10000);
+        if (box.isEmpty())
+            return false;
+        const QRect area = geometry(box);
+        click(QPoint(area.right() - (yes ? 136 : 50), area.bottom() - 24), 600);
+        return true;
+    }
+
+    // A countdown task through the editor, with the current action of the list.
+    void fillCountdown(const QString &hours, const QString &minutes)
+    {
+        click(editorCountdownRadio());
+        click(editorCountdownHours(), 150);
+        key({"ctrl+a"}, 50);
+        type(hours, 100);
+        click(editorCountdownMinutes(), 150);
+        key({"ctrl+a"}, 50);
+        type(minutes, 100);
+    }
+
+    QImage screenshot(const QString &file)
+    {
+        QProcess grab;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DISPLAY", screen.displayName());
+        grab.setProcessEnvironment(environment);
+        grab.start("import", {"-window", "root", file});
+        grab.waitForFinished(15000);
+        return QImage(file);
+    }
+
+    QString output()
+    {
+        log += QString::fromUtf8(program.readAll());
+        return log;
+    }
+
+    bool waitForOutput(const QString &text, int timeoutMs)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < timeoutMs) {
+            if (output().contains(text))
+                return true;
+            QTest::qWait(100);
+        }
+        return output().contains(text);
+    }
+
+    bool waitForExit(int timeoutMs) { return program.waitForFinished(timeoutMs); }
+    int exitCode() const { return program.exitCode(); }
+    QProcess::ExitStatus exitStatus() const { return program.exitStatus(); }
+    bool running() const { return program.state() != QProcess::NotRunning; }
+    qint64 pid() const { return program.processId(); }
+    qint64 millisecondsSinceStart() const { return startedAt.elapsed(); }
+
+    void stop()
+    {
+        if (program.state() != QProcess::NotRunning) {
+            program.kill();
+            program.waitForFinished(5000);
+        }
+    }
+
+    QString xdotoolOutput(const QStringList &arguments)
+    {
+        QProcess tool;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DISPLAY", screen.displayName());
+        tool.setProcessEnvironment(environment);
+        tool.start("xdotool", arguments);
+        tool.waitForFinished(10000);
+        return QString::fromUtf8(tool.readAllStandardOutput());
+    }
+
+private:
+    QTemporaryDir work;
+    VirtualDisplay screen;
+    QProcess program;
+    QString log;
+    QElapsedTimer startedAt;
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "storage/Connection.h"
+#include "../ScratchDirectory.h"
+
+#include <QDir>
+#include <QSqlQuery>
+
+// Reads and prepares the database file of a program session from the test process.
+class SessionDatabase
+{
+public:
+    explicit SessionDatabase(const QString &directory)
+        : previous(QDir::currentPath())
+    {
+        ScratchDirectory::dropDatabaseConnection();
+        QDir::setCurrent(directory);
+        connection = std::make_unique<Connection>(nullptr);
+    }
+
+    ~SessionDatabase()
+    {
+        connection.reset();
+        ScratchDirectory::dropDatabaseConnection();
+        QDir::setCurrent(previous);
+    }
+
+    Connection &db() { return *connection; }
+
+    // The values of the first column of a statement's rows.
+    QStringList column(const QString &statement)
+    {
+        QStringList values;
+        if (!connection->openDatabase())
+            return values;
+        QSqlQuery query(QSqlDatabase::database());
+        if (!query.exec(statement))
+            return {QStringLiteral("<failed>")};
+        while (query.next())
+            values << query.value(0).toString();
+        return values;
+    }
+
+private:
+    QString previous;
+    std::unique_ptr<Connection> connection;
+};

@@ -1,0 +1,257 @@
+#include "schedule/TaskComposer.h"
+#include "e2e/ProgramSession.h"
+#include "e2e/SessionDatabase.h"
+
+#include <QtTest>
+
+#include <memory>
+
+using TC = TaskComposer;
+
+// The real program, driven as a person would, against a private system bus.
+class TestEndToEnd : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void firstStartShowsTheWindowAndTheSeedTask();
+    void countdownMadeInTheEditorShutsDownOnce();
+    void idleTaskIsHeldOffByInput();
+    void disconnectAndOpenAddress();
+    void exitConfirmation();
+    void logTabShowsRunsFromTheJournal();
+
+private:
+    std::unique_ptr<ProgramSession> session(bool withBus = true);
+    void addTasks(ProgramSession &program, const QList<Connection::Record> &tasks);
+
+    MockSystemBus bus;
+};
+
+void TestEndToEnd::initTestCase()
+{
+    if (!VirtualDisplay::toolsPresent() || !MockSystemBus::toolsPresent())
+        QSKIP("Xvfb, xdotool, dbus-daemon and python3-dbusmock are needed (scripts/test.sh installs them)");
+    QVERIFY(bus.start());
+    QVERIFY(bus.startMock("logind", "org.freedesktop.login1"));
+    QVERIFY(bus.startMock("networkmanager", "org.freedesktop.NetworkManager"));
+}
+
+std::unique_ptr<ProgramSession> TestEndToEnd::session(bool withBus)
+{
+    auto program = std::make_unique<ProgramSession>();
+    if (!program->startDisplay())
+        return nullptr;
+    Q_UNUSED(withBus)
+    return program;
+}
+
+void TestEndToEnd::addTasks(ProgramSession &program, const QList<Connection::Record> &tasks)
+{
+    SessionDatabase database(program.path("."));
+    QVERIFY(database.db().createTables());
+    for (const Connection::Record &task : tasks)
+        QVERIFY(database.db().insertPlan(task));
+}
+
+void TestEndToEnd::firstStartShowsTheWindowAndTheSeedTask()
+{
+    auto program = session();
+    QVERIFY(program);
+    QVERIFY(program->start(bus.address()));
+    const QString window = program->waitForWindow();
+    QVERIFY2(!window.isEmpty(), qPrintable(program->output()));
+    QCOMPARE(program->geometry(window).size(), QSize(900, 780));
+    // No frame: the window asks the window manager for no decorations.
+    const QString hints = program->xdotoolOutput({"getwindowname", window});
+    QCOMPARE(hints.trimmed(), QString("TickvalePro"));
+    QProcess xprop;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DISPLAY", program->display().displayName());
+    xprop.setProcessEnvironment(environment);
+    xprop.start("xprop", {"-id", window, "_MOTIF_WM_HINTS"});
+    QVERIFY(xprop.waitForFinished(5000));
+    const QStringList motif = QString::fromUtf8(xprop.readAllStandardOutput()).section('=', 1).split(',');
+    QVERIFY2(motif.size() >= 3, qPrintable(motif.join(',')));
+    QCOMPARE(motif.at(2).trimmed(), QString("0x0"));
+
+    {
+        SessionDatabase database(program->path("."));
+        QCOMPARE(database.column("select count(*) from order_t"), QStringList{"12"});
+        QCOMPARE(database.column("select name from plan_t"), QStringList{"电脑连续空闲10分钟后执行关闭显示器"});
+    }
+    // The first row shows the idle task's action icon.
+    QTest::qWait(500);
+    const QImage shot = program->screenshot(program->path("first-start.png"));
+    const QImage icon(":/Tickvale/mission_5");
+    QVERIFY(!shot.isNull());
+    int best = 0;
+    for (int dy = -4; dy <= 4; ++dy) {
+        for (int dx = -4; dx <= 4; ++dx) {
+            int matching = 0;
+            for (int y = 4; y < 28; ++y) {
+                for (int x = 4; x < 28; ++x)
+                    matching += shot.pixelColor(12 + dx + x, 199 + dy + y) == icon.pixelColor(x, y);
+            }
+            best = qMax(best, matching);
+        }
+    }
+    QVERIFY2(best > 500, qPrintable(QString::number(best)));
+    QVERIFY(program->running());
+}
+
+void TestEndToEnd::countdownMadeInTheEditorShutsDownOnce()
+{
+    auto program = session();
+    QVERIFY(program);
+    bus.clearLog("logind");
+    QVERIFY(program->start(bus.address()));
+    QVERIFY(!program->waitForWindow().isEmpty());
+    program->click(ProgramSession::addTaskButton(), 800);
+    QVERIFY(!program->waitForWindow("^任务描述$", 5000).isEmpty());
+    program->fillCountdown("0", "1");
+    program->click(ProgramSession::editorConfirm(), 600);
+    QVERIFY(program->answerStartQuestion(true));
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    {
+        SessionDatabase database(program->path("."));
+        QCOMPARE(database.column("select name from plan_t where id=1"), QStringList{"从现在开始0小时1分后关机"});
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(bus.calls("logind").contains("PowerOff False"), 80000);
+    const qint64 firedAfter = sinceStart.elapsed();
+    QVERIFY2(firedAfter > 55000 && firedAfter < 70000, qPrintable(QString::number(firedAfter)));
+    QTest::qWait(3000);
+    QCOMPARE(bus.calls("logind").filter("PowerOff").size(), 1);
+}
+
+void TestEndToEnd::idleTaskIsHeldOffByInput()
+{
+    auto program = session();
+    QVERIFY(program);
+    addTasks(*program, {TC::saveRecord(TC::conditionColumns(TC::FreeCommission, 5, {"", "1", "", true}), "", "-1")});
+    QVERIFY(program->start(bus.address()));
+    QVERIFY(!program->waitForWindow().isEmpty());
+    program->click(ProgramSession::switchOfRow(1));
+    const QString fired = QStringLiteral("The display has no power management");
+    QElapsedTimer sinceInput;
+    for (int i = 0; i < 4; ++i) {
+        QTest::qWait(15000);
+        if (i % 2 == 0)
+            program->type("idle", 0);
+        else
+            program->display().xdotool({"mousemove_relative", "--", "20", "15"});
+        sinceInput.start();
+        QVERIFY2(!program->output().contains(fired), "fired while input kept coming");
+    }
+    QVERIFY(program->waitForOutput(fired, 75000));
+    const qint64 after = sinceInput.elapsed();
+    QVERIFY2(after > 57000 && after < 70000, qPrintable(QString::number(after)));
+}
+
+void TestEndToEnd::disconnectAndOpenAddress()
+{
+    auto program = session();
+    QVERIFY(program);
+    program->addTool("xdg-open", "printf '%s\\n' \"$@\" >> \"$(dirname \"$0\")/../opened.txt\"");
+    const QString address = "example.org/e2e?q=1&x='y';$(touch CANARY)";
+    addTasks(*program, {TC::saveRecord(TC::conditionColumns(TC::FromNowCommission, 11, {"0", "0", "", false}), "", "-1"),
+                        TC::saveRecord(TC::conditionColumns(TC::FromNowCommission, 8, {"0", "0", "", false}), address, "-1")});
+    QVERIFY(bus.runPython(QStringLiteral(
+        "import dbus; b=dbus.bus.BusConnection('%1'); "
+        "o=b.get_object('org.freedesktop.NetworkManager','/org/freedesktop/NetworkManager'); "
+        "o.SetProperty('/org/freedesktop/NetworkManager','org.freedesktop.NetworkManager','ActiveConnections',"
+        "dbus.Array(['/org/freedesktop/NetworkManager/ActiveConnection/3'], signature='o'), "
+        "dbus_interface='org.freedesktop.DBus.Mock')").arg(bus.address())));
+    bus.clearLog("networkmanager");
+    QVERIFY(program->start(bus.address()));
+    QVERIFY(!program->waitForWindow().isEmpty());
+    program->click(ProgramSession::switchOfRow(1));
+    program->click(ProgramSession::switchOfRow(2));
+    QTRY_VERIFY_WITH_TIMEOUT(bus.calls("networkmanager").contains(
+                                 "DeactivateConnection \"/org/freedesktop/NetworkManager/ActiveConnection/3\""),
+                             10000);
+    QFile opened(program->path("opened.txt"));
+    QTRY_VERIFY_WITH_TIMEOUT(opened.exists(), 10000);
+    QTest::qWait(300);
+    QVERIFY(opened.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(opened.readAll()).trimmed(),
+             QUrl::fromUserInput(address).toString(QUrl::FullyEncoded));
+    QVERIFY(!QFile::exists(program->path("CANARY")));
+}
+
+void TestEndToEnd::exitConfirmation()
+{
+    auto program = session();
+    QVERIFY(program);
+    QVERIFY(program->start(bus.address()));
+    QVERIFY(!program->waitForWindow().isEmpty());
+    program->click(ProgramSession::closeButton(), 800);
+    program->click(ProgramSession::exitCancel(), 800);
+    QVERIFY(program->running());
+    program->click(ProgramSession::closeButton(), 800);
+    program->click(ProgramSession::exitConfirm(), 300);
+    if (!program->waitForExit(10000))
+        program->screenshot("/tmp/e2e-exit-failure.png");
+    QVERIFY2(!program->running(), qPrintable(program->output()));
+    QCOMPARE(program->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program->exitCode(), 0);
+    QVERIFY2(!program->output().contains("QThread: Destroyed"), qPrintable(program->output()));
+}
+
+void TestEndToEnd::logTabShowsRunsFromTheJournal()
+{
+    auto program = session();
+    QVERIFY(program);
+    // The system's journal is replaced by one made for the test.
+    QVERIFY(QDir(program->path(".")).mkdir("journal"));
+    QByteArray exportText;
+    const qint64 base = (QDateTime::currentSecsSinceEpoch() - 3 * 86400) * 1000000;
+    const QList<QPair<qint64, qint64>> boots = {{base, base + Q_INT64_C(8985) * 1000000},
+                                                {base + Q_INT64_C(86400) * 1000000, base + Q_INT64_C(90000) * 1000000}};
+    for (int i = 0; i < boots.size(); ++i) {
+        for (qint64 moment : {boots.at(i).first, boots.at(i).second}) {
+            exportText += QStringLiteral("__REALTIME_TIMESTAMP=%1\n__MONOTONIC_TIMESTAMP=%2\n_BOOT_ID=%3\nMESSAGE=m\n\n")
+                              .arg(moment)
+                              .arg(moment - boots.at(i).first + 1)
+                              .arg(QString(32, QChar('a' + i)))
+                              .toUtf8();
+        }
+    }
+    QFile exportFile(program->path("journal.export"));
+    QVERIFY(exportFile.open(QIODevice::WriteOnly));
+    exportFile.write(exportText);
+    exportFile.close();
+    QCOMPARE(QProcess::execute("/lib/systemd/systemd-journal-remote",
+                               {"-o", program->path("journal/system.journal"), program->path("journal.export")}),
+             0);
+    program->addTool("journalctl", QStringLiteral("exec /usr/bin/journalctl --directory=\"%1\" \"$@\"")
+                                       .arg(program->path("journal")));
+    QVERIFY(program->start(bus.address()));
+    QVERIFY2(!program->waitForWindow().isEmpty(), qPrintable(program->output()));
+    {
+        SessionDatabase database(program->path("."));
+        QCOMPARE(database.column("select name from system_log order by timestamp desc"),
+                 (QStringList{"关机", "开机", "关机", "开机"}));
+    }
+    program->click(ProgramSession::logTab());
+    program->click(ProgramSession::allLogsButton(), 800);
+    const QImage shot = program->screenshot(program->path("log-tab.png"));
+    // The duration column of the two power-off rows holds text; the power-on rows' does not.
+    auto inkIn = [&shot](int top) {
+        int dark = 0;
+        for (int y = top; y < top + 20; ++y) {
+            for (int x = 600; x < 880; ++x)
+                dark += shot.pixelColor(x, y).lightness() < 128;
+        }
+        return dark;
+    };
+    QVERIFY(inkIn(218) > 20);
+    QVERIFY(inkIn(248) == 0);
+    QVERIFY(inkIn(278) > 20);
+    QVERIFY(inkIn(308) == 0);
+}
+
+QTEST_GUILESS_MAIN(TestEndToEnd)
+#include "tst_e2e.moc"
