@@ -180,6 +180,9 @@ QWidget *ComputerManageWidget::buildStatusBar()
         label->setStyleSheet(CaptionStyle);
         layout->addWidget(label);
         *value = new QLabel;
+        // The values change every second: a fixed size keeps each change from re-laying out
+        // and repainting the whole window.
+        (*value)->setFixedSize((*value)->fontMetrics().horizontalAdvance(QStringLiteral("9999小时59分59秒")), 30);
         layout->addWidget(*value);
         return label;
     };
