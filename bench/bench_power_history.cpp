@@ -60,7 +60,9 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     QTemporaryDir directory;
-    QDir::setCurrent(directory.path());
+    // "--prepare DIR" leaves a database with 20,000 stored events in DIR and stops there.
+    const bool prepareOnly = argc > 2 && QString::fromLocal8Bit(argv[1]) == QLatin1String("--prepare");
+    QDir::setCurrent(prepareOnly ? QString::fromLocal8Bit(argv[2]) : directory.path());
     Connection(nullptr).createTables();
     auto source = std::make_shared<ManyBoots>();
 
@@ -70,6 +72,8 @@ int main(int argc, char *argv[])
     const double firstRun = milliseconds(clock);
     const int stored = Connection(nullptr).selectSystemLog({}).size();
     std::printf("first gathering of %d events into an empty table: %.0f ms\n", stored, firstRun);
+    if (prepareOnly)
+        return 0;
 
     clock.restart();
     Command(nullptr, source).collectPowerEvents();

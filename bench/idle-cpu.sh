@@ -6,6 +6,7 @@ seconds=${1:-60}
 ticks=$(getconf CLK_TCK)
 
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+status_kb() { awk -v key="$2:" '$1 == key {print $2}' "/proc/$1/status"; }
 
 "$program" >/dev/null 2>&1 & pid=$!
 wait_for_window
@@ -13,9 +14,10 @@ sleep 3
 before=$(cpu_ticks "$pid")
 sleep "$seconds"
 after=$(cpu_ticks "$pid")
-rss=$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status")
+steady=$(status_kb "$pid" VmRSS)
+peak=$(status_kb "$pid" VmHWM)
 used=$(( after - before ))
-awk -v used="$used" -v ticks="$ticks" -v seconds="$seconds" -v rss="$rss" 'BEGIN {
+awk -v used="$used" -v ticks="$ticks" -v seconds="$seconds" -v steady="$steady" -v peak="$peak" 'BEGIN {
   cpu = used / ticks
-  printf "idle for %d s: %.2f s of CPU (%.3f %% of one core), %.0f MB resident\n", seconds, cpu, 100 * cpu / seconds, rss / 1024
+  printf "idle for %d s: %.2f s of CPU (%.3f %% of one core); memory %.0f MB steady, %.0f MB at peak\n", seconds, cpu, 100 * cpu / seconds, steady / 1024, peak / 1024
 }'

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Start-up time: from starting the process to its main window being shown, on the seed
-# database (created by a first, unmeasured start). Usage: bench/startup.sh [RUNS]
+# Start-up time: from starting the process to its main window being shown. Without a
+# database argument the program starts on the seed database (made by a first, unmeasured
+# start); with one, on a copy of it. Usage: bench/startup.sh [RUNS] [DATABASE]
 source "$(dirname "$0")/common.sh"
 runs=${1:-10}
+[ -n "${2:-}" ] && cp "$2" database.db
 
 "$program" >/dev/null 2>&1 & pid=$!
 wait_for_window; kill "$pid"; wait "$pid" 2>/dev/null || true

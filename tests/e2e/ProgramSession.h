@@ -129,6 +129,22 @@ public:
         QTest::qWait(settleMs);
     }
 
+    // Turns a row's switch on, as a person would, and makes sure it took: the knob turns
+    // blue on the right.
+    bool switchOn(int row)
+    {
+        const QPoint knob(ProgramSession::switchOfRow(row).x() + 22, ProgramSession::switchOfRow(row).y());
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            click(switchOfRow(row), 700);
+            const QImage shot = screenshot(path("switch.png"));
+            if (shot.pixelColor(knob) == QColor(0x5D, 0x91, 0xEE))
+                return true;
+            if (shot.pixelColor(knob) != QColor(0x94, 0xF0, 0xEB))
+                return false; // neither on nor off: not a switch there
+        }
+        return false;
+    }
+
     // Clicks a button of the start question: "是" or "否".
     bool answerStartQuestion(bool yes)
     {
