@@ -145,9 +145,10 @@ void TestEndToEnd::idleTaskIsHeldOffByInput()
         sinceInput.start();
         QVERIFY2(!program->output().contains(fired), "fired while input kept coming");
     }
-    QVERIFY2(program->waitForOutput(fired, 75000), qPrintable(program->output()));
+    QVERIFY2(program->waitForOutput(fired, 90000),
+             qPrintable(QString("%1 ms after the last input:\n%2").arg(sinceInput.elapsed()).arg(program->output())));
     const qint64 after = sinceInput.elapsed();
-    QVERIFY2(after > 57000 && after < 70000, qPrintable(QString::number(after)));
+    QVERIFY2(after > 57000 && after < 85000, qPrintable(QString::number(after)));
 }
 
 void TestEndToEnd::disconnectAndOpenAddress()
