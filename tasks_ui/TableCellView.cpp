@@ -57,14 +57,14 @@ TableCellView::TableCellView(QWidget *parent)
     switchWidget = new SliderWidget(nullptr);
     switchWidget->setFixedSize(82, 28);
 
-    auto *menuButton = new QPushButton(nullptr);
+    menuButton = new QPushButton(nullptr);
     menuButton->setFixedSize(40, 20);
     menuButton->setFlat(true);
     menuButton->setIcon(QIcon(sharedPixmap(QStringLiteral(":/Tickvale/edit_mission"))));
     menuButton->setIconSize(QSize(19, 5));
     menuButton->setStyleSheet(resourceText(QStringLiteral(":/Tickvale/VATEditButton")));
-    menu = buildMenu(menuButton);
-    menuButton->setMenu(menu);
+    // The button pops its menu up below itself, as a button with a menu does.
+    connect(menuButton, &QPushButton::pressed, this, &TableCellView::popUpMenu);
 
     layout->addWidget(icon);
     layout->addWidget(name);
@@ -187,9 +187,17 @@ QLabel *TableCellView::iconLabel() const
     return icon;
 }
 
-TAVMenu *TableCellView::rowMenu() const
+TAVMenu *TableCellView::rowMenu()
 {
+    if (!menu)
+        menu = buildMenu(menuButton);
     return menu;
+}
+
+void TableCellView::popUpMenu()
+{
+    rowMenu()->exec(menuButton->mapToGlobal(QPoint(0, menuButton->height())));
+    menuButton->setDown(false);
 }
 
 EditWidget *TableCellView::openEditor() const

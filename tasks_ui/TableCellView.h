@@ -28,7 +28,8 @@ public:
     SliderWidget *slider() const;
     QLabel *nameLabel() const;
     QLabel *iconLabel() const;
-    TAVMenu *rowMenu() const;
+    // The row menu, made the first time it is wanted: a list of hundreds of rows opens fast.
+    TAVMenu *rowMenu();
     EditWidget *openEditor() const;
     ShowingWidget *openDetails() const;
 
@@ -49,6 +50,7 @@ public slots:
 
 private:
     TAVMenu *buildMenu(QPushButton *anchor);
+    void popUpMenu();
 
     SliderWidget *switchWidget = nullptr;
     QLabel *icon = nullptr;
@@ -57,6 +59,7 @@ private:
     int row = 0;
     Connection::Record record;
     TAVMenu *menu = nullptr;
+    QPushButton *menuButton = nullptr;
     QPointer<EditWidget> editor;
     QPointer<ShowingWidget> details;
 };

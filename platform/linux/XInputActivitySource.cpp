@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
@@ -9,6 +10,11 @@
 #include <X11/keysym.h>
 
 namespace {
+
+// A moving mouse sends hundreds of events a second. They are read in batches: after a batch
+// the socket rests this long, then everything that came meanwhile is read at once. Each event
+// is still reported; only the wake-ups are fewer.
+const int BatchMilliseconds = 50;
 
 // X buttons: 1 left, 2 middle, 3 right, 4/5 vertical wheel, 6/7 horizontal wheel, 8+ extra.
 bool buttonCounts(int button, bool press)
@@ -77,11 +83,17 @@ bool XInputActivitySource::start()
 
     notifier = new QSocketNotifier(ConnectionNumber(display), QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, &XInputActivitySource::readPendingEvents);
+    batch = new QTimer(this);
+    batch->setSingleShot(true);
+    batch->setInterval(BatchMilliseconds);
+    connect(batch, &QTimer::timeout, this, &XInputActivitySource::resumeReading);
     return true;
 }
 
 void XInputActivitySource::stop()
 {
+    delete batch;
+    batch = nullptr;
     delete notifier;
     notifier = nullptr;
     if (display) {
@@ -111,9 +123,19 @@ void XInputActivitySource::collectAltKeycodes()
     XFree(syms);
 }
 
+void XInputActivitySource::resumeReading()
+{
+    if (!notifier)
+        return;
+    readPendingEvents();
+    notifier->setEnabled(true);
+}
+
 void XInputActivitySource::readPendingEvents()
 {
+    bool sawEvents = false;
     while (display && XPending(display) > 0) {
+        sawEvents = true;
         XEvent event;
         XNextEvent(display, &event);
         XGenericEventCookie *cookie = &event.xcookie;
@@ -123,6 +145,10 @@ void XInputActivitySource::readPendingEvents()
             continue;
         handleRawEvent(cookie->evtype, cookie->data);
         XFreeEventData(display, cookie);
+    }
+    if (sawEvents && notifier && notifier->isEnabled()) {
+        notifier->setEnabled(false);
+        batch->start();
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QSet>
 
 class QSocketNotifier;
+class QTimer;
 struct _XDisplay;
 union _XEvent;
 
@@ -22,12 +23,14 @@ public:
 
 private:
     void readPendingEvents();
+    void resumeReading();
     void handleRawEvent(int type, const void *rawEvent);
     void collectAltKeycodes();
 
     _XDisplay *display = nullptr;
     int xiOpcode = 0;
     QSocketNotifier *notifier = nullptr;
+    QTimer *batch = nullptr;
     QSet<int> altKeycodes;
     QSet<int> altKeysDown;
 };
