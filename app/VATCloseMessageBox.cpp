@@ -1,6 +1,6 @@
 #include "app/VATCloseMessageBox.h"
 
-#include "app/TAVTextNCloseMenuBar.h"
+#include "app/PopupFrame.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,25 +12,8 @@ VATCloseMessageBox::VATCloseMessageBox(QWidget *parent, const QSize &size)
 {
     Q_UNUSED(parent)
     setFixedSize(size);
-    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
-
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSpacing(0);
-
-    auto *titleStrip = new TAVTextNCloseMenuBar(this);
-    titleStrip->setFixedHeight(40);
-    titleStrip->setTitle(QStringLiteral("Tickvale Pro"));
-    outer->addWidget(titleStrip);
-
-    auto *container = new QWidget(this);
-    container->setObjectName(QStringLiteral("container"));
-    container->setFixedSize(460, 210);
-    container->setStyleSheet(QStringLiteral("QWidget#container{border: 1px solid #B5BCC9;};"));
-    outer->addWidget(container);
-
-    auto *inner = new QVBoxLayout(container);
-    inner->setContentsMargins(0, 0, 0, 0);
+    QVBoxLayout *inner = PopupFrame::build(this, QStringLiteral("Tickvale Pro"), QSize(460, 210),
+                                           QStringLiteral("QWidget#container{border: 1px solid #B5BCC9;};"));
     inner->addSpacing(40);
     inner->addWidget(buildMessageRow());
     inner->addStretch(40);

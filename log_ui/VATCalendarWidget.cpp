@@ -59,18 +59,26 @@ QPushButton *VATCalendarWidget::makeButton(const QString &objectName, const QStr
     return button;
 }
 
-void VATCalendarWidget::buildNavigationStrip()
+QHBoxLayout *VATCalendarWidget::makeStrip(const QString &objectName, int fontPixels, int spacing)
 {
     auto *strip = new QWidget(this);
-    strip->setObjectName(QStringLiteral("CalendarTopWidget"));
+    strip->setObjectName(objectName);
     strip->setFixedHeight(40);
     strip->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    strip->setStyleSheet(QStringLiteral(
-        "QWidget#CalendarTopWidget{background:transparent;color:#000000;border:1px solid #dadde3;"
-        "font-size:20px;font-family:Microsoft YaHei;background-color:rgb(255, 255, 255);}"));
+    strip->setStyleSheet(QStringLiteral("QWidget#%1{background:transparent;color:#000000;border:1px solid #dadde3;"
+                                        "font-size:%2px;font-family:Microsoft YaHei;"
+                                        "background-color:rgb(255, 255, 255);}")
+                             .arg(objectName)
+                             .arg(fontPixels));
     auto *layout = new QHBoxLayout(strip);
     layout->setContentsMargins(12, 0, 12, 0);
-    layout->setSpacing(4);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
+void VATCalendarWidget::buildNavigationStrip()
+{
+    QHBoxLayout *layout = makeStrip(QStringLiteral("CalendarTopWidget"), 20, 4);
 
     previousYear = makeButton(QStringLiteral("CalendarLeftYearBtn"), QStringLiteral("<<"), QSize(24, 20), NavigationButtonStyle);
     previousMonth = makeButton(QStringLiteral("CalendarLeftMonthBtn"), QStringLiteral("<"), QSize(20, 20), NavigationButtonStyle);
@@ -91,27 +99,18 @@ void VATCalendarWidget::buildNavigationStrip()
 
     for (QPushButton *button : {previousYear, previousMonth, nextMonth, nextYear})
         connect(button, &QPushButton::clicked, this, &VATCalendarWidget::onbtnClicked);
-    static_cast<QVBoxLayout *>(this->layout())->insertWidget(0, strip);
+    static_cast<QVBoxLayout *>(this->layout())->insertWidget(0, layout->parentWidget());
 }
 
 void VATCalendarWidget::buildBottomStrip()
 {
-    auto *strip = new QWidget(this);
-    strip->setObjectName(QStringLiteral("CalendarBottomWidget"));
-    strip->setFixedHeight(40);
-    strip->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    strip->setStyleSheet(QStringLiteral(
-        "QWidget#CalendarBottomWidget{background:transparent;color:#000000;border:1px solid #dadde3;"
-        "font-size:14px;font-family:Microsoft YaHei;background-color:rgb(255, 255, 255);}"));
-    auto *layout = new QHBoxLayout(strip);
-    layout->setContentsMargins(12, 0, 12, 0);
-    layout->setSpacing(6);
+    QHBoxLayout *layout = makeStrip(QStringLiteral("CalendarBottomWidget"), 14, 6);
     today = makeButton(QStringLiteral("CalendarTodayBtn"), QStringLiteral("今天"), QSize(40, 22), BottomButtonStyle);
     ensure = makeButton(QStringLiteral("CalendarEnsureBtn"), QStringLiteral("确定"), QSize(40, 22), BottomButtonStyle);
     layout->addStretch();
     layout->addWidget(today);
     layout->addWidget(ensure);
-    static_cast<QVBoxLayout *>(this->layout())->addWidget(strip);
+    static_cast<QVBoxLayout *>(this->layout())->addWidget(layout->parentWidget());
 
     connect(today, &QPushButton::clicked, this, [this] {
         setSelectedDate(QDate::currentDate());

@@ -2,6 +2,7 @@
 
 #include <QCalendarWidget>
 
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 
@@ -32,6 +33,7 @@ protected:
     void paintCell(QPainter *painter, const QRect &rect, const QDate &date) const override;
 
 private:
+    QHBoxLayout *makeStrip(const QString &objectName, int fontPixels, int spacing);
     void buildNavigationStrip();
     void buildBottomStrip();
     QPushButton *makeButton(const QString &objectName, const QString &text, const QSize &size,

@@ -1,6 +1,6 @@
 #include "tasks_ui/EditWidget.h"
 
-#include "app/TAVTextNCloseMenuBar.h"
+#include "app/PopupFrame.h"
 #include "app/WindowDrag.h"
 #include "log_ui/VATCalendarWidget.h"
 #include "log_ui/VATDateEdit.h"
@@ -101,27 +101,9 @@ QDateTime EditWidget::now() const
 
 void EditWidget::buildLayout()
 {
-    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
-    QPalette background = palette();
-    background.setColor(QPalette::Window, QColor(0xF8, 0xF8, 0xF8));
-    setPalette(background);
-
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSpacing(0);
-    auto *titleStrip = new TAVTextNCloseMenuBar(this);
-    titleStrip->setTitle(QStringLiteral("任务描述"));
-    // Names the frameless window to the desktop (task bar, window lists).
-    setWindowTitle(titleStrip->title());
-    outer->addWidget(titleStrip);
-
-    auto *container = new QWidget(this);
-    container->setObjectName(QStringLiteral("container"));
-    container->setFixedSize(600, 760);
-    container->setStyleSheet(QStringLiteral("QWidget#container{border: 1px solid #B5BCC9;}"));
-    outer->addWidget(container);
-    auto *containerLayout = new QVBoxLayout(container);
-    containerLayout->setContentsMargins(0, 0, 0, 0);
+    QVBoxLayout *containerLayout = PopupFrame::build(this, QStringLiteral("任务描述"), QSize(600, 760),
+                                                     QString::fromLatin1(PopupFrame::ContainerStyle),
+                                                     QColor(0xF8, 0xF8, 0xF8));
     grid = new QGridLayout;
     grid->setVerticalSpacing(10);
     grid->setContentsMargins(30, 30, 0, 0);

@@ -1,6 +1,6 @@
 #include "tasks_ui/ShowingWidget.h"
 
-#include "app/TAVTextNCloseMenuBar.h"
+#include "app/PopupFrame.h"
 #include "app/WindowDrag.h"
 #include "schedule/TaskComposer.h"
 
@@ -12,26 +12,9 @@
 ShowingWidget::ShowingWidget(QWidget *parent)
     : QWidget(parent)
 {
-    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
-    QPalette background = palette();
-    background.setColor(QPalette::Window, QColor(0xF8, 0xF8, 0xF8));
-    setPalette(background);
-
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSpacing(0);
-    auto *titleStrip = new TAVTextNCloseMenuBar(nullptr);
-    titleStrip->setFixedHeight(40);
-    outer->addWidget(titleStrip);
-
-    auto *container = new QWidget;
-    container->setObjectName(QStringLiteral("container"));
-    container->setFixedSize(400, 360);
-    container->setStyleSheet(QStringLiteral("QWidget#container{border: 1px solid #B5BCC9;}"));
-    outer->addWidget(container);
-    auto *content = new QVBoxLayout(container);
-    content->setContentsMargins(0, 0, 0, 0);
-
+    QVBoxLayout *content = PopupFrame::build(this, QStringLiteral("任务描述"), QSize(400, 360),
+                                             QString::fromLatin1(PopupFrame::ContainerStyle),
+                                             QColor(0xF8, 0xF8, 0xF8));
     content->addSpacing(40);
     action = addRow(content, QStringLiteral("执行任务:"), QStringLiteral("QLabel{font: bold ; font-size: 14px; color: #444444;}"),
                     QStringLiteral("QLabel{font-size: 14px; color: #444444;}"));
