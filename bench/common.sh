@@ -5,7 +5,7 @@ program=${TICKVALE_PROGRAM:-$bench_dir/../build/tickvale}
 [ -x "$program" ] || { echo "build the program first (./scripts/test.sh or cmake --build build)"; exit 1; }
 work=$(mktemp -d)
 display=:${BENCH_DISPLAY:-87}
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb_pid=$!
 cleanup() { pkill -P $$ tickvale 2>/dev/null || true; kill "$xvfb_pid" 2>/dev/null || true; rm -rf "$work"; }
 trap cleanup EXIT

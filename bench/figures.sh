@@ -16,7 +16,7 @@ echo "## start-up, seed database";             BENCH_DISPLAY=81 "$here/startup.s
 echo "## start-up, 20,000 stored events";      BENCH_DISPLAY=82 "$here/startup.sh" 10 "$history/database.db"
 echo "## idle program, seed database";         BENCH_DISPLAY=83 "$here/idle-cpu.sh" "$idle"
 echo "## idle program with 100 armed tasks, and continuous mouse movement"
-Xvfb :84 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 & xvfb=$!
+Xvfb :84 -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 & xvfb=$!
 sleep 1
 DISPLAY=:84 "$build/bench/bench_program" "$idle" 2>/dev/null | grep -v 'armed$'
 kill "$xvfb"

@@ -7,7 +7,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 if [ -z "${DISPLAY:-}" ]; then
   display=:${TICKVALE_DISPLAY:-77}
   echo "== no display: starting the program on the virtual display $display (Xvfb)"
-  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   xvfb_pid=$!
   trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
   export DISPLAY=$display

@@ -32,7 +32,9 @@ public:
                 || QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)))
                 continue;
             name = QStringLiteral(":%1").arg(number);
-            server.start("Xvfb", {name, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+            // -noreset: the server would otherwise restart, refusing connections meanwhile,
+            // each time its last client leaves.
+            server.start("Xvfb", {name, "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"});
             if (!server.waitForStarted(5000))
                 return false;
             for (int i = 0; i < 100; ++i) {
@@ -41,6 +43,11 @@ public:
                 if (server.state() == QProcess::NotRunning)
                     break;
                 QThread::msleep(50);
+            }
+            // That number is taken (perhaps by a server this folder cannot see): try the next.
+            if (server.state() != QProcess::NotRunning) {
+                server.kill();
+                server.waitForFinished(3000);
             }
         }
         return false;
