@@ -5,7 +5,9 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 if [ -z "${DISPLAY:-}" ]; then
-  display=:${TICKVALE_DISPLAY:-77}
+  number=${TICKVALE_DISPLAY:-77}
+  while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
+  display=:$number
   echo "== no display: starting the program on the virtual display $display (Xvfb)"
   Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   xvfb_pid=$!

@@ -23,7 +23,7 @@ private slots:
     void logTabShowsRunsFromTheJournal();
 
 private:
-    std::unique_ptr<ProgramSession> session(bool withBus = true);
+    std::unique_ptr<ProgramSession> session();
     void addTasks(ProgramSession &program, const QList<Connection::Record> &tasks);
 
     MockSystemBus bus;
@@ -38,12 +38,11 @@ void TestEndToEnd::initTestCase()
     QVERIFY(bus.startMock("networkmanager", "org.freedesktop.NetworkManager"));
 }
 
-std::unique_ptr<ProgramSession> TestEndToEnd::session(bool withBus)
+std::unique_ptr<ProgramSession> TestEndToEnd::session()
 {
     auto program = std::make_unique<ProgramSession>();
     if (!program->startDisplay())
         return nullptr;
-    Q_UNUSED(withBus)
     return program;
 }
 
@@ -63,9 +62,8 @@ void TestEndToEnd::firstStartShowsTheWindowAndTheSeedTask()
     const QString window = program->waitForWindow();
     QVERIFY2(!window.isEmpty(), qPrintable(program->output()));
     QCOMPARE(program->geometry(window).size(), QSize(900, 780));
+    QCOMPARE(program->xdotoolOutput({"getwindowname", window}).trimmed(), QString("TickvalePro"));
     // No frame: the window asks the window manager for no decorations.
-    const QString hints = program->xdotoolOutput({"getwindowname", window});
-    QCOMPARE(hints.trimmed(), QString("TickvalePro"));
     QProcess xprop;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("DISPLAY", program->display().displayName());
