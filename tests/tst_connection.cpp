@@ -1,4 +1,5 @@
 #include "storage/Connection.h"
+#include "QueryColumn.h"
 #include "ScratchDirectory.h"
 
 #include <QFile>
@@ -10,17 +11,6 @@
 using Record = Connection::Record;
 
 namespace {
-
-QStringList queryColumn(const QString &statement)
-{
-    QStringList values;
-    QSqlQuery query(QSqlDatabase::database());
-    if (!query.exec(statement))
-        return {QStringLiteral("<failed>")};
-    while (query.next())
-        values << query.value(0).toString();
-    return values;
-}
 
 Record taskValues(const QString &name = QStringLiteral("每天 22:00 关机"))
 {

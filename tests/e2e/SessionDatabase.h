@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/Connection.h"
+#include "../QueryColumn.h"
 #include "../ScratchDirectory.h"
 
 #include <QDir>
@@ -30,15 +31,7 @@ public:
     // The values of the first column of a statement's rows.
     QStringList column(const QString &statement)
     {
-        QStringList values;
-        if (!connection->openDatabase())
-            return values;
-        QSqlQuery query(QSqlDatabase::database());
-        if (!query.exec(statement))
-            return {QStringLiteral("<failed>")};
-        while (query.next())
-            values << query.value(0).toString();
-        return values;
+        return connection->openDatabase() ? queryColumn(statement) : QStringList();
     }
 
 private:

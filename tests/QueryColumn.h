@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStringList>
+
+// The first column of every row a statement returns on the default connection, as text;
+// "<failed>" when the statement fails.
+inline QStringList queryColumn(const QString &statement)
+{
+    QStringList values;
+    QSqlQuery query(QSqlDatabase::database());
+    if (!query.exec(statement))
+        return {QStringLiteral("<failed>")};
+    while (query.next())
+        values << query.value(0).toString();
+    return values;
+}
