@@ -1,12 +1,12 @@
 #include "app/MenuBar.h"
 
+#include "app/ResourceText.h"
 #include "app/TAVMenu.h"
 #include "app/VATCloseMessageBox.h"
 #include "app/VendorPages.h"
 #include "widgets/TAVPushButton.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QWidgetAction>
@@ -19,13 +19,6 @@ TAVPushButton *makeTitleButton(const QString &sheet, const QString &toolTip, QWi
     button->setFixedSize(14, 14);
     button->setToolTip(toolTip);
     return button;
-}
-
-QString menuStyleSheet()
-{
-    QFile file(QStringLiteral(":/Tickvale/VATMenu"));
-    file.open(QIODevice::ReadOnly);
-    return QString::fromUtf8(file.readAll());
 }
 
 } // namespace
@@ -75,7 +68,7 @@ TAVMenu *MenuBar::buildDropDownMenu()
     auto *dropDown = new TAVMenu(this, more);
     dropDown->setFixedSize(100, 67);
     dropDown->setRectPosition(TAVMenu::RectInCenter);
-    dropDown->setStyleSheet(menuStyleSheet());
+    dropDown->setStyleSheet(ResourceText::read(QStringLiteral(":/Tickvale/VATMenu")));
     addMenuEntry(dropDown, QStringLiteral("官方网站"), &VendorPages::openHomePage);
     addMenuEntry(dropDown, QStringLiteral("帮助"), &VendorPages::openHelpPage);
     return dropDown;

@@ -1,8 +1,9 @@
 #include "app/StartUp.h"
 
+#include "app/ResourceText.h"
+
 #include <QApplication>
 #include <QDebug>
-#include <QFile>
 #include <QFont>
 #include <QFontDatabase>
 #include <QIcon>
@@ -28,9 +29,7 @@ void StartUp::applyLocaleCodec()
 
 void StartUp::applyStyleSheet(QApplication &application)
 {
-    QFile file(QStringLiteral(":/Tickvale/VATMenu"));
-    file.open(QIODevice::ReadOnly);
-    application.setStyleSheet(QString::fromUtf8(file.readAll()));
+    application.setStyleSheet(ResourceText::read(QStringLiteral(":/Tickvale/VATMenu")));
 }
 
 void StartUp::registerFont()

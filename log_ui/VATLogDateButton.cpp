@@ -1,14 +1,13 @@
 #include "log_ui/VATLogDateButton.h"
 
-#include <QFile>
+#include "app/ResourceText.h"
+
 
 VATLogDateButton::VATLogDateButton(const QString &text, const QColor &colour)
     : QPushButton(nullptr)
     , caption(text)
     , colour(colour)
 {
-    QFile style(QStringLiteral(":/Tickvale/VATEditButton"));
-    if (style.open(QIODevice::ReadOnly))
-        setStyleSheet(QString::fromUtf8(style.readAll()));
+    setStyleSheet(ResourceText::read(QStringLiteral(":/Tickvale/VATEditButton")));
     setText(text);
 }

@@ -1,12 +1,11 @@
 #include "tasks_ui/TableCellView.h"
 
+#include "app/ResourceText.h"
 #include "app/TAVMenu.h"
 #include "tasks_ui/EditWidget.h"
 #include "tasks_ui/ShowingWidget.h"
 #include "tasks_ui/SliderWidget.h"
 
-#include <QFile>
-#include <QHash>
 #include <QPixmapCache>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,19 +14,7 @@
 
 namespace {
 
-// Rows are made by the hundred: the pictures and style sheets they share are read once.
-QString resourceText(const QString &path)
-{
-    static QHash<QString, QString> texts;
-    auto found = texts.find(path);
-    if (found == texts.end()) {
-        QFile file(path);
-        file.open(QIODevice::ReadOnly);
-        found = texts.insert(path, QString::fromUtf8(file.readAll()));
-    }
-    return found.value();
-}
-
+// Rows are made by the hundred: the pictures they share are loaded once.
 QPixmap sharedPixmap(const QString &path, const QSize &size = QSize())
 {
     const QString key = path + QLatin1Char('@') + QString::number(size.width());
@@ -62,7 +49,7 @@ TableCellView::TableCellView(QWidget *parent)
     menuButton->setFlat(true);
     menuButton->setIcon(QIcon(sharedPixmap(QStringLiteral(":/Tickvale/edit_mission"))));
     menuButton->setIconSize(QSize(19, 5));
-    menuButton->setStyleSheet(resourceText(QStringLiteral(":/Tickvale/VATEditButton")));
+    menuButton->setStyleSheet(ResourceText::read(QStringLiteral(":/Tickvale/VATEditButton")));
     // The button pops its menu up below itself, as a button with a menu does.
     connect(menuButton, &QPushButton::pressed, this, &TableCellView::popUpMenu);
 
@@ -80,7 +67,7 @@ TAVMenu *TableCellView::buildMenu(QPushButton *anchor)
     auto *rowMenu = new TAVMenu(this, anchor);
     rowMenu->setRectPosition(TAVMenu::RectInRight);
     rowMenu->setFixedSize(100, 95);
-    rowMenu->setStyleSheet(resourceText(QStringLiteral(":/Tickvale/VATMenu")));
+    rowMenu->setStyleSheet(ResourceText::read(QStringLiteral(":/Tickvale/VATMenu")));
     const QList<QPair<QString, void (TableCellView::*)(bool)>> entries = {
         {QStringLiteral("修改任务"), &TableCellView::editShutdown},
         {QStringLiteral("删除任务"), &TableCellView::deleteShutdown},
