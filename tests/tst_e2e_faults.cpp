@@ -225,7 +225,7 @@ void TestEndToEndFaults::awkwardTextIsStoredAndNeverRun()
     program.key({"Down", "Down", "Down", "Down", "Down", "Down", "Down", "Down", "Return"}, 800);
     QVERIFY(!program.waitForWindow("^请输入网址$", 5000).isEmpty());
     program.click(ProgramSession::addressInput(), 200);
-    program.type(awkward, 500);
+    program.type(awkward, 800, 120);
     program.click(ProgramSession::addressConfirm(), 500);
     program.fillCountdown("0", "0");
     program.click(ProgramSession::editorConfirm(), 600);

@@ -117,9 +117,11 @@ public:
         QTest::qWait(settleMs);
     }
 
-    void type(const QString &text, int settleMs = 300)
+    // Characters outside the keyboard map are typed by remapping a spare key for each; a slower
+    // pace keeps the program from reading a key after it was remapped for the next one.
+    void type(const QString &text, int settleMs = 300, int delayMs = 15)
     {
-        screen.xdotool({"type", "--delay", "15", "--", text});
+        screen.xdotool({"type", "--delay", QString::number(delayMs), "--", text});
         QTest::qWait(settleMs);
     }
 
