@@ -12,9 +12,9 @@
 
 #include <exception>
 
-ActionExecutor::ActionExecutor(Connection *connection, ActionServices services)
-    : connection(connection)
-    , services(std::move(services))
+ActionExecutor::ActionExecutor(Connection *database, ActionServices facilities)
+    : connection(database)
+    , services(std::move(facilities))
 {
 }
 

@@ -1,9 +1,9 @@
 #include "app/MenuBar.h"
 
-#include "app/ResourceText.h"
-#include "app/TAVMenu.h"
+#include "widgets/ResourceText.h"
+#include "widgets/TAVMenu.h"
 #include "app/VATCloseMessageBox.h"
-#include "app/VendorPages.h"
+#include "widgets/VendorPages.h"
 #include "widgets/TAVPushButton.h"
 
 #include <QApplication>

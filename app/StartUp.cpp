@@ -1,6 +1,6 @@
 #include "app/StartUp.h"
 
-#include "app/ResourceText.h"
+#include "widgets/ResourceText.h"
 
 #include <QApplication>
 #include <QDebug>

@@ -1,6 +1,6 @@
 #include "app/VATCloseMessageBox.h"
 
-#include "app/PopupFrame.h"
+#include "widgets/PopupFrame.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "log_ui/VATDateTimeBetweenWidget.h"
 
-#include "app/TAVTextNCloseMenuBar.h"
+#include "widgets/TAVTextNCloseMenuBar.h"
 #include "log_ui/VATCalendarWidget.h"
 
 #include <QDateEdit>

@@ -1,12 +1,12 @@
 #include "log_ui/VATLogDateButton.h"
 
-#include "app/ResourceText.h"
+#include "widgets/ResourceText.h"
 
 
-VATLogDateButton::VATLogDateButton(const QString &text, const QColor &colour)
+VATLogDateButton::VATLogDateButton(const QString &text, const QColor &textColour)
     : QPushButton(nullptr)
     , caption(text)
-    , colour(colour)
+    , colour(textColour)
 {
     setStyleSheet(ResourceText::read(QStringLiteral(":/Tickvale/VATEditButton")));
     setText(text);

@@ -18,9 +18,9 @@ namespace {
 const QString DatetimeKey = QStringLiteral("datetime");
 }
 
-Command::Command(QObject *parent, std::shared_ptr<PowerEventSource> source)
+Command::Command(QObject *parent, std::shared_ptr<PowerEventSource> eventSource)
     : QObject(parent)
-    , source(source ? std::move(source) : PlatformServices::powerEventSource())
+    , source(eventSource ? std::move(eventSource) : PlatformServices::powerEventSource())
 {
 }
 

@@ -7,9 +7,9 @@
 
 #include <limits>
 
-NetInfoThread::NetInfoThread(QObject *parent, std::unique_ptr<NetworkCounterSource> source)
+NetInfoThread::NetInfoThread(QObject *parent, std::unique_ptr<NetworkCounterSource> counterSource)
     : QThread(parent)
-    , source(source ? std::move(source) : PlatformServices::networkCounters())
+    , source(counterSource ? std::move(counterSource) : PlatformServices::networkCounters())
 {
 }
 

@@ -2,8 +2,8 @@
 
 #include "platform/SystemClock.h"
 
-SystemSchedulerClock::SystemSchedulerClock(std::shared_ptr<SystemClock> system)
-    : system(std::move(system))
+SystemSchedulerClock::SystemSchedulerClock(std::shared_ptr<SystemClock> systemClock)
+    : system(std::move(systemClock))
 {
     monotonic.start();
 }

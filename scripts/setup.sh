@@ -33,7 +33,9 @@ install_missing() {
 
 build() {
   echo "== building in $build_dir"
-  cmake -S "$project_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  local werror=OFF
+  [ "${TICKVALE_WITH_TESTS:-0}" = 1 ] && werror=ON
+  cmake -S "$project_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTICKVALE_WERROR=$werror >/dev/null
   cmake --build "$build_dir" -j2
 }
 

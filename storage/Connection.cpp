@@ -96,6 +96,9 @@ bool Connection::prepareDatabaseFile() const
     if (QFileInfo::exists(file.fileName()))
         return true;
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        // Another instance starting at the same moment made it first: use theirs.
+        if (QFileInfo::exists(file.fileName()))
+            return true;
         qWarning() << "Cannot create" << file.fileName() << ":" << file.errorString();
         return false;
     }

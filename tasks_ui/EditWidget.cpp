@@ -1,7 +1,7 @@
 #include "tasks_ui/EditWidget.h"
 
-#include "app/PopupFrame.h"
-#include "app/WindowDrag.h"
+#include "widgets/PopupFrame.h"
+#include "widgets/WindowDrag.h"
 #include "log_ui/VATCalendarWidget.h"
 #include "log_ui/VATDateEdit.h"
 #include "widgets/TAVComboBox.h"

@@ -1,7 +1,7 @@
 #include "tasks_ui/ShowingWidget.h"
 
-#include "app/PopupFrame.h"
-#include "app/WindowDrag.h"
+#include "widgets/PopupFrame.h"
+#include "widgets/WindowDrag.h"
 #include "schedule/TaskComposer.h"
 
 #include <QHBoxLayout>

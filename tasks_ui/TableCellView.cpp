@@ -1,7 +1,7 @@
 #include "tasks_ui/TableCellView.h"
 
-#include "app/ResourceText.h"
-#include "app/TAVMenu.h"
+#include "widgets/ResourceText.h"
+#include "widgets/TAVMenu.h"
 #include "tasks_ui/EditWidget.h"
 #include "tasks_ui/ShowingWidget.h"
 #include "tasks_ui/SliderWidget.h"

@@ -13,7 +13,7 @@ class ManualTime;
 class ManualTimer : public TaskTimer
 {
 public:
-    ManualTimer(ManualTime *time, QObject *parent) : TaskTimer(parent), time(time) {}
+    ManualTimer(ManualTime *source, QObject *parent) : TaskTimer(parent), time(source) {}
     void start(qint64 intervalMs) override;
     void stop() override { active = false; }
     bool isActive() const override { return active; }

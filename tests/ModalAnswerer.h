@@ -10,8 +10,8 @@
 class ModalAnswerer : public QObject
 {
 public:
-    explicit ModalAnswerer(const QString &buttonText)
-        : buttonText(buttonText)
+    explicit ModalAnswerer(const QString &textOfButton)
+        : buttonText(textOfButton)
     {
         connect(&poll, &QTimer::timeout, this, &ModalAnswerer::check);
         poll.start(10);

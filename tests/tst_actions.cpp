@@ -118,9 +118,9 @@ void TestActions::commandRoute_data()
     QTest::addColumn<QString>("call");
     const Connection::RecordList catalogue = [] {
         ScratchDirectory directory;
-        Connection connection(nullptr);
-        connection.createTables();
-        return connection.selectOrder({});
+        Connection database(nullptr);
+        database.createTables();
+        return database.selectOrder({});
     }();
     const QStringList calls = {"interpreter: shutdown -s -f",
                                "interpreter: shutdown -r ",

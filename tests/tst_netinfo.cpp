@@ -12,7 +12,7 @@ namespace {
 class FakeCounters : public NetworkCounterSource
 {
 public:
-    explicit FakeCounters(NetworkTotals *totals) : totals(totals) {}
+    explicit FakeCounters(NetworkTotals *source) : totals(source) {}
     bool isSupported() const override { return true; }
     NetworkTotals read() override { return *totals; }
 

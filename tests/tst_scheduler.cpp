@@ -264,7 +264,7 @@ void TestScheduler::everyTaskSharingAThresholdIsRestarted()
     scheduler->handleOperaSliderSignal(first, true);
     scheduler->handleOperaSliderSignal(second, true);
     QCOMPARE(sampler->uploadStandSpeedList(), (QList<int>{20, 20}));
-    for (int second = 0; second < 200; ++second) {
+    for (int tick = 0; tick < 200; ++tick) {
         time->advanceSeconds(1);
         scheduler->overspeedOfUploadMethod(20);
     }

@@ -1,4 +1,4 @@
-#include "app/TAVMenu.h"
+#include "widgets/TAVMenu.h"
 #include "monitors/TAVMouseNKeyboardHook.h"
 #include "schedule/TaskComposer.h"
 #include "schedule/TaskScheduler.h"

@@ -1,9 +1,9 @@
 #include "widgets/TAVInputWidget.h"
 
-#include "app/TAVLoadFontFamilyFiles.h"
-#include "app/TAVTextNCloseMenuBar.h"
-#include "app/VendorPages.h"
-#include "app/WindowDrag.h"
+#include "widgets/TAVLoadFontFamilyFiles.h"
+#include "widgets/TAVTextNCloseMenuBar.h"
+#include "widgets/VendorPages.h"
+#include "widgets/WindowDrag.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -5,9 +5,9 @@
 #include <QPainter>
 
 TAVPushButton::TAVPushButton(const QString &sheetPath, int columns, QWidget *parent, int rows,
-                             const QString &iconPath, const QString &text)
+                             const QString &iconPath, const QString &caption)
     : QPushButton(nullptr)
-    , text(text)
+    , text(caption)
 {
     Q_UNUSED(parent)
     const QPixmap sheet(sheetPath);

@@ -8,9 +8,9 @@
 
 #include <algorithm>
 
-JournalPowerEventSource::JournalPowerEventSource(const QString &journalDirectory, const QString &bootIdPath)
-    : journalDirectory(journalDirectory)
-    , bootIdPath(bootIdPath)
+JournalPowerEventSource::JournalPowerEventSource(const QString &journalFolder, const QString &bootIdFile)
+    : journalDirectory(journalFolder)
+    , bootIdPath(bootIdFile)
 {
 }
 

@@ -5,8 +5,8 @@
 #include <QDebug>
 #include <QProcess>
 
-LinuxCommandInterpreter::LinuxCommandInterpreter(std::shared_ptr<PowerManager> power)
-    : power(std::move(power))
+LinuxCommandInterpreter::LinuxCommandInterpreter(std::shared_ptr<PowerManager> powerManager)
+    : power(std::move(powerManager))
 {
 }
 

@@ -5,8 +5,8 @@
 #include <QFileInfo>
 #include <QList>
 
-ProcNetDevCounters::ProcNetDevCounters(const QString &path)
-    : path(path)
+ProcNetDevCounters::ProcNetDevCounters(const QString &devFile)
+    : path(devFile)
 {
 }
 

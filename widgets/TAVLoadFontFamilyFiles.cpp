@@ -1,4 +1,4 @@
-#include "app/TAVLoadFontFamilyFiles.h"
+#include "widgets/TAVLoadFontFamilyFiles.h"
 
 #include <QDebug>
 #include <QDir>

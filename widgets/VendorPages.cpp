@@ -1,4 +1,4 @@
-#include "app/VendorPages.h"
+#include "widgets/VendorPages.h"
 
 #include <QCoreApplication>
 #include <QDebug>

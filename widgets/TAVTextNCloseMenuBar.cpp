@@ -1,4 +1,4 @@
-#include "app/TAVTextNCloseMenuBar.h"
+#include "widgets/TAVTextNCloseMenuBar.h"
 
 #include "widgets/TAVPushButton.h"
 

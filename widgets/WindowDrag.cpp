@@ -1,4 +1,4 @@
-#include "app/WindowDrag.h"
+#include "widgets/WindowDrag.h"
 
 #include <QDebug>
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
-#include "app/PopupFrame.h"
+#include "widgets/PopupFrame.h"
 
-#include "app/TAVTextNCloseMenuBar.h"
+#include "widgets/TAVTextNCloseMenuBar.h"
 
 #include <QVBoxLayout>
 

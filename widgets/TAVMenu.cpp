@@ -1,4 +1,4 @@
-#include "app/TAVMenu.h"
+#include "widgets/TAVMenu.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -11,9 +11,9 @@ const int BubbleWidth = 100;
 const int LeftArrowTipX = 23;
 }
 
-TAVMenu::TAVMenu(QWidget *parent, QWidget *anchor)
+TAVMenu::TAVMenu(QWidget *parent, QWidget *anchorWidget)
     : QMenu(parent)
-    , anchor(anchor)
+    , anchor(anchorWidget)
 {
     setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);

@@ -1,4 +1,4 @@
-#include "app/ResourceText.h"
+#include "widgets/ResourceText.h"
 
 #include <QDebug>
 #include <QFile>
