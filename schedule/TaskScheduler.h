@@ -59,6 +59,8 @@ public slots:
 signals:
     void idleTimeText(const QString &text);
     void runTimeText(const QString &text);
+    // The task could not be armed; `reason` tells the user why. Its switch stays off.
+    void armingRefused(int id, const QString &reason);
 
 private:
     struct Armed
