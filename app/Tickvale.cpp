@@ -32,7 +32,10 @@ Tickvale::Tickvale(QWidget *parent)
     setWindowTitle(QStringLiteral("TickvalePro"));
 
     tabs = new QTabWidget(this);
-    tabs->tabBar()->setStyle(new TabStyle);
+    // A widget does not own the style it is given: the tab widget does, and it outlives its bar.
+    auto *tabStyle = new TabStyle;
+    tabStyle->setParent(tabs);
+    tabs->tabBar()->setStyle(tabStyle);
 
     auto *layout = new QVBoxLayout;
     layout->setContentsMargins(0, 0, 0, 0);

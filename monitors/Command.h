@@ -20,7 +20,7 @@ public:
 
     static const char *const CacheFileName;
     // A hung event tool is ended after this long, so the program still starts.
-    static const int ToolTimeoutMs = 5000;
+    static constexpr int ToolTimeoutMs = 5000;
 
     explicit Command(QObject *parent, std::shared_ptr<PowerEventSource> source = nullptr);
 

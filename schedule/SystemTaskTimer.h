@@ -11,7 +11,7 @@ class SystemTaskTimer : public TaskTimer
 {
     Q_OBJECT
 public:
-    static const qint64 MaxStepMs = Q_INT64_C(24) * 24 * 3600 * 1000;
+    static constexpr qint64 MaxStepMs = Q_INT64_C(24) * 24 * 3600 * 1000;
 
     explicit SystemTaskTimer(QObject *parent = nullptr, qint64 maxStepMs = MaxStepMs);
 

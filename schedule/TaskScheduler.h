@@ -29,9 +29,9 @@ public:
     };
 
     // A calendar task looks at the wall clock at least this often while it waits.
-    static const int CalendarCheckMs = 60 * 1000;
+    static constexpr int CalendarCheckMs = 60 * 1000;
     // A moment passed by more than this (slept through, clock set past it) is missed.
-    static const int MissedAfterMs = 90 * 1000;
+    static constexpr int MissedAfterMs = 90 * 1000;
 
     TaskScheduler(const Dependencies &dependencies, QObject *parent);
 

@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test; exits non-zero on any failure.
+# The suite runs twice: once as shipped, once built with the address and undefined-behaviour
+# sanitizers (a leak or an undefined behaviour fails that run).
 set -euo pipefail
 export TICKVALE_WITH_TESTS=1
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
-cd "$build_dir"
-ctest --output-on-failure -j2 --timeout 600
+(cd "$build_dir" && ctest --output-on-failure -j2 --timeout 600)
+
+sanitize_dir=${SANITIZE_BUILD_DIR:-$project_dir/build-sanitize}
+echo "== building with address and undefined-behaviour sanitizers in $sanitize_dir"
+cmake -S "$project_dir" -B "$sanitize_dir" -DCMAKE_BUILD_TYPE=Debug -DTICKVALE_WERROR=ON \
+  -DTICKVALE_SANITIZE=address,undefined >/dev/null
+cmake --build "$sanitize_dir" -j2
+(cd "$sanitize_dir" && ctest --output-on-failure -j2 --timeout 900)

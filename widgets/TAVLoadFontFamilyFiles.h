@@ -20,7 +20,7 @@ public:
 
     // A working directory may be a home folder or the whole disk: the walk stops after this
     // many entries rather than freeze the window that asked for the font.
-    static const int MaxEntries = 20000;
+    static constexpr int MaxEntries = 20000;
 
 private:
     int visited = 0;

@@ -9,7 +9,7 @@
 class ProcProcessTerminator : public ProcessTerminator
 {
 public:
-    static const int GraceMilliseconds = 2000;
+    static constexpr int GraceMilliseconds = 2000;
 
     void terminateAll(const QString &executableName) override;
 
