@@ -4,7 +4,8 @@
 
 // Desktop-wide keyboard and mouse input, seen in every application, reported on the GUI
 // thread: one activity() per key press (not with Alt held), pointer move, left or right
-// button press or release, and vertical wheel notch.
+// button press or release, and vertical wheel notch; a key that stays down goes on counting,
+// as its repeats would.
 class InputActivitySource : public QObject
 {
     Q_OBJECT
