@@ -16,7 +16,11 @@ public:
     virtual bool start() = 0;
     // Stops watching: no activity() after this returns.
     virtual void stop() = 0;
+    // Whether the absence of activity() really means nobody is at the keyboard. A source
+    // that loses sight of the desktop says so, and idleDetectionChanged() follows.
+    virtual bool detectsIdleness() const;
 
 signals:
     void activity();
+    void idleDetectionChanged(bool detectable);
 };

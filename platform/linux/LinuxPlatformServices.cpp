@@ -10,6 +10,7 @@
 #include "platform/linux/NoCompatibilityLayer.h"
 #include "platform/linux/ProcNetDevCounters.h"
 #include "platform/linux/ProcProcessTerminator.h"
+#include "platform/linux/SessionIdleTimeSource.h"
 #include "platform/linux/XDpmsDisplayPower.h"
 #include "platform/linux/XInputActivitySource.h"
 
@@ -20,6 +21,10 @@ std::unique_ptr<NetworkCounterSource> PlatformServices::networkCounters()
 
 std::unique_ptr<InputActivitySource> PlatformServices::inputActivity()
 {
+    // On Wayland the X display sees only programs of the X compatibility server: typing in
+    // any other window would look like idleness.
+    if (SessionIdleTimeSource::isWaylandSession())
+        return std::make_unique<SessionIdleTimeSource>();
     return std::make_unique<XInputActivitySource>();
 }
 
