@@ -32,6 +32,8 @@ public:
     VATDateTimeBetweenWidget *lastRangePicker() const;
     // Tests fix "now" for the period buttons.
     void setClock(std::function<QDateTime()> clock);
+    // True while the power history is still being gathered.
+    bool isGathering() const;
 
     void reloadRows(const LogPeriods::Filter &filter);
 
@@ -46,6 +48,7 @@ private:
     void buildTable();
     void fillTable();
     void choosePeriod(const LogPeriods::Filter &filter);
+    void powerEventsCollected();
 
     QVBoxLayout *mainLayout = nullptr;
     QTableWidget *logTable = nullptr;

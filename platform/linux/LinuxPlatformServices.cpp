@@ -4,6 +4,7 @@
 #include "platform/linux/JournalPowerEventSource.h"
 #include "platform/linux/LinuxCommandInterpreter.h"
 #include "platform/linux/LinuxSystemClock.h"
+#include "platform/linux/LoginRecordPowerEventSource.h"
 #include "platform/linux/LogindPowerManager.h"
 #include "platform/linux/LogindSleepWatcher.h"
 #include "platform/linux/NetworkManagerConnections.h"
@@ -75,5 +76,9 @@ std::shared_ptr<SystemClock> PlatformServices::systemClock()
 
 std::shared_ptr<PowerEventSource> PlatformServices::powerEventSource()
 {
-    return std::make_shared<JournalPowerEventSource>();
+    // The system journal may be closed to the user (outside the adm and systemd-journal
+    // groups); the login records are open to every user.
+    auto journal = std::make_shared<JournalPowerEventSource>();
+    journal->setFallback(std::make_shared<LoginRecordPowerEventSource>());
+    return journal;
 }
