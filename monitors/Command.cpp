@@ -204,6 +204,8 @@ QList<Command::EventRecord> Command::newestFirst(PowerEventSource::Kind kind, co
         const ToolRun &run = runOnce(commandLine);
         const QString problem = record->whyUnanswered(run);
         if (problem.isEmpty()) {
+            if (firstAsked && record != source.get())
+                qInfo().noquote() << QStringLiteral("The power history comes from %1").arg(record->description());
             QList<EventRecord> events = record->events(run.output, kind, cutOff);
             std::reverse(events.begin(), events.end());
             return events;
