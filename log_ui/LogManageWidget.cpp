@@ -45,11 +45,6 @@ LogManageWidget::LogManageWidget(QWidget *parent, std::shared_ptr<PowerEventSour
     buildLayout();
 }
 
-bool LogManageWidget::isGathering() const
-{
-    return command->isCollecting();
-}
-
 void LogManageWidget::powerEventsCollected()
 {
     // Until a period is chosen the table stays empty; a chosen one shows what came in.

@@ -32,8 +32,6 @@ public:
     VATDateTimeBetweenWidget *lastRangePicker() const;
     // Tests fix "now" for the period buttons.
     void setClock(std::function<QDateTime()> clock);
-    // True while the power history is still being gathered.
-    bool isGathering() const;
 
     void reloadRows(const LogPeriods::Filter &filter);
 

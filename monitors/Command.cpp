@@ -18,8 +18,11 @@ const char *const Command::CacheFileName = "ComputerTurnOnTime.xml";
 namespace {
 
 const QString DatetimeKey = QStringLiteral("datetime");
-// The name of the database connection of a gathering on its own thread.
-const QString GatheringConnection = QStringLiteral("tickvale-power-history");
+// The database connection of a gathering on its own thread is named after its gatherer.
+QString gatheringConnection(const Command *gatherer)
+{
+    return QStringLiteral("tickvale-power-history-%1").arg(quintptr(gatherer), 0, 16);
+}
 // How long a wait for the tool lasts at most before a request to stop is looked at.
 const int StopCheckMs = 100;
 
@@ -50,7 +53,7 @@ void Command::startCollecting()
 {
     if (worker)
         return;
-    worker = QThread::create([this] { collectPowerEvents(GatheringConnection); });
+    worker = QThread::create([this] { collectPowerEvents(gatheringConnection(this)); });
     worker->setObjectName(QStringLiteral("PowerHistory"));
     connect(worker, &QThread::finished, this, [this] {
         worker->deleteLater();
@@ -188,11 +191,11 @@ QDateTime Command::cutOffOf(Connection &connection, Connection::SystemLogFlag fl
     return newest.isEmpty() ? QDateTime() : parseEventDate(newest);
 }
 
-const Command::ToolRun &Command::runOnce(const QString &commandLine)
+Command::ToolRun Command::runOnce(const QString &commandLine)
 {
     if (!runs.contains(commandLine))
         runs.insert(commandLine, runTool(commandLine));
-    return runs[commandLine];
+    return runs.value(commandLine);
 }
 
 QList<Command::EventRecord> Command::newestFirst(PowerEventSource::Kind kind, const QDateTime &cutOff)
@@ -201,7 +204,7 @@ QList<Command::EventRecord> Command::newestFirst(PowerEventSource::Kind kind, co
     for (PowerEventSource *record = source.get(); record && !stopRequested; record = record->fallback().get()) {
         const QString commandLine = record->commandLine(kind, cutOff);
         const bool firstAsked = !runs.contains(commandLine);
-        const ToolRun &run = runOnce(commandLine);
+        const ToolRun run = runOnce(commandLine);
         const QString problem = record->whyUnanswered(run);
         if (problem.isEmpty()) {
             if (firstAsked && record != source.get())

@@ -61,7 +61,7 @@ signals:
 private:
     QDateTime cutOffOf(Connection &connection, Connection::SystemLogFlag flag);
     QList<EventRecord> newestFirst(PowerEventSource::Kind kind, const QDateTime &cutOff);
-    const ToolRun &runOnce(const QString &commandLine);
+    ToolRun runOnce(const QString &commandLine);
     void stopCollecting();
     void merge(Connection &connection, const QList<EventRecord> &powerOnEvents,
                const QList<EventRecord> &powerOffEvents, QFile *cache);
