@@ -7,19 +7,36 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QOpenGLContext>
 #include <QTextCodec>
 #include <QWidget>
 
 namespace {
 const char *const EmbeddedFamily = "Tickvale Sans SC";
 const char *const SystemCjkFamily = "Noto Sans CJK SC";
+const char *const GlIntegration = "QT_XCB_GL_INTEGRATION";
+// Whether the GL setting is the program's own rather than the user's.
+bool glIntegrationOurs = false;
 }
 
 void StartUp::prepareEnvironment()
 {
     // Nothing is drawn with OpenGL; loading the GL stack would only cost memory.
-    if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION"))
-        qputenv("QT_XCB_GL_INTEGRATION", "none");
+    glIntegrationOurs = qEnvironmentVariableIsEmpty(GlIntegration);
+    if (glIntegrationOurs)
+        qputenv(GlIntegration, "none");
+}
+
+void StartUp::settleEnvironment()
+{
+    if (!glIntegrationOurs)
+        return;
+    // The windowing layer reads the setting when it first needs OpenGL, not when it starts:
+    // asking it about OpenGL now makes it settle on "none" before the setting goes. A program
+    // that needs OpenGL and is started by a task must not be told there is none.
+    QOpenGLContext::supportsThreadedOpenGL();
+    qunsetenv(GlIntegration);
+    glIntegrationOurs = false;
 }
 
 void StartUp::applyLocaleCodec()

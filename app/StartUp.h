@@ -9,6 +9,9 @@ class StartUp
 public:
     // Settings the windowing layer reads when the application object is made.
     static void prepareEnvironment();
+    // Takes back, once the windowing layer has read them, the settings prepareEnvironment made
+    // for this program alone: programs that tasks start inherit the environment.
+    static void settleEnvironment();
     static void applyLocaleCodec();
     static void applyStyleSheet(QApplication &application);
     static void registerFont();

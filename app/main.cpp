@@ -7,6 +7,7 @@ int main(int argc, char *argv[])
 {
     StartUp::prepareEnvironment();
     QApplication application(argc, argv);
+    StartUp::settleEnvironment();
     StartUp::applyLocaleCodec();
     StartUp::applyStyleSheet(application);
     StartUp::applyWindowIcon(application);

@@ -23,3 +23,4 @@ kill "$xvfb"
 echo "## power history";                        QT_QPA_PLATFORM=offscreen "$build/bench/bench_power_history" 2>/dev/null
 echo "## task tab";                             QT_QPA_PLATFORM=offscreen "$build/bench/bench_task_tab" 5 2>/dev/null | grep median
 echo "## scheduler";                            "$build/bench/bench_scheduler" "$idle" | tail -2
+echo "## Wayland idle time, read once a second";  BUILD_DIR=$build "$here/session-idle.sh" "$idle"

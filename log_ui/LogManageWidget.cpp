@@ -37,9 +37,19 @@ LogManageWidget::LogManageWidget(QWidget *parent, std::shared_ptr<PowerEventSour
 {
     connection = new Connection(this);
     command = new Command(this, std::move(source));
-    command->collectPowerEvents();
+    // A large journal, or a tool that hangs, must not hold the window back: the history is
+    // gathered on a thread of its own and the table follows when it is in.
+    connect(command, &Command::powerEventsCollected, this, &LogManageWidget::powerEventsCollected);
+    command->startCollecting();
     command->setRunAsAdmin(QCoreApplication::applicationFilePath().replace(QLatin1Char('/'), QLatin1Char('\\')));
     buildLayout();
+}
+
+void LogManageWidget::powerEventsCollected()
+{
+    // Until a period is chosen the table stays empty; a chosen one shows what came in.
+    if (!filterMap.isEmpty())
+        reloadRows(filterMap);
 }
 
 void LogManageWidget::setClock(std::function<QDateTime()> newClock)

@@ -46,6 +46,7 @@ private:
     void buildTable();
     void fillTable();
     void choosePeriod(const LogPeriods::Filter &filter);
+    void powerEventsCollected();
 
     QVBoxLayout *mainLayout = nullptr;
     QTableWidget *logTable = nullptr;

@@ -9,14 +9,29 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QThread>
 
 #include <algorithm>
 
 const char *const Command::CacheFileName = "ComputerTurnOnTime.xml";
 
 namespace {
+
 const QString DatetimeKey = QStringLiteral("datetime");
+// The database connection of a gathering on its own thread is named after its gatherer.
+QString gatheringConnection(const Command *gatherer)
+{
+    return QStringLiteral("tickvale-power-history-%1").arg(quintptr(gatherer), 0, 16);
 }
+// How long a wait for the tool lasts at most before a request to stop is looked at.
+const int StopCheckMs = 100;
+
+QString firstLine(const QByteArray &text)
+{
+    return QString::fromLocal8Bit(text).trimmed().section(QLatin1Char('\n'), 0, 0).trimmed();
+}
+
+} // namespace
 
 Command::Command(QObject *parent, std::shared_ptr<PowerEventSource> eventSource)
     : QObject(parent)
@@ -24,38 +39,94 @@ Command::Command(QObject *parent, std::shared_ptr<PowerEventSource> eventSource)
 {
 }
 
+Command::~Command()
+{
+    stopCollecting();
+}
+
 void Command::setToolTimeout(int milliseconds)
 {
     toolTimeoutMs = milliseconds;
 }
 
-QByteArray Command::runAndCaptureBytes(const QString &commandLine)
+void Command::startCollecting()
 {
+    if (worker)
+        return;
+    worker = QThread::create([this] { collectPowerEvents(gatheringConnection(this)); });
+    worker->setObjectName(QStringLiteral("PowerHistory"));
+    connect(worker, &QThread::finished, this, [this] {
+        worker->deleteLater();
+        worker = nullptr;
+        emit powerEventsCollected();
+    });
+    worker->start(QThread::LowPriority);
+}
+
+bool Command::isCollecting() const
+{
+    return worker != nullptr;
+}
+
+void Command::stopCollecting()
+{
+    if (!worker)
+        return;
+    stopRequested = true;
+    worker->wait();
+    delete worker;
+    worker = nullptr;
+}
+
+Command::ToolRun Command::runTool(const QString &commandLine)
+{
+    ToolRun run;
     QStringList arguments = QProcess::splitCommand(commandLine);
     if (arguments.isEmpty())
-        return {};
+        return run;
     const QString program = arguments.takeFirst();
     QProcess process;
     process.start(program, arguments, QIODevice::ReadWrite);
     if (!process.waitForStarted(toolTimeoutMs)) {
-        qWarning() << "Cannot run" << program << ":" << process.errorString();
-        return {};
+        run.problem = QStringLiteral("%1 cannot be run: %2").arg(program, process.errorString());
+        return run;
     }
     process.closeWriteChannel();
-    QByteArray output;
+    QByteArray errors;
     const QDeadlineTimer deadline(toolTimeoutMs);
     while (process.state() != QProcess::NotRunning) {
-        if (deadline.hasExpired()) {
-            qWarning() << program << "did not finish within" << toolTimeoutMs / 1000 << "s; it was ended";
+        if (deadline.hasExpired() || stopRequested) {
+            run.problem = stopRequested ? QStringLiteral("%1 was ended: the program is closing").arg(program)
+                                        : QStringLiteral("%1 did not finish within %2 s; it was ended")
+                                              .arg(program)
+                                              .arg(toolTimeoutMs / 1000);
             process.kill();
             process.waitForFinished(1000);
-            break;
+            run.output += process.readAllStandardOutput();
+            return run;
         }
-        process.waitForReadyRead(int(qMin<qint64>(deadline.remainingTime(), 1000)));
-        output += process.readAllStandardOutput();
+        // Reads what comes meanwhile; a tool that closed its output early still gets waited for.
+        process.waitForFinished(int(qMin<qint64>(deadline.remainingTime(), StopCheckMs)));
+        run.output += process.readAllStandardOutput();
+        errors += process.readAllStandardError();
     }
-    output += process.readAllStandardOutput();
-    return output;
+    run.output += process.readAllStandardOutput();
+    errors += process.readAllStandardError();
+    run.finished = process.exitStatus() == QProcess::NormalExit;
+    run.exitCode = process.exitCode();
+    if (!run.finished)
+        run.problem = QStringLiteral("%1 crashed").arg(program);
+    else if (run.exitCode != 0)
+        run.problem = QStringLiteral("%1 ended with status %2: %3").arg(program).arg(run.exitCode).arg(firstLine(errors));
+    return run;
+}
+
+QByteArray Command::runAndCaptureBytes(const QString &commandLine)
+{
+    const ToolRun run = runTool(commandLine);
+    if (!run.finished && !run.problem.isEmpty())
+        qWarning().noquote() << run.problem;
+    return run.output;
 }
 
 QString Command::runAndCapture(const QString &commandLine)
@@ -120,23 +191,52 @@ QDateTime Command::cutOffOf(Connection &connection, Connection::SystemLogFlag fl
     return newest.isEmpty() ? QDateTime() : parseEventDate(newest);
 }
 
-QList<Command::EventRecord> Command::newestFirst(PowerEventSource::Kind kind, const QDateTime &cutOff)
+Command::ToolRun Command::runOnce(const QString &commandLine)
 {
-    const QString commandLine = source->commandLine(kind, cutOff);
-    if (commandLine != lastCommandLine) {
-        lastCommandLine = commandLine;
-        lastOutput = runAndCaptureBytes(commandLine);
-    }
-    const QByteArray &output = lastOutput;
-    QList<EventRecord> events = source->events(output, kind, cutOff);
-    std::reverse(events.begin(), events.end());
-    return events;
+    if (!runs.contains(commandLine))
+        runs.insert(commandLine, runTool(commandLine));
+    return runs.value(commandLine);
 }
 
-void Command::collectPowerEvents()
+QList<Command::EventRecord> Command::newestFirst(PowerEventSource::Kind kind, const QDateTime &cutOff)
 {
-    lastCommandLine.clear();
-    Connection connection(this);
+    QStringList whyNot;
+    for (PowerEventSource *record = source.get(); record && !stopRequested; record = record->fallback().get()) {
+        const QString commandLine = record->commandLine(kind, cutOff);
+        const bool firstAsked = !runs.contains(commandLine);
+        const ToolRun run = runOnce(commandLine);
+        const QString problem = record->whyUnanswered(run);
+        if (problem.isEmpty()) {
+            if (firstAsked && record != source.get())
+                qInfo().noquote() << QStringLiteral("The power history comes from %1").arg(record->description());
+            QList<EventRecord> events = record->events(run.output, kind, cutOff);
+            std::reverse(events.begin(), events.end());
+            return events;
+        }
+        if (firstAsked)
+            qWarning().noquote() << QStringLiteral("The power history cannot come from %1: %2").arg(record->description(), problem);
+        whyNot << record->description();
+    }
+    if (!nothingReadReported && !stopRequested) {
+        nothingReadReported = true;
+        const QString unreadable = whyNot.size() == 1 ? whyNot.first() + QStringLiteral(" cannot be read")
+                                                      : QStringLiteral("neither ") + whyNot.join(QStringLiteral(" nor "))
+                                                            + QStringLiteral(" can be read");
+        qWarning().noquote() << QStringLiteral("No power-on or power-off is stored this time: %1").arg(unreadable);
+    }
+    return {};
+}
+
+void Command::collectPowerEvents(const QString &databaseConnection)
+{
+    runs.clear();
+    nothingReadReported = false;
+    // On a thread of its own the gathering has a connection of its own, made and dropped there;
+    // it is no child of this object, which lives on the GUI thread.
+    std::unique_ptr<Connection> ownConnection = databaseConnection.isEmpty()
+                                                    ? std::make_unique<Connection>(nullptr)
+                                                    : std::make_unique<Connection>(nullptr, databaseConnection);
+    Connection &connection = *ownConnection;
     const QList<EventRecord> powerOns = newestFirst(PowerEventSource::PowerOn, cutOffOf(connection, Connection::TurnOn));
     const QList<EventRecord> powerOffs =
         newestFirst(PowerEventSource::PowerOff, cutOffOf(connection, Connection::TurnOff));

@@ -35,6 +35,10 @@ void TAVMouseNKeyboardHook::installHook(TAVMouseNKeyboardHook *target)
         if (hookState().target)
             emit hookState().target->hasAction();
     });
+    QObject::connect(state.source.get(), &InputActivitySource::idleDetectionChanged, [](bool detectable) {
+        if (hookState().target)
+            emit hookState().target->idleDetectionChanged(detectable);
+    });
     if (!state.source->start()) {
         state.source.reset();
         return;
@@ -59,6 +63,11 @@ void TAVMouseNKeyboardHook::uninstallHook()
 bool TAVMouseNKeyboardHook::isInstalled()
 {
     return hookState().source != nullptr;
+}
+
+bool TAVMouseNKeyboardHook::detectsIdleness()
+{
+    return hookState().source && hookState().source->detectsIdleness();
 }
 
 void TAVMouseNKeyboardHook::setSourceFactory(SourceFactory factory)

@@ -20,9 +20,13 @@ public:
     static void installHook(TAVMouseNKeyboardHook *target);
     static void uninstallHook();
     static bool isInstalled();
+    // Whether a stretch without hasAction() means nobody is at the keyboard; false when no
+    // watch could be installed or the installed one lost sight of the desktop.
+    static bool detectsIdleness();
     // Tests hand in their own input; an empty factory restores the system's.
     static void setSourceFactory(SourceFactory factory);
 
 signals:
     void hasAction();
+    void idleDetectionChanged(bool detectable);
 };

@@ -1,3 +1,8 @@
 #include "platform/InputActivitySource.h"
 
 InputActivitySource::~InputActivitySource() = default;
+
+bool InputActivitySource::detectsIdleness() const
+{
+    return true;
+}

@@ -2,6 +2,28 @@
 
 PowerEventSource::~PowerEventSource() = default;
 
+QString PowerEventSource::whyUnanswered(const ToolRun &run) const
+{
+    if (!run.finished || run.exitCode != 0)
+        return run.problem.isEmpty() ? QStringLiteral("the tool failed") : run.problem;
+    return QString();
+}
+
+QString PowerEventSource::description() const
+{
+    return QStringLiteral("the event record");
+}
+
+std::shared_ptr<PowerEventSource> PowerEventSource::fallback() const
+{
+    return next;
+}
+
+void PowerEventSource::setFallback(std::shared_ptr<PowerEventSource> source)
+{
+    next = std::move(source);
+}
+
 QString PowerEventSource::dateText(const QDateTime &localTime)
 {
     const QDateTime local = localTime.toLocalTime();

@@ -22,6 +22,8 @@ const QString DetailFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
 } // namespace
 
+const QString TaskScheduler::IdleUndetectableReason = QStringLiteral("当前桌面无法检测空闲时间");
+
 TaskScheduler::TaskScheduler(const Dependencies &dependencies, QObject *parent)
     : QObject(parent)
     , deps(dependencies)
@@ -75,6 +77,39 @@ qint64 TaskScheduler::runSecondsCount() const
     return runSeconds;
 }
 
+bool TaskScheduler::detectsIdleness() const
+{
+    return idleDetectable;
+}
+
+void TaskScheduler::setIdleDetectable(bool detectable)
+{
+    if (idleDetectable == detectable)
+        return;
+    idleDetectable = detectable;
+    if (detectable) {
+        // Nobody knows what happened while the input was out of sight: count it as input.
+        listenMouseNKeyboard();
+        return;
+    }
+    qWarning() << "The desktop's idleness cannot be seen: idle tasks are refused and armed ones wait";
+}
+
+bool TaskScheduler::waitsForIdleness(int timerMode)
+{
+    switch (timerMode) {
+    case Connection::ToTarget:
+    case Connection::FromNow:
+    case Connection::FromTurnOn:
+    case Connection::FromTurnOnUntil:
+    case Connection::FromNowInDownload:
+    case Connection::FromNowInUpload:
+        return false;
+    default:
+        return true;
+    }
+}
+
 void TaskScheduler::handleOperaSliderSignal(int index, bool flag)
 {
     if (flag)
@@ -88,8 +123,14 @@ void TaskScheduler::arm(int id)
     // Switching an armed task on again starts it afresh, without leaving its old timer or
     // threshold behind.
     disarm(id);
-    planTimers.insert(id, deps.timers->create(this));
     const int row = indexOfPlan(id);
+    if (row != -1 && !idleDetectable && waitsForIdleness(int(field(plans.at(row), "timer_mode")))) {
+        // It would run while somebody works unseen.
+        qWarning() << "Task" << id << "waits for idleness, which this desktop cannot report; not armed";
+        emit armingRefused(id, IdleUndetectableReason);
+        return;
+    }
+    planTimers.insert(id, deps.timers->create(this));
     if (row == -1) {
         qWarning() << "Task" << id << "is not in the task list; not armed";
         return;
@@ -314,6 +355,10 @@ void TaskScheduler::storeNextRun(int row, const QDateTime &next)
 void TaskScheduler::idleExpired(int id)
 {
     const Armed armed = armedTasks.value(id);
+    if (!idleDetectable) {
+        armed.timer->start(armed.periodMs);
+        return;
+    }
     const qint64 now = deps.clock->monotonicMs();
     const qint64 idleFor = now - qMax(armed.idleSince, lastInputMs);
     if (idleFor < armed.periodMs) {

@@ -32,6 +32,8 @@ public:
     static constexpr int CalendarCheckMs = 60 * 1000;
     // A moment passed by more than this (slept through, clock set past it) is missed.
     static constexpr int MissedAfterMs = 90 * 1000;
+    // Why an idle task is refused where the desktop's idleness cannot be seen.
+    static const QString IdleUndetectableReason;
 
     TaskScheduler(const Dependencies &dependencies, QObject *parent);
 
@@ -46,6 +48,7 @@ public:
     qint64 bootUptimeSeconds() const;
     qint64 idleSecondsCount() const;
     qint64 runSecondsCount() const;
+    bool detectsIdleness() const;
 
 public slots:
     void handleOperaSliderSignal(int index, bool flag);
@@ -55,6 +58,9 @@ public slots:
     void overspeedOfUploadMethod(int speed);
     // The computer woke up or the clock may have moved: look at every calendar task now.
     void recheckCalendarTasks();
+    // Whether a stretch without input really means nobody is at the computer. While it does
+    // not, idle tasks are refused and armed ones wait; regaining sight counts as input.
+    void setIdleDetectable(bool detectable);
 
 signals:
     void idleTimeText(const QString &text);
@@ -89,6 +95,7 @@ private:
     bool moveDailyPastNow(int row);
     void storeNextRun(int row, const QDateTime &next);
     static bool isExceptionDay(int repeatExcept, int weekday);
+    static bool waitsForIdleness(int timerMode);
 
     Dependencies deps;
     Connection::RecordList plans;
@@ -101,4 +108,5 @@ private:
     qint64 runSeconds = 0;
     qint64 idleSeconds = 0;
     qint64 lastInputMs = 0;
+    bool idleDetectable = true;
 };

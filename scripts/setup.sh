@@ -15,7 +15,8 @@ packages=(
   fonts-noto-cjk xvfb xauth
 )
 if [ "${TICKVALE_WITH_TESTS:-0}" = 1 ]; then
-  packages+=(xdotool dbus python3 python3-dbusmock systemd systemd-journal-remote imagemagick x11-utils)
+  # util-linux brings `last`, which lists the login records the power history falls back on
+  packages+=(xdotool dbus python3 python3-dbusmock systemd systemd-journal-remote util-linux imagemagick x11-utils)
 fi
 
 install_missing() {

@@ -9,6 +9,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <atomic>
+
 const char *const Connection::DatabaseFileName = "database.db";
 
 namespace {
@@ -81,12 +83,28 @@ QString placeholder(int index)
 
 Connection::Connection(QObject *parent)
     : QObject(parent)
+    , connectionName(QString::fromLatin1(QSqlDatabase::defaultConnection))
 {
 }
 
-// The handle is a copy of the process-wide default connection; dropping it leaves that
-// connection as it is for the other objects.
-Connection::~Connection() = default;
+Connection::Connection(QObject *parent, const QString &name)
+    : QObject(parent)
+    , connectionName(name)
+{
+}
+
+// The default handle is a copy of the process-wide default connection; dropping it leaves
+// that connection as it is for the other objects. A named one goes with its object.
+Connection::~Connection()
+{
+    if (connectionName == QLatin1String(QSqlDatabase::defaultConnection))
+        return;
+    systemLogInsert.reset();
+    handle.close();
+    handle = QSqlDatabase();
+    if (QSqlDatabase::contains(connectionName))
+        QSqlDatabase::removeDatabase(connectionName);
+}
 
 bool Connection::prepareDatabaseFile() const
 {
@@ -111,10 +129,10 @@ bool Connection::openDatabase()
 {
     if (handle.isOpen())
         return true;
-    if (QSqlDatabase::contains(QSqlDatabase::defaultConnection)) {
-        handle = QSqlDatabase::database(QSqlDatabase::defaultConnection, false);
+    if (QSqlDatabase::contains(connectionName)) {
+        handle = QSqlDatabase::database(connectionName, false);
     } else {
-        handle = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
+        handle = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
         handle.setDatabaseName(QString::fromLatin1(DatabaseFileName));
         handle.setHostName(QStringLiteral("localhost"));
         handle.setUserName(QStringLiteral("tickvale"));
@@ -130,7 +148,8 @@ bool Connection::openDatabase()
         qWarning() << "Cannot open" << DatabaseFileName << ":" << handle.lastError().text();
         return false;
     }
-    static bool readOnlyReported = false;
+    // Connections of two threads may open at once.
+    static std::atomic<bool> readOnlyReported{false};
     if (!readOnlyReported && !QFileInfo(QString::fromLatin1(DatabaseFileName)).isWritable()) {
         readOnlyReported = true;
         qWarning() << DatabaseFileName << "is read-only: tasks and history cannot be saved";

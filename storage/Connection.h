@@ -71,6 +71,9 @@ public:
     static const char *const DatabaseFileName;
 
     explicit Connection(QObject *parent);
+    // A connection of its own, for a thread other than the GUI thread: made, used and dropped
+    // in that thread, under a name no other thread uses.
+    Connection(QObject *parent, const QString &connectionName);
     ~Connection() override;
 
     bool openDatabase();
@@ -112,6 +115,7 @@ private:
     bool insertOperand(const Record &values, qlonglong *operandId) const;
     bool updateOperand(const Record &values) const;
 
+    QString connectionName;
     QSqlDatabase handle;
     // Power history is written by the thousand: its insert is prepared once per open handle.
     std::unique_ptr<QSqlQuery> systemLogInsert;

@@ -50,6 +50,8 @@ void ComputerManageWidget::setUpScheduling(ActionServices services)
     executor = std::make_unique<ActionExecutor>(connection, std::move(services));
     sampler = new NetInfoThread(this);
     taskScheduler = new TaskScheduler({connection, executor.get(), sampler, timers.get(), clock.get()}, this);
+    taskScheduler->setIdleDetectable(TAVMouseNKeyboardHook::detectsIdleness());
+    connect(&hook, &TAVMouseNKeyboardHook::idleDetectionChanged, taskScheduler, &TaskScheduler::setIdleDetectable);
 
     connect(sampler, &NetInfoThread::overSpeed, this, &ComputerManageWidget::overspeedMethod);
     connect(sampler, &NetInfoThread::overSpeedOfUpload, this, &ComputerManageWidget::overspeedOfUploadMethod);

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -11,8 +12,9 @@
 #include <vector>
 
 // A private D-Bus bus standing in for the system bus, with python-dbusmock's logind and
-// NetworkManager on it. Nothing sent to it reaches the machine's real services; what they
-// were asked is read back from the mocks' call logs.
+// NetworkManager on it, or for the desktop's session bus with the test's own templates.
+// Nothing sent to it reaches the machine's real services; what they were asked is read back
+// from the mocks' call logs.
 class MockSystemBus
 {
 public:
@@ -45,15 +47,22 @@ public:
 
     QString address() const { return busAddress; }
 
-    // Starts one dbusmock template; its calls are logged to logOf(templateName).
-    bool startMock(const QString &templateName, const QString &busName)
+    // Starts one dbusmock template (a name or a file's path) as a system or session service,
+    // with the template's parameters as JSON; its calls are logged to logOf(templateName).
+    bool startMock(const QString &templateName, const QString &busName, bool sessionService = false,
+                   const QString &parameters = QString())
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("DBUS_SYSTEM_BUS_ADDRESS", busAddress);
+        environment.insert("DBUS_SESSION_BUS_ADDRESS", busAddress);
         process->setProcessEnvironment(environment);
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process->start(python(), {"-m", "dbusmock", "--system", "--template", templateName, "-l", logOf(templateName)});
+        QStringList arguments = {"-m", "dbusmock", sessionService ? "--session" : "--system", "--template",
+                                 templateName, "-l", logOf(templateName)};
+        if (!parameters.isEmpty())
+            arguments << "--parameters" << parameters;
+        process->start(python(), arguments);
         if (!process->waitForStarted(5000))
             return false;
         mocks.push_back(std::move(process));
@@ -67,7 +76,20 @@ public:
         return false;
     }
 
-    QString logOf(const QString &templateName) const { return logs.filePath(templateName + ".log"); }
+    // Ends every mock started so far: their services leave the bus.
+    void stopMocks()
+    {
+        for (auto &process : mocks) {
+            process->terminate();
+            process->waitForFinished(3000);
+        }
+        mocks.clear();
+    }
+
+    QString logOf(const QString &templateName) const
+    {
+        return logs.filePath(QFileInfo(templateName).baseName() + ".log");
+    }
 
     // The calls a mock received, each as "Method arguments", without the time stamps.
     QStringList calls(const QString &templateName) const

@@ -1,8 +1,56 @@
+#include "platform/linux/DpmsControl.h"
 #include "platform/linux/XDpmsDisplayPower.h"
 #include "VirtualDisplay.h"
 
 #include <QProcess>
 #include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// A display with power management, as the test sees it; input on it is the test setting the
+// level back to On.
+struct DpmsDisplay
+{
+    bool capable = true;
+    bool enabled = false;
+    DpmsControl::Level level = DpmsControl::On;
+    QStringList calls;
+};
+
+class FakeDpms : public DpmsControl
+{
+public:
+    explicit FakeDpms(DpmsDisplay *screen) : display(screen) {}
+    bool open() override
+    {
+        display->calls << "open";
+        return true;
+    }
+    void close() override { display->calls << "close"; }
+    bool capable() override { return display->capable; }
+    bool enabled() override { return display->enabled; }
+    void setEnabled(bool enable) override
+    {
+        display->calls << (enable ? "enable" : "disable");
+        display->enabled = enable;
+        // Like the X server: without power management the monitor is on.
+        if (!enable)
+            display->level = On;
+    }
+    Level level() override { return display->level; }
+    void forceOff() override
+    {
+        display->calls << "off";
+        display->level = Off;
+    }
+
+private:
+    DpmsDisplay *display;
+};
+
+} // namespace
 
 // Switching the monitor off through the X display's power management.
 class TestDisplayPower : public QObject
@@ -13,6 +61,10 @@ private slots:
     void initTestCase();
     void displayWithoutPowerManagementStaysOnAndSaysSo();
     void withoutDisplayNothingHappens();
+    void theUsersSettingComesBackWithTheDisplay_data();
+    void theUsersSettingComesBackWithTheDisplay();
+    void endingWhileTheDisplayIsOffSetsItBack();
+    void fakeDisplayWithoutPowerManagementIsLeftAlone();
 
 private:
     VirtualDisplay display;
@@ -42,6 +94,66 @@ void TestDisplayPower::withoutDisplayNothingHappens()
     QTest::ignoreMessage(QtWarningMsg, "No X display: the monitor cannot be switched off");
     XDpmsDisplayPower().turnOff();
     qputenv("DISPLAY", saved);
+}
+
+void TestDisplayPower::theUsersSettingComesBackWithTheDisplay_data()
+{
+    QTest::addColumn<bool>("enabledBefore");
+    QTest::addColumn<int>("offRequests");
+    QTest::addColumn<QStringList>("whileOff");
+    QTest::addColumn<QStringList>("afterInput");
+    QTest::newRow("blanking off: on to switch off, off again after input")
+        << false << 1 << QStringList{"open", "enable", "off"} << QStringList{"disable", "close"};
+    QTest::newRow("blanking on: left on")
+        << true << 1 << QStringList{"open", "off", "close"} << QStringList();
+    QTest::newRow("two tasks while it is off: the user's setting comes back once")
+        << false << 2 << QStringList{"open", "enable", "off", "off"} << QStringList{"disable", "close"};
+}
+
+void TestDisplayPower::theUsersSettingComesBackWithTheDisplay()
+{
+    QFETCH(bool, enabledBefore);
+    QFETCH(int, offRequests);
+    QFETCH(QStringList, whileOff);
+    QFETCH(QStringList, afterInput);
+    DpmsDisplay screen;
+    screen.enabled = enabledBefore;
+    XDpmsDisplayPower power(std::make_unique<FakeDpms>(&screen));
+    for (int i = 0; i < offRequests; ++i)
+        power.turnOff();
+    QTest::qWait(2500);
+    QCOMPARE(screen.calls, whileOff);
+    QCOMPARE(screen.level, DpmsControl::Off);
+
+    // Someone moves the mouse: the server switches the monitor on.
+    screen.level = DpmsControl::On;
+    QTRY_COMPARE_WITH_TIMEOUT(screen.calls, whileOff + afterInput, 3000);
+    QTest::qWait(1500);
+    QCOMPARE(screen.calls, whileOff + afterInput);
+    QCOMPARE(screen.enabled, enabledBefore);
+}
+
+void TestDisplayPower::endingWhileTheDisplayIsOffSetsItBack()
+{
+    DpmsDisplay screen;
+    {
+        XDpmsDisplayPower power(std::make_unique<FakeDpms>(&screen));
+        power.turnOff();
+        QVERIFY(screen.enabled);
+    }
+    QCOMPARE(screen.calls, (QStringList{"open", "enable", "off", "disable", "close"}));
+    QVERIFY(!screen.enabled);
+}
+
+void TestDisplayPower::fakeDisplayWithoutPowerManagementIsLeftAlone()
+{
+    DpmsDisplay screen;
+    screen.capable = false;
+    XDpmsDisplayPower power(std::make_unique<FakeDpms>(&screen));
+    QTest::ignoreMessage(QtWarningMsg, "The display has no power management: the monitor stays on");
+    power.turnOff();
+    QCOMPARE(screen.calls, (QStringList{"open", "close"}));
+    QVERIFY(!screen.enabled);
 }
 
 QTEST_GUILESS_MAIN(TestDisplayPower)

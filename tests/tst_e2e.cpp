@@ -153,7 +153,8 @@ void TestEndToEnd::disconnectAndOpenAddress()
 {
     auto program = session();
     QVERIFY(program);
-    program->addTool("xdg-open", "printf '%s\\n' \"$@\" >> \"$(dirname \"$0\")/../opened.txt\"");
+    program->addTool("xdg-open", "env > \"$(dirname \"$0\")/../opened-environment.txt\"; "
+                                 "printf '%s\\n' \"$@\" >> \"$(dirname \"$0\")/../opened.txt\"");
     const QString address = "example.org/e2e?q=1&x='y';$(touch CANARY)";
     addTasks(*program, {TC::saveRecord(TC::conditionColumns(TC::FromNowCommission, 11, {"0", "0", "", false}), "", "-1"),
                         TC::saveRecord(TC::conditionColumns(TC::FromNowCommission, 8, {"0", "0", "", false}), address, "-1")});
@@ -178,6 +179,12 @@ void TestEndToEnd::disconnectAndOpenAddress()
     QCOMPARE(QString::fromUtf8(opened.readAll()).trimmed(),
              QUrl::fromUserInput(address).toString(QUrl::FullyEncoded));
     QVERIFY(!QFile::exists(program->path("CANARY")));
+    // The program's own graphics setting is not handed on to what it starts.
+    QFile environment(program->path("opened-environment.txt"));
+    QVERIFY(environment.open(QIODevice::ReadOnly));
+    const QStringList inherited = QString::fromLocal8Bit(environment.readAll()).split('\n');
+    QVERIFY(!inherited.filter("DISPLAY=").isEmpty());
+    QCOMPARE(inherited.filter("QT_XCB_GL_INTEGRATION"), QStringList());
 }
 
 void TestEndToEnd::exitConfirmation()
@@ -229,10 +236,11 @@ void TestEndToEnd::logTabShowsRunsFromTheJournal()
                                        .arg(program->path("journal")));
     QVERIFY(program->start(bus.address()));
     QVERIFY2(!program->waitForWindow().isEmpty(), qPrintable(program->output()));
+    // The history is gathered while the window is up.
     {
         SessionDatabase database(program->path("."));
-        QCOMPARE(database.column("select name from system_log order by timestamp desc"),
-                 (QStringList{"关机", "开机", "关机", "开机"}));
+        QTRY_COMPARE_WITH_TIMEOUT(database.column("select name from system_log order by timestamp desc"),
+                                  (QStringList{"关机", "开机", "关机", "开机"}), 20000);
     }
     program->click(ProgramSession::logTab());
     program->click(ProgramSession::allLogsButton(), 800);

@@ -3,6 +3,7 @@
 #include "log_ui/RunPairing.h"
 #include "log_ui/VATDateTimeBetweenWidget.h"
 #include "log_ui/VATLogDateButton.h"
+#include "QueryColumn.h"
 #include "ScratchDirectory.h"
 
 #include <QDateEdit>
@@ -23,6 +24,17 @@ class NoEvents : public PowerEventSource
 public:
     QString commandLine(Kind, const QDateTime &) const override { return QStringLiteral("true"); }
     QList<EventRecord> events(const QByteArray &, Kind, const QDateTime &) const override { return {}; }
+};
+
+// A record whose tool takes its time, as a large journal does.
+class SlowEvents : public PowerEventSource
+{
+public:
+    QString commandLine(Kind, const QDateTime &) const override { return QStringLiteral("sleep 2"); }
+    QList<EventRecord> events(const QByteArray &, Kind kind, const QDateTime &) const override
+    {
+        return {{{"datetime", kind == PowerOn ? "2026-12-01T08:00:00.0000000Z" : "2026-12-01T18:00:00.0000000Z"}}};
+    }
 };
 
 QString at(const QString &text)
@@ -67,6 +79,7 @@ private slots:
     void buttonsFilterByPeriod();
     void rangeEndingBeforeItStartsIsEmpty();
     void rangePickerOpensFromTheLastButton();
+    void tabIsReadyWhileTheHistoryIsGatheredAndFillsAfter();
 
 private:
     std::unique_ptr<LogManageWidget> makeTab();
@@ -232,6 +245,20 @@ void TestLogTab::rangePickerOpensFromTheLastButton()
     picker->endEdit()->setDate(QDate(2026, 12, 31));
     QTest::mouseClick(picker->confirmButton(), Qt::LeftButton);
     QCOMPARE(tab->table()->rowCount(), 1);
+}
+
+void TestLogTab::tabIsReadyWhileTheHistoryIsGatheredAndFillsAfter()
+{
+    auto tab = std::make_unique<LogManageWidget>(nullptr, std::make_shared<SlowEvents>());
+    tab->show();
+    // The tab did not wait for the tool: nothing is in yet, and the table is there to use.
+    QCOMPARE(queryColumn("select count(*) from system_log"), QStringList{"0"});
+    tab->periodButton("查看全部日志")->click();
+    QCOMPARE(tab->table()->rowCount(), 0);
+    // When the gathering ends, the chosen period shows what came in.
+    QTRY_COMPARE_WITH_TIMEOUT(tab->table()->rowCount(), 2, 15000);
+    QCOMPARE(tab->table()->item(0, 2)->text(), QString("关机"));
+    QCOMPARE(tab->table()->item(1, 2)->text(), QString("开机"));
 }
 
 QTEST_MAIN(TestLogTab)

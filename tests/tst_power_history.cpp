@@ -1,7 +1,11 @@
 #include "monitors/Command.h"
 #include "monitors/EventLogText.h"
 #include "platform/linux/JournalPowerEventSource.h"
+#include "platform/linux/LoginRecordPowerEventSource.h"
 #include "ScratchDirectory.h"
+
+#include <QSignalSpy>
+#include <QtEndian>
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -79,6 +83,48 @@ public:
     }
 };
 
+// A source whose tool hangs, or is not there at all.
+class BrokenSource : public PowerEventSource
+{
+public:
+    explicit BrokenSource(const QString &command) : line(command) {}
+    QString commandLine(Kind, const QDateTime &) const override { return line; }
+    QList<EventRecord> events(const QByteArray &, Kind, const QDateTime &) const override { return {}; }
+
+private:
+    QString line;
+};
+
+// Login records as the system keeps them in /var/log/wtmp: reboot and shutdown entries among
+// a user's log-in and log-out.
+bool writeLoginRecords(const QString &path, const QList<QPair<QByteArray, int>> &entries)
+{
+    QByteArray records;
+    for (const auto &entry : entries) {
+        const QByteArray user = entry.first;
+        const bool boot = user == "reboot";
+        const bool shutdown = user == "shutdown";
+        // struct utmp of 384 bytes: type, pid, line, id, user, host, exit, session, time.
+        unsigned char record[384] = {};
+        const qint16 type = boot ? 2 : shutdown ? 1 : 7; // BOOT_TIME, RUN_LVL, USER_PROCESS
+        qToLittleEndian<qint16>(type, record);
+        const QByteArray line = boot || shutdown ? QByteArray("~") : QByteArray("tty2");
+        std::copy(line.cbegin(), line.cend(), record + 8);
+        std::copy(user.cbegin(), user.cend(), record + 44);
+        const QByteArray host("6.1.0-test");
+        std::copy(host.cbegin(), host.cend(), record + 76);
+        qToLittleEndian<qint32>(qint32(moment(entry.second) / 1000000), record + 340);
+        records += QByteArray(reinterpret_cast<const char *>(record), sizeof record);
+    }
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(records) == records.size();
+}
+
+QString dateTextAt(int hours)
+{
+    return PowerEventSource::dateText(QDateTime::fromSecsSinceEpoch(moment(hours) / 1000000));
+}
+
 EventRecord powerEvent(const QString &dateText)
 {
     return {{"datetime", dateText}};
@@ -130,6 +176,14 @@ private slots:
     void dateTexts_data();
     void dateTexts();
     void hungToolIsEnded();
+    void onlyTheSystemsJournalCounts();
+    void loginRecordsWhenTheJournalCannotBeRead_data();
+    void loginRecordsWhenTheJournalCannotBeRead();
+    void nothingIsStoredWhenNoRecordCanBeRead();
+    void loginRecordLines_data();
+    void loginRecordLines();
+    void gatheringOnItsOwnThreadSaysWhenItIsIn();
+    void closingDuringAHungToolEndsAtOnce();
 
 private:
     std::unique_ptr<ScratchDirectory> scratch;
@@ -196,8 +250,8 @@ void TestPowerHistory::journalGatheringTwiceAddsNothingAndANewBootAddsItsOwn()
     Command(nullptr, source).collectPowerEvents();
     QCOMPARE(storedRows().size(), 3);
 
-    // Boot 2 ends; boot 4 is now running.
-    QVERIFY(writeJournal("journal/later.journal", {{bootId(4), moment(72), moment(73)}}));
+    // Boot 2 ends; boot 4 is now running (in a second file of the system's journal).
+    QVERIFY(writeJournal("journal/system@later.journal", {{bootId(4), moment(72), moment(73)}}));
     QVERIFY(running.open(QIODevice::WriteOnly | QIODevice::Truncate));
     running.write("44444444444444444444444444444444\n");
     running.close();
@@ -344,6 +398,144 @@ void TestPowerHistory::hungToolIsEnded()
     QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(output, QString("partial\n"));
     QCOMPARE(command.runAndCapture("no-such-tool-anywhere --list"), QString());
+}
+
+void TestPowerHistory::onlyTheSystemsJournalCounts()
+{
+    if (!QFile::exists(JournalRemote))
+        QSKIP("systemd-journal-remote is needed (scripts/test.sh installs it)");
+    // A user outside the journal's groups sees only their own journal: its boots begin at a
+    // log-in and end at a log-out.
+    QVERIFY(QDir().mkdir("journal"));
+    QVERIFY(writeJournal("journal/user-1000.journal", {{bootId(1), moment(1), moment(4)}, {bootId(2), moment(25), moment(26)}}));
+    QVERIFY(writeLoginRecords("wtmp", {{"reboot", 0}, {"alice", 1}, {"shutdown", 5}, {"reboot", 24}, {"alice", 25}}));
+    auto journal = std::make_shared<JournalPowerEventSource>(scratch->filePath("journal"), scratch->filePath("boot_id"));
+    journal->setFallback(std::make_shared<LoginRecordPowerEventSource>(scratch->filePath("wtmp")));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot come from the system journal: it lists no boots"));
+    Command(nullptr, journal).collectPowerEvents();
+    QCOMPARE(storedRows(), (QStringList{"开机 " + dateTextAt(24) + " " + QString::number(moment(24) / 1000000) + " 1",
+                                        "关机 " + dateTextAt(5) + " " + QString::number(moment(5) / 1000000) + " 0",
+                                        "开机 " + dateTextAt(0) + " " + QString::number(moment(0) / 1000000) + " 1"}));
+    QCOMPARE(dateTextAt(24), QString("2026-11-02T16:00:00.0000000Z"));
+    // Gathering again adds nothing: the cut-off compares whole seconds alike.
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot come from the system journal"));
+    Command(nullptr, journal).collectPowerEvents();
+    QCOMPARE(storedRows().size(), 3);
+}
+
+void TestPowerHistory::loginRecordsWhenTheJournalCannotBeRead_data()
+{
+    QTest::addColumn<QString>("journal");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("no journal folder") << "missing" << "journalctl ended with status 1: Failed to open";
+    QTest::newRow("empty journal folder") << "empty" << "it lists no boots";
+    QTest::newRow("no journal tool") << "no-tool" << "cannot be run";
+    QTest::newRow("journal tool hangs") << "hung" << "did not finish within";
+}
+
+void TestPowerHistory::loginRecordsWhenTheJournalCannotBeRead()
+{
+    QFETCH(QString, journal);
+    QFETCH(QString, why);
+    if (journal == "empty")
+        QVERIFY(QDir().mkdir("journal"));
+    std::shared_ptr<PowerEventSource> first;
+    if (journal == "no-tool")
+        first = std::make_shared<BrokenSource>("no-such-journal-tool --list-boots");
+    else if (journal == "hung")
+        first = std::make_shared<BrokenSource>("sleep 30");
+    else
+        first = std::make_shared<JournalPowerEventSource>(scratch->filePath("journal"));
+    QVERIFY(writeLoginRecords("wtmp", {{"reboot", 0}, {"shutdown", 5}, {"reboot", 24}}));
+    first->setFallback(std::make_shared<LoginRecordPowerEventSource>(scratch->filePath("wtmp")));
+    Command command(nullptr, first);
+    command.setToolTimeout(500);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot come from .*" + QRegularExpression::escape(why)));
+    command.collectPowerEvents();
+    QCOMPARE(storedRows().size(), 3);
+    QVERIFY(storedRows().first().startsWith("开机 2026-11-02T16:00:00.000"));
+}
+
+void TestPowerHistory::nothingIsStoredWhenNoRecordCanBeRead()
+{
+    auto journal = std::make_shared<JournalPowerEventSource>(scratch->filePath("journal"));
+    journal->setFallback(std::make_shared<LoginRecordPowerEventSource>(scratch->filePath("wtmp")));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot come from the system journal"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot come from the login records: last ended with status 1"));
+    QTest::ignoreMessage(QtWarningMsg, "No power-on or power-off is stored this time: neither the system journal "
+                                       "nor the login records can be read");
+    Command(nullptr, journal).collectPowerEvents();
+    QVERIFY(storedRows().isEmpty());
+}
+
+void TestPowerHistory::loginRecordLines_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("powerOns");
+    QTest::addColumn<QStringList>("powerOffs");
+    QTest::newRow("running boot") << "reboot   system boot  6.1.0-18-amd64   2026-11-02T08:00:00+00:00   still running"
+                                  << QStringList{"2026-11-02T16:00:00.0000000Z"} << QStringList();
+    QTest::newRow("finished boot")
+        << "reboot   system boot  6.1.0-18-amd64   2026-11-01T16:00:00+08:00 - 2026-11-01T17:01:40+08:00  (01:01)"
+        << QStringList{"2026-11-01T16:00:00.0000000Z"} << QStringList();
+    QTest::newRow("boot that crashed") << "reboot   system boot  6.1.0-18-amd64   2026-11-01T10:00:00+02:00 - crash  (01:01)"
+                                       << QStringList{"2026-11-01T16:00:00.0000000Z"} << QStringList();
+    QTest::newRow("shutdown")
+        << "shutdown system down  6.1.0-18-amd64   2026-11-01T17:01:40+08:00 - 2026-11-02T16:00:00+08:00  (22:58)"
+        << QStringList() << QStringList{"2026-11-01T17:01:40.0000000Z"};
+    QTest::newRow("a user's log-in") << "alice    tty2         :0               2026-11-01T16:01:00+08:00   still logged in"
+                                     << QStringList() << QStringList();
+    QTest::newRow("the file's first moment") << "wtmp begins 2026-11-01T16:00:00+08:00" << QStringList() << QStringList();
+    QTest::newRow("a user named reboot") << "reboot   pts/3        10.0.0.9         2026-11-01T16:00:00+08:00   still logged in"
+                                         << QStringList() << QStringList();
+}
+
+void TestPowerHistory::loginRecordLines()
+{
+    QFETCH(QString, line);
+    QFETCH(QStringList, powerOns);
+    QFETCH(QStringList, powerOffs);
+    const LoginRecordPowerEventSource source;
+    const QByteArray output = "\n" + line.toUtf8() + "\n\n";
+    auto texts = [](const QList<EventRecord> &events) {
+        QStringList result;
+        for (const EventRecord &event : events)
+            result << event.value("datetime");
+        return result;
+    };
+    QCOMPARE(texts(source.events(output, PowerEventSource::PowerOn, QDateTime())), powerOns);
+    QCOMPARE(texts(source.events(output, PowerEventSource::PowerOff, QDateTime())), powerOffs);
+}
+
+void TestPowerHistory::gatheringOnItsOwnThreadSaysWhenItIsIn()
+{
+    auto source = std::make_shared<CannedSource>();
+    source->powerOns = {powerEvent("2026-12-01T08:00:00.0000000Z"), powerEvent("2026-12-02T08:30:00.0000000Z")};
+    source->powerOffs = {powerEvent("2026-12-01T18:00:00.5000000Z")};
+    Command command(nullptr, source);
+    QSignalSpy collected(&command, &Command::powerEventsCollected);
+    command.startCollecting();
+    QVERIFY(command.isCollecting());
+    QVERIFY(collected.wait(10000));
+    QVERIFY(!command.isCollecting());
+    QCOMPARE(storedRows().size(), 3);
+    // The thread's own connection went with it.
+    QCOMPARE(QSqlDatabase::connectionNames(), QStringList{QSqlDatabase::defaultConnection});
+}
+
+void TestPowerHistory::closingDuringAHungToolEndsAtOnce()
+{
+    QElapsedTimer clock;
+    {
+        auto hung = std::make_shared<BrokenSource>("sleep 30");
+        hung->setFallback(std::make_shared<BrokenSource>("sleep 31"));
+        Command command(nullptr, hung);
+        command.startCollecting();
+        QTest::qWait(300);
+        clock.start();
+    }
+    QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(storedRows().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestPowerHistory)

@@ -60,6 +60,8 @@ private slots:
     void afterPowerOnTasks_data();
     void afterPowerOnTasks();
     void idleTaskIsHeldOffByInput();
+    void idleTaskIsRefusedWhereIdlenessCannotBeSeen();
+    void armedIdleTaskWaitsWhileIdlenessIsOutOfSight();
     void downloadTaskIsRestartedAtExactlyItsThreshold();
     void everyTaskSharingAThresholdIsRestarted();
     void disarmingTakesExactlyItsOwnThreshold();
@@ -239,6 +241,47 @@ void TestScheduler::idleTaskIsHeldOffByInput()
     scheduler->listenMouseNKeyboard();
     time->advanceSeconds(5000);
     QCOMPARE(log.calls.size(), 1);
+}
+
+void TestScheduler::idleTaskIsRefusedWhereIdlenessCannotBeSeen()
+{
+    const int idle = addTask(condition(TC::FreeCommission, 3, "", "1", QString(), true));
+    const int countdown = addTask(condition(TC::FromNowCommission, 0, "0", "1"));
+    QSignalSpy refused(scheduler.get(), &TaskScheduler::armingRefused);
+    scheduler->setIdleDetectable(false);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot report; not armed"));
+    scheduler->handleOperaSliderSignal(idle, true);
+    QCOMPARE(refused.size(), 1);
+    QCOMPARE(refused.first(), (QList<QVariant>{idle, QString("当前桌面无法检测空闲时间")}));
+    QVERIFY(!scheduler->isArmed(idle));
+    // Other tasks do not depend on it.
+    scheduler->handleOperaSliderSignal(countdown, true);
+    QVERIFY(scheduler->isWaiting(countdown));
+    QCOMPARE(refused.size(), 1);
+    time->advanceSeconds(3600);
+    QCOMPARE(log.calls, QStringList{"interpreter: shutdown -s -f"});
+    // Once idleness can be seen, the same switch arms it.
+    scheduler->setIdleDetectable(true);
+    scheduler->handleOperaSliderSignal(idle, true);
+    QVERIFY(scheduler->isWaiting(idle));
+    QCOMPARE(refused.size(), 1);
+}
+
+void TestScheduler::armedIdleTaskWaitsWhileIdlenessIsOutOfSight()
+{
+    const int id = addTask(condition(TC::FreeCommission, 5, "", "10", QString(), true));
+    scheduler->handleOperaSliderSignal(id, true);
+    time->advanceSeconds(300);
+    scheduler->setIdleDetectable(false);
+    time->advanceSeconds(3 * 3600);
+    QVERIFY(log.calls.isEmpty());
+    QVERIFY(scheduler->isWaiting(id));
+    // Sight comes back: what happened meanwhile counts as input, and a full period follows.
+    scheduler->setIdleDetectable(true);
+    time->advanceSeconds(599);
+    QVERIFY(log.calls.isEmpty());
+    time->advanceSeconds(2);
+    QCOMPARE(log.calls, QStringList{"display off"});
 }
 
 void TestScheduler::downloadTaskIsRestartedAtExactlyItsThreshold()

@@ -112,6 +112,10 @@ private slots:
     void startUpAppliesStyleSheetAndFont();
     void fontLoaderWalksTheWorkingDirectory();
     void fontLoaderWithoutFontLogsAndReturnsEmpty();
+    void fontLoaderSkipsHiddenEntries_data();
+    void fontLoaderSkipsHiddenEntries();
+    void startedProgramsDoNotInheritTheGraphicsSetting_data();
+    void startedProgramsDoNotInheritTheGraphicsSetting();
 
 private:
     std::unique_ptr<ScratchDirectory> scratch;
@@ -453,6 +457,60 @@ void TestShell::fontLoaderWithoutFontLogsAndReturnsEmpty()
     QVERIFY(loader.fontFilePath.isEmpty());
     QTest::ignoreMessage(QtInfoMsg, "Open font file error");
     QCOMPARE(loader.loadFontFamily(), QString());
+}
+
+void TestShell::fontLoaderSkipsHiddenEntries_data()
+{
+    QTest::addColumn<QStringList>("fonts");
+    QTest::addColumn<QString>("found");
+    QTest::newRow("in a cache folder") << QStringList{".cache/fontconfig/face.ttf"} << QString();
+    QTest::newRow("in a repository") << QStringList{".git/objects/face.ttf"} << QString();
+    QTest::newRow("in the user's data") << QStringList{".local/share/fonts/face.ttf"} << QString();
+    QTest::newRow("a hidden file") << QStringList{".face.ttf"} << QString();
+    QTest::newRow("visible beside hidden")
+        << QStringList{".local/share/fonts/hidden.ttf", "fonts/face.ttf", ".face.ttf"} << "fonts/face.ttf";
+}
+
+void TestShell::fontLoaderSkipsHiddenEntries()
+{
+    QFETCH(QStringList, fonts);
+    QFETCH(QString, found);
+    for (const QString &font : fonts) {
+        QVERIFY(QDir().mkpath(QFileInfo(font).path()));
+        QVERIFY(QFile::copy(":/Tickvale/PingFangSC", font));
+    }
+    if (found.isEmpty())
+        QTest::ignoreMessage(QtInfoMsg, "Open font file error");
+    TAVLoadFontFamilyFiles loader(nullptr);
+    QCOMPARE(loader.fontFilePath, found.isEmpty() ? QString() : QDir::currentPath() + "/" + found);
+}
+
+void TestShell::startedProgramsDoNotInheritTheGraphicsSetting_data()
+{
+    QTest::addColumn<QByteArray>("usersValue");
+    QTest::addColumn<QString>("childSees");
+    QTest::newRow("set by the program for itself") << QByteArray() << "unset";
+    QTest::newRow("set by the user") << QByteArray("xcb_egl") << "xcb_egl";
+}
+
+void TestShell::startedProgramsDoNotInheritTheGraphicsSetting()
+{
+    QFETCH(QByteArray, usersValue);
+    QFETCH(QString, childSees);
+    const QByteArray saved = qgetenv("QT_XCB_GL_INTEGRATION");
+    if (usersValue.isEmpty())
+        qunsetenv("QT_XCB_GL_INTEGRATION");
+    else
+        qputenv("QT_XCB_GL_INTEGRATION", usersValue);
+    StartUp::prepareEnvironment();
+    // What the windowing layer reads when the application object is made.
+    QCOMPARE(qgetenv("QT_XCB_GL_INTEGRATION"), usersValue.isEmpty() ? QByteArray("none") : usersValue);
+    StartUp::settleEnvironment();
+    QProcess child;
+    child.start("sh", {"-c", "printf %s \"${QT_XCB_GL_INTEGRATION-unset}\""});
+    QVERIFY(child.waitForFinished(5000));
+    qputenv("QT_XCB_GL_INTEGRATION", saved);
+    QCOMPARE(QString::fromUtf8(child.readAllStandardOutput()), childSees);
 }
 
 QTEST_MAIN(TestShell)

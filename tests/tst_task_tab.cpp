@@ -49,6 +49,7 @@ private slots:
     void rateTexts_data();
     void rateTexts();
     void countersShowAfterTheFirstTick();
+    void idleTasksFollowWhetherTheWatchSeesIdleness();
 
 private:
     std::unique_ptr<ComputerManageWidget> makeTab();
@@ -322,5 +323,30 @@ void TestTaskTab::countersShowAfterTheFirstTick()
     QTRY_COMPARE_WITH_TIMEOUT(tab->idleText(), QStringLiteral("0小时0分2秒"), 3000);
 }
 
+void TestTaskTab::idleTasksFollowWhetherTheWatchSeesIdleness()
+{
+    QPointer<FakeInputSource> input;
+    TAVMouseNKeyboardHook::setSourceFactory([&input] {
+        auto source = std::make_unique<FakeInputSource>(false);
+        input = source.get();
+        return source;
+    });
+    auto tab = makeTab();
+    TAVMouseNKeyboardHook::setSourceFactory([] { return std::make_unique<FakeInputSource>(); });
+    QVERIFY(input);
+    QSignalSpy refused(tab->scheduler(), &TaskScheduler::armingRefused);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot report; not armed"));
+    tab->handleOperaSliderSignal(0, true);
+    QCOMPARE(refused.size(), 1);
+    QCOMPARE(refused.first().at(1).toString(), QString("当前桌面无法检测空闲时间"));
+    QVERIFY(!tab->scheduler()->isArmed(0));
+
+    input->setDetectable(true);
+    tab->handleOperaSliderSignal(0, true);
+    QVERIFY(tab->scheduler()->isWaiting(0));
+    QCOMPARE(refused.size(), 1);
+}
+
 QTEST_MAIN(TestTaskTab)
 #include "tst_task_tab.moc"
+

@@ -16,8 +16,10 @@ bool TAVLoadFontFamilyFiles::findFontFile(const QString &directory, const QStrin
 {
     QDir dir(directory);
     dir.setNameFilters(nameFilters);
+    // Visible entries only: hidden folders (.cache, .git, .local) hold no font meant here and
+    // can be large.
     const QFileInfoList entries =
-        dir.entryInfoList(QDir::Files | QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Unsorted);
+        dir.entryInfoList(QDir::Files | QDir::AllDirs | QDir::NoDotAndDotDot, QDir::Unsorted);
     for (const QFileInfo &entry : entries) {
         if (++visited > MaxEntries) {
             if (visited == MaxEntries + 1)

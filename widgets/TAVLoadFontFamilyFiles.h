@@ -11,7 +11,8 @@ public:
     explicit TAVLoadFontFamilyFiles(QObject *parent);
 
     // Walks the directory depth first in the order the file system lists it; the last
-    // matching file met becomes fontFilePath. Linked directories are not followed.
+    // matching file met becomes fontFilePath. Hidden entries are left out and linked
+    // directories are not followed.
     bool findFontFile(const QString &directory, const QStringList &nameFilters);
     // Adds the font at fontFilePath and returns its first family, or empty text.
     QString loadFontFamily();

@@ -18,11 +18,28 @@ QString JournalPowerEventSource::commandLine(Kind kind, const QDateTime &cutOff)
 {
     Q_UNUSED(kind)
     Q_UNUSED(cutOff)
-    // One list of boots serves both kinds; the cut-off is applied to what it prints.
-    QString line = QStringLiteral("journalctl --no-pager --list-boots -o json");
+    // One list of boots serves both kinds; the cut-off is applied to what it prints. Without
+    // --system a user outside the journal's groups would get the boots of their own journal.
+    QString line = QStringLiteral("journalctl --no-pager --system --list-boots -o json");
     if (!journalDirectory.isEmpty())
         line += QStringLiteral(" \"--directory=%1\"").arg(journalDirectory);
     return line;
+}
+
+QString JournalPowerEventSource::whyUnanswered(const ToolRun &run) const
+{
+    const QString failed = PowerEventSource::whyUnanswered(run);
+    if (!failed.isEmpty())
+        return failed;
+    const QJsonDocument boots = QJsonDocument::fromJson(run.output);
+    if (!boots.isArray() || boots.array().isEmpty())
+        return QStringLiteral("it lists no boots");
+    return QString();
+}
+
+QString JournalPowerEventSource::description() const
+{
+    return QStringLiteral("the system journal");
 }
 
 QString JournalPowerEventSource::runningBootId() const

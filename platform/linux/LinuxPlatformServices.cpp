@@ -4,12 +4,14 @@
 #include "platform/linux/JournalPowerEventSource.h"
 #include "platform/linux/LinuxCommandInterpreter.h"
 #include "platform/linux/LinuxSystemClock.h"
+#include "platform/linux/LoginRecordPowerEventSource.h"
 #include "platform/linux/LogindPowerManager.h"
 #include "platform/linux/LogindSleepWatcher.h"
 #include "platform/linux/NetworkManagerConnections.h"
 #include "platform/linux/NoCompatibilityLayer.h"
 #include "platform/linux/ProcNetDevCounters.h"
 #include "platform/linux/ProcProcessTerminator.h"
+#include "platform/linux/SessionIdleTimeSource.h"
 #include "platform/linux/XDpmsDisplayPower.h"
 #include "platform/linux/XInputActivitySource.h"
 
@@ -20,6 +22,10 @@ std::unique_ptr<NetworkCounterSource> PlatformServices::networkCounters()
 
 std::unique_ptr<InputActivitySource> PlatformServices::inputActivity()
 {
+    // On Wayland the X display sees only programs of the X compatibility server: typing in
+    // any other window would look like idleness.
+    if (SessionIdleTimeSource::isWaylandSession())
+        return std::make_unique<SessionIdleTimeSource>();
     return std::make_unique<XInputActivitySource>();
 }
 
@@ -70,5 +76,9 @@ std::shared_ptr<SystemClock> PlatformServices::systemClock()
 
 std::shared_ptr<PowerEventSource> PlatformServices::powerEventSource()
 {
-    return std::make_shared<JournalPowerEventSource>();
+    // The system journal may be closed to the user (outside the adm and systemd-journal
+    // groups); the login records are open to every user.
+    auto journal = std::make_shared<JournalPowerEventSource>();
+    journal->setFallback(std::make_shared<LoginRecordPowerEventSource>());
+    return journal;
 }

@@ -15,6 +15,9 @@ namespace {
 // the socket rests this long, then everything that came meanwhile is read at once. Each event
 // is still reported; only the wake-ups are fewer.
 const int BatchMilliseconds = 50;
+// A held key repeats about 25 times a second; once a second is enough for idle times counted
+// in seconds, at one round trip to the server.
+const int HeldKeyCheckMilliseconds = 1000;
 
 // X buttons: 1 left, 2 middle, 3 right, 4/5 vertical wheel, 6/7 horizontal wheel, 8+ extra.
 bool buttonCounts(int button, bool press)
@@ -36,8 +39,9 @@ bool motionMovesPointer(const XIRawEvent *event)
 
 } // namespace
 
-XInputActivitySource::XInputActivitySource(QObject *parent)
+XInputActivitySource::XInputActivitySource(QObject *parent, int requestedMinorVersion)
     : InputActivitySource(parent)
+    , requestedMinor(requestedMinorVersion)
 {
 }
 
@@ -57,8 +61,11 @@ bool XInputActivitySource::start()
     }
     int event = 0;
     int error = 0;
+    // Before 2.1 the server withholds raw events while another program holds a grab (a
+    // window manager's Alt+Tab, an open menu, a remote-desktop viewer): typing there would
+    // look like idleness.
     int major = 2;
-    int minor = 0;
+    int minor = requestedMinor;
     if (!XQueryExtension(display, "XInputExtension", &xiOpcode, &event, &error)
         || XIQueryVersion(display, &major, &minor) != Success) {
         qWarning() << "The X display has no XInput2: keyboard and mouse activity is not watched";
@@ -66,6 +73,9 @@ bool XInputActivitySource::start()
         display = nullptr;
         return false;
     }
+    if (major == 2 && minor < 1)
+        qWarning().noquote() << QStringLiteral("The X display offers XInput %1.%2 only: input inside other "
+                                               "programs' grabs is not seen").arg(major).arg(minor);
 
     unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
     XIEventMask mask;
@@ -87,11 +97,16 @@ bool XInputActivitySource::start()
     batch->setSingleShot(true);
     batch->setInterval(BatchMilliseconds);
     connect(batch, &QTimer::timeout, this, &XInputActivitySource::resumeReading);
+    heldKeys = new QTimer(this);
+    heldKeys->setInterval(HeldKeyCheckMilliseconds);
+    connect(heldKeys, &QTimer::timeout, this, &XInputActivitySource::checkHeldKeys);
     return true;
 }
 
 void XInputActivitySource::stop()
 {
+    delete heldKeys;
+    heldKeys = nullptr;
     delete batch;
     batch = nullptr;
     delete notifier;
@@ -101,6 +116,7 @@ void XInputActivitySource::stop()
         display = nullptr;
     }
     altKeysDown.clear();
+    keysDown.clear();
 }
 
 void XInputActivitySource::collectAltKeycodes()
@@ -157,16 +173,10 @@ void XInputActivitySource::handleRawEvent(int type, const void *rawEvent)
     const auto *event = static_cast<const XIRawEvent *>(rawEvent);
     switch (type) {
     case XI_RawKeyPress:
-        // A key pressed while Alt is held, and Alt itself, is a system key press.
-        if (altKeycodes.contains(event->detail)) {
-            altKeysDown.insert(event->detail);
-            return;
-        }
-        if (altKeysDown.isEmpty())
-            emit activity();
+        handleKeyPress(event->detail);
         return;
     case XI_RawKeyRelease:
-        altKeysDown.remove(event->detail);
+        handleKeyRelease(event->detail);
         return;
     case XI_RawButtonPress:
     case XI_RawButtonRelease:
@@ -180,4 +190,60 @@ void XInputActivitySource::handleRawEvent(int type, const void *rawEvent)
     default:
         return;
     }
+}
+
+void XInputActivitySource::handleKeyPress(int keycode)
+{
+    // A key pressed while Alt is held, and Alt itself, is a system key press.
+    if (altKeycodes.contains(keycode))
+        altKeysDown.insert(keycode);
+    else
+        keysDown.insert(keycode);
+    if (heldKeys && !heldKeys->isActive())
+        heldKeys->start();
+    if (!altKeycodes.contains(keycode) && altKeysDown.isEmpty())
+        emit activity();
+}
+
+void XInputActivitySource::handleKeyRelease(int keycode)
+{
+    altKeysDown.remove(keycode);
+    keysDown.remove(keycode);
+    if (altKeysDown.isEmpty() && keysDown.isEmpty() && heldKeys)
+        heldKeys->stop();
+}
+
+void XInputActivitySource::confirmKeysDown()
+{
+    char keymap[32] = {};
+    XQueryKeymap(display, keymap);
+    auto isDown = [&keymap](int keycode) {
+        return keycode >= 0 && keycode < 256 && (keymap[keycode / 8] & (1 << (keycode % 8))) != 0;
+    };
+    for (QSet<int> *believedDown : {&altKeysDown, &keysDown}) {
+        for (auto key = believedDown->begin(); key != believedDown->end();) {
+            if (isDown(*key))
+                ++key;
+            else
+                key = believedDown->erase(key);
+        }
+    }
+}
+
+void XInputActivitySource::checkHeldKeys()
+{
+    if (!display)
+        return;
+    // A release can be missed (an X server before XInput 2.1 during a grab, a watch started
+    // while Alt was down): the server's own key state decides, so neither Alt nor any other
+    // key stays "down" for ever. Only what the server says is up is dropped; events still
+    // queued are read next, in order.
+    confirmKeysDown();
+    if (!keysDown.isEmpty() && altKeysDown.isEmpty())
+        emit activity();
+    if (keysDown.isEmpty() && altKeysDown.isEmpty())
+        heldKeys->stop();
+    // The reply may have brought events along into the client's queue, where the socket
+    // watch does not see them.
+    readPendingEvents();
 }

@@ -72,6 +72,11 @@ public:
         environment.insert("PATH", searchPath.isEmpty() ? path("bin") + ":" + environment.value("PATH") : searchPath);
         environment.insert("LC_ALL", "C.UTF-8");
         environment.remove("QT_QPA_PLATFORM");
+        // As on a desktop: the program makes its own graphics settings.
+        environment.remove("QT_XCB_GL_INTEGRATION");
+        // An X11 desktop, whatever session the tests run in: input is watched on the display.
+        environment.insert("XDG_SESSION_TYPE", "x11");
+        environment.remove("WAYLAND_DISPLAY");
         program.setProcessEnvironment(environment);
         program.setWorkingDirectory(workingDirectory.isEmpty() ? work.path() : workingDirectory);
         program.setProcessChannelMode(QProcess::MergedChannels);

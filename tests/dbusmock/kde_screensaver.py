@@ -1,0 +1,34 @@
+'''KDE's screen saver service, as the session bus offers it on a Plasma desktop.
+
+GetSessionIdleTime answers the milliseconds since the last input, or, with the parameter
+"supported" false, the error a Plasma Wayland session gives. A test makes input with
+org.tickvale.MockInput.Input().
+'''
+
+import time
+
+import dbus
+
+BUS_NAME = 'org.freedesktop.ScreenSaver'
+MAIN_OBJ = '/org/freedesktop/ScreenSaver'
+MAIN_IFACE = 'org.freedesktop.ScreenSaver'
+SYSTEM_BUS = False
+INPUT_IFACE = 'org.tickvale.MockInput'
+
+
+def load(mock, parameters):
+    mock.last_input = time.monotonic()
+    mock.idle_time_supported = parameters.get('supported', True)
+
+
+@dbus.service.method(MAIN_IFACE, in_signature='', out_signature='u')
+def GetSessionIdleTime(self):
+    if not self.idle_time_supported:
+        raise dbus.exceptions.DBusException('GetSessionIdleTime is not supported on this platform',
+                                            name='org.freedesktop.DBus.Error.NotSupported')
+    return dbus.UInt32(int((time.monotonic() - self.last_input) * 1000))
+
+
+@dbus.service.method(INPUT_IFACE, in_signature='', out_signature='')
+def Input(self):
+    self.last_input = time.monotonic()

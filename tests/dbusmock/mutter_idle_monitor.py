@@ -1,0 +1,29 @@
+'''GNOME Mutter's idle monitor, as the session bus offers it on a GNOME desktop.
+
+GetIdletime answers the milliseconds since the last input. A test makes input with
+org.tickvale.MockInput.Input(), or loses the service by stopping the mock.
+'''
+
+import time
+
+import dbus
+
+BUS_NAME = 'org.gnome.Mutter.IdleMonitor'
+MAIN_OBJ = '/org/gnome/Mutter/IdleMonitor/Core'
+MAIN_IFACE = 'org.gnome.Mutter.IdleMonitor'
+SYSTEM_BUS = False
+INPUT_IFACE = 'org.tickvale.MockInput'
+
+
+def load(mock, _parameters):
+    mock.last_input = time.monotonic()
+
+
+@dbus.service.method(MAIN_IFACE, in_signature='', out_signature='t')
+def GetIdletime(self):
+    return dbus.UInt64(int((time.monotonic() - self.last_input) * 1000))
+
+
+@dbus.service.method(INPUT_IFACE, in_signature='', out_signature='')
+def Input(self):
+    self.last_input = time.monotonic()

@@ -1,0 +1,32 @@
+// Takes the X keyboard grab as another program would (a window manager's Alt+Tab, an open
+// menu, a remote-desktop viewer) and holds it until a line arrives on standard input.
+// Prints "grabbed" once it holds the grab. Used by the input watch's tests.
+#include <X11/Xlib.h>
+
+#include <cstdio>
+
+int main()
+{
+    Display *display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "no X display\n");
+        return 2;
+    }
+    const Window root = DefaultRootWindow(display);
+    const int result = XGrabKeyboard(display, root, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+    if (result != GrabSuccess) {
+        std::fprintf(stderr, "grab refused: %d\n", result);
+        XCloseDisplay(display);
+        return 1;
+    }
+    XSync(display, False);
+    std::printf("grabbed\n");
+    std::fflush(stdout);
+    char line[16];
+    if (!std::fgets(line, sizeof line, stdin))
+        line[0] = '\0';
+    XUngrabKeyboard(display, CurrentTime);
+    XSync(display, False);
+    XCloseDisplay(display);
+    return 0;
+}
