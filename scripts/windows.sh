@@ -66,6 +66,7 @@ run_suites() {
   work=$(mktemp -d)
   wine_display_start
   wine_prefix_new "$work/prefix"
+  wine_prefix_keep_running "$work/prefix"
   local code=0
   (cd "$build_dir" && WINEPREFIX=$work/prefix ctest --output-on-failure -j2 --timeout 600) || code=$?
   wine_session_end
@@ -87,9 +88,10 @@ package() {
   cp "$qt_dir/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
   # The one picture that is not a PNG (PNG is built into Qt) is a JPEG.
   cp "$qt_dir/plugins/imageformats/qjpeg.dll" "$stage/imageformats/"
+  # The compiler's runtime comes with its debugging symbols: the program needs none of them.
   local dll
   for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
-    cp "$(realpath "$(x86_64-w64-mingw32-g++-posix -print-file-name=$dll)")" "$stage/"
+    x86_64-w64-mingw32-strip -o "$stage/$dll" "$(realpath "$(x86_64-w64-mingw32-g++-posix -print-file-name=$dll)")"
   done
   cp "$project_dir/resources/help/help.html" "$stage/help/"
   cp "$project_dir/resources/fonts/TickvaleSansSC-Regular.otf" "$project_dir/resources/fonts/LICENSE-OFL.txt" "$stage/fonts/"

@@ -41,6 +41,15 @@ wine_prefix_new() {
   WINEPREFIX=$prefix "$wineserver" --wait
 }
 
+# Keeps the prefix's Wine server and system services running until the session ends. Wine
+# starts its services from the first program that needs them, and they hold on to that
+# program's output: a program that starts them first makes the ones after it finish on time.
+wine_prefix_keep_running() {
+  local prefix=$1
+  WINEPREFIX=$prefix "$wineserver" --persistent
+  WINEPREFIX=$prefix "$wine" cmd /c exit </dev/null >/dev/null 2>&1
+}
+
 wine_session_end() {
   local prefix
   for prefix in "${wine_prefixes[@]}"; do
