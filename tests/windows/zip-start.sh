@@ -3,7 +3,8 @@
 # a brand-new prefix, from an empty working directory, on a virtual display. Passes when every
 # DLL that the program and its plugins import is beside the program or part of Windows, a
 # window "TickvalePro" of 900 x 780 appears, "database.db" holds exactly the seed rows, and
-# "确定" in the exit confirmation ends the program with code 0.
+# "确定" in the exit confirmation ends the program with code 0. seed-rows.txt beside this
+# script holds every row of a new database.db, one a line: the table, then its columns.
 # usage: tests/windows/zip-start.sh ZIP [SCREENSHOT.png]
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
