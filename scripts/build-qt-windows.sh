@@ -56,9 +56,12 @@ if [ ! -f Makefile ]; then
     -no-opengl -no-dbus -no-icu -no-openssl -qt-zlib -qt-libpng -qt-libjpeg -qt-pcre \
     -qt-harfbuzz -qt-freetype -sql-sqlite -qt-sqlite -no-sql-odbc -no-sql-psql -no-sql-mysql -silent
 fi
-echo "== building Qt (about 25 minutes on 2 cores)"
-make -j"$(nproc)" >/dev/null
-make install >/dev/null
+echo "== building Qt (about 25 minutes on 2 cores; the compiler's output goes to $work/make.log)"
+if ! make -j"$(nproc)" >"$work/make.log" 2>&1 || ! make install >>"$work/make.log" 2>&1; then
+  tail -n 40 "$work/make.log" >&2
+  echo "building Qt failed; the whole output is in $work/make.log" >&2
+  exit 1
+fi
 rm -rf "$prefix/doc"
 cd / && rm -rf "$work"
 echo "== Qt for Windows installed in $prefix"
