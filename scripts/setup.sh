@@ -19,19 +19,6 @@ if [ "${TICKVALE_WITH_TESTS:-0}" = 1 ]; then
   packages+=(xdotool dbus python3 python3-dbusmock systemd systemd-journal-remote util-linux imagemagick x11-utils)
 fi
 
-install_missing() {
-  local missing=()
-  for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "== installing: ${missing[*]}"
-  local sudo=()
-  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-  "${sudo[@]}" apt-get update -q
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
-}
-
 build() {
   echo "== building in $build_dir"
   local werror=OFF
@@ -40,5 +27,6 @@ build() {
   cmake --build "$build_dir" -j2
 }
 
-install_missing
+source "$project_dir/scripts/install-packages.sh"
+install_missing "${packages[@]}"
 build

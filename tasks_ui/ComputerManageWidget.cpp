@@ -9,6 +9,7 @@
 #include "schedule/SystemTaskTimerFactory.h"
 #include "schedule/TaskScheduler.h"
 #include "storage/Connection.h"
+#include "tasks_ui/CounterLabel.h"
 #include "tasks_ui/EditWidget.h"
 #include "tasks_ui/SliderWidget.h"
 #include "tasks_ui/TableCellView.h"
@@ -181,10 +182,7 @@ QWidget *ComputerManageWidget::buildStatusBar()
         label->setAlignment(Qt::AlignCenter);
         label->setStyleSheet(CaptionStyle);
         layout->addWidget(label);
-        *value = new QLabel;
-        // The values change every second: a fixed size keeps each change from re-laying out
-        // and repainting the whole window.
-        (*value)->setFixedSize((*value)->fontMetrics().horizontalAdvance(QStringLiteral("9999小时59分59秒")), 30);
+        *value = new CounterLabel(QStringLiteral("9999小时59分59秒"), 30);
         layout->addWidget(*value);
         return label;
     };

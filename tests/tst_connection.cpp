@@ -198,6 +198,9 @@ void TestConnection::firstUserTaskAndOperandGetIdOne()
 
 void TestConnection::newDatabaseFileIsPrivate()
 {
+#ifdef Q_OS_WIN
+    QSKIP("Windows guards files with access lists, not permission bits: a new file takes its folder's");
+#endif
     const QFile::Permissions permissions = QFile::permissions(scratch->filePath("database.db"));
     QCOMPARE(permissions & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
              QFile::Permissions());

@@ -1,8 +1,7 @@
 #include "schedule/FirstRunCalculator.h"
+#include "TestTimeZone.h"
 
 #include <QtTest>
-
-#include <ctime>
 
 using Calc = FirstRunCalculator;
 
@@ -42,8 +41,9 @@ private slots:
 void TestFirstRun::initTestCase()
 {
     // A zone with daylight-saving changes: 2026-03-29 02:00 -> 03:00, 2026-10-25 03:00 -> 02:00.
-    qputenv("TZ", "Europe/Berlin");
-    tzset();
+    useTimeZone("Europe/Berlin");
+    QCOMPARE(QDateTime(QDate(2026, 7, 1), QTime(12, 0)).offsetFromUtc(), 2 * 3600);
+    QCOMPARE(QDateTime(QDate(2026, 12, 1), QTime(12, 0)).offsetFromUtc(), 3600);
 }
 
 void TestFirstRun::exceptionShift_data()

@@ -443,6 +443,9 @@ void TestShell::fontLoaderWalksTheWorkingDirectory()
     QVERIFY(QDir().mkpath("fonts/nested"));
     QVERIFY(QFile::copy(":/Tickvale/PingFangSC", "fonts/nested/face.ttf"));
     QVERIFY(QFile::copy(":/Tickvale/VATMenu", "fonts/not-a-font.otf"));
+    // Copies of resources are read-only, which would keep Windows from clearing them away.
+    for (const char *copy : {"fonts/nested/face.ttf", "fonts/not-a-font.otf"})
+        QVERIFY(QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner));
     // A link back up the tree must not make the walk endless.
     QVERIFY(QFile::link(QDir::currentPath(), "fonts/nested/loop"));
     TAVLoadFontFamilyFiles loader(nullptr);

@@ -27,6 +27,18 @@
 using Record = Connection::Record;
 using TC = TaskComposer;
 
+namespace {
+// The label of a widget that shows this text.
+QLabel *findLabel(QWidget *widget, const QString &text)
+{
+    for (QLabel *label : widget->findChildren<QLabel *>()) {
+        if (label->text() == text)
+            return label;
+    }
+    return nullptr;
+}
+} // namespace
+
 class TestTaskTab : public QObject
 {
     Q_OBJECT
@@ -50,6 +62,7 @@ private slots:
     void rateTexts();
     void countersShowAfterTheFirstTick();
     void idleTasksFollowWhetherTheWatchSeesIdleness();
+    void countersKeepRoomForTheirLongestTextWhenTheirFontChanges();
 
 private:
     std::unique_ptr<ComputerManageWidget> makeTab();
@@ -345,6 +358,21 @@ void TestTaskTab::idleTasksFollowWhetherTheWatchSeesIdleness()
     tab->handleOperaSliderSignal(0, true);
     QVERIFY(tab->scheduler()->isWaiting(0));
     QCOMPARE(refused.size(), 1);
+}
+
+void TestTaskTab::countersKeepRoomForTheirLongestTextWhenTheirFontChanges()
+{
+    auto tab = makeTab();
+    tab->changeSecondToHour();
+    // Start-up sets the interface font after the window is built; on Windows it is larger than
+    // the font the window was built with, and the counters take it.
+    for (QLabel *counter : {findLabel(tab.get(), tab->idleText()), findLabel(tab.get(), tab->runText())}) {
+        QVERIFY(counter);
+        QFont interfaceFont = counter->font();
+        interfaceFont.setPointSize(interfaceFont.pointSize() * 2);
+        counter->setFont(interfaceFont);
+        QVERIFY(counter->width() >= counter->fontMetrics().horizontalAdvance(QStringLiteral("9999小时59分59秒")));
+    }
 }
 
 QTEST_MAIN(TestTaskTab)
