@@ -7,28 +7,36 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QIcon>
+#ifdef Q_OS_LINUX
 #include <QOpenGLContext>
+#endif
 #include <QTextCodec>
 #include <QWidget>
 
 namespace {
 const char *const EmbeddedFamily = "Tickvale Sans SC";
 const char *const SystemCjkFamily = "Noto Sans CJK SC";
+#ifdef Q_OS_LINUX
 const char *const GlIntegration = "QT_XCB_GL_INTEGRATION";
 // Whether the GL setting is the program's own rather than the user's.
 bool glIntegrationOurs = false;
+#endif
 }
 
 void StartUp::prepareEnvironment()
 {
+#ifdef Q_OS_LINUX
     // Nothing is drawn with OpenGL; loading the GL stack would only cost memory.
     glIntegrationOurs = qEnvironmentVariableIsEmpty(GlIntegration);
     if (glIntegrationOurs)
         qputenv(GlIntegration, "none");
+#endif
 }
 
+// The setting belongs to the X11 windowing layer; other systems have nothing to undo.
 void StartUp::settleEnvironment()
 {
+#ifdef Q_OS_LINUX
     if (!glIntegrationOurs)
         return;
     // The windowing layer reads the setting when it first needs OpenGL, not when it starts:
@@ -37,6 +45,7 @@ void StartUp::settleEnvironment()
     QOpenGLContext::supportsThreadedOpenGL();
     qunsetenv(GlIntegration);
     glIntegrationOurs = false;
+#endif
 }
 
 void StartUp::applyLocaleCodec()

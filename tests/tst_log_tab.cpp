@@ -30,7 +30,11 @@ public:
 class SlowEvents : public PowerEventSource
 {
 public:
-    QString commandLine(Kind, const QDateTime &) const override { return QStringLiteral("sleep 2"); }
+    // A tool that takes two seconds, on any system.
+    QString commandLine(Kind, const QDateTime &) const override
+    {
+        return "\"" + QCoreApplication::applicationDirPath() + "/hung_tool\" slow 2";
+    }
     QList<EventRecord> events(const QByteArray &, Kind kind, const QDateTime &) const override
     {
         return {{{"datetime", kind == PowerOn ? "2026-12-01T08:00:00.0000000Z" : "2026-12-01T18:00:00.0000000Z"}}};

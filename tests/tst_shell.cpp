@@ -498,6 +498,9 @@ void TestShell::startedProgramsDoNotInheritTheGraphicsSetting_data()
 
 void TestShell::startedProgramsDoNotInheritTheGraphicsSetting()
 {
+#ifndef Q_OS_LINUX
+    QSKIP("The graphics setting belongs to the X11 windowing layer");
+#endif
     QFETCH(QByteArray, usersValue);
     QFETCH(QString, childSees);
     const QByteArray saved = qgetenv("QT_XCB_GL_INTEGRATION");
