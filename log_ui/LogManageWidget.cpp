@@ -4,6 +4,7 @@
 #include "log_ui/VATDateTimeBetweenWidget.h"
 #include "log_ui/VATLogDateButton.h"
 #include "monitors/Command.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -178,6 +179,7 @@ void LogManageWidget::showDateTimeSelectedView(bool flag)
     rangePicker->setAttribute(Qt::WA_DeleteOnClose);
     rangePicker->setFixedSize(460, 250);
     rangePicker->setStyleSheet(QStringLiteral("VATDateTimeBetweenWidget{border: 2px solid red;}"));
+    WindowPlacement::centreOn(rangePicker, this);
     connect(rangePicker, &VATDateTimeBetweenWidget::confirmDate, this, &LogManageWidget::confirmDateSlot);
     rangePicker->show();
 }

@@ -13,6 +13,7 @@
 #include "tasks_ui/SliderWidget.h"
 #include "tasks_ui/TableCellView.h"
 #include "widgets/TAVPushButton.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -227,6 +228,7 @@ void ComputerManageWidget::addPlan(bool flag)
     taskEditor->setAttribute(Qt::WA_DeleteOnClose);
     taskEditor->setWindowModality(Qt::ApplicationModal);
     taskEditor->setFixedSize(600, 800);
+    WindowPlacement::centreOn(taskEditor, this);
     connect(taskEditor, &EditWidget::closeWin, this, &ComputerManageWidget::addPlanFinish);
     taskEditor->show();
 }

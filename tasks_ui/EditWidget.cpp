@@ -10,6 +10,7 @@
 #include "widgets/TAVInputWidget.h"
 #include "widgets/TAVLineEdit.h"
 #include "widgets/TAVRadioButton.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -482,6 +483,7 @@ void EditWidget::chooseOperand()
     addressInput->setTexts(QStringLiteral("请输入网址"), QStringLiteral("http://"));
     addressInput->setFixedSize(400, 180);
     addressInput->setWindowModality(Qt::ApplicationModal);
+    WindowPlacement::centreOn(addressInput, this);
     connect(addressInput, &TAVInputWidget::getInputContent, this, [this](const QString &content) { operandText = content; });
     connect(addressInput, &QObject::destroyed, this, [this] { addressInput = nullptr; });
     addressInput->show();

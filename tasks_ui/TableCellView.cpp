@@ -5,6 +5,7 @@
 #include "tasks_ui/EditWidget.h"
 #include "tasks_ui/ShowingWidget.h"
 #include "tasks_ui/SliderWidget.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QPixmapCache>
 #include <QHBoxLayout>
@@ -133,6 +134,7 @@ void TableCellView::editShutdown(bool flag)
     editor->loadPlan(record);
     editor->setFixedSize(600, 800);
     editor->setWindowModality(Qt::ApplicationModal);
+    WindowPlacement::centreOn(editor, this);
     connect(editor, &EditWidget::closeWin, this, &TableCellView::closeWin);
     editor->show();
 }
@@ -156,6 +158,7 @@ void TableCellView::showingShutdown(bool flag)
     details->loadPlan(record);
     details->setFixedSize(400, 400);
     details->setWindowModality(Qt::ApplicationModal);
+    WindowPlacement::centreOn(details, this);
     details->show();
 }
 

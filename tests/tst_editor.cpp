@@ -9,6 +9,7 @@
 #include "ScratchDirectory.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -33,6 +34,16 @@ void typeInto(QLineEdit *edit, const QString &text)
     QTest::keyClick(edit, Qt::Key_Delete);
     QTest::keyClicks(edit, text);
 }
+
+// Picks an item of a list by typing the start of its text, as the keyboard allows.
+void pick(QComboBox *list, const QString &text)
+{
+    // Typed apart from the last search, so that the two do not run together.
+    QTest::qWait(QApplication::keyboardInputInterval() + 50);
+    list->setFocus();
+    for (const QChar character : text)
+        QTest::sendKeyEvent(QTest::Click, list, Qt::Key_unknown, QString(character), Qt::NoModifier);
+}
 } // namespace
 
 class TestEditor : public QObject
@@ -54,6 +65,7 @@ private slots:
     void loadingStoredTasks();
     void dailyExceptionsSurviveAnUnchangedSave();
     void cancelEmitsNothingAndConfirmEmitsOnce();
+    void addressWindowOpensOverTheEditor();
 
 private:
     std::unique_ptr<EditWidget> newEditor();
@@ -321,6 +333,16 @@ void TestEditor::cancelEmitsNothingAndConfirmEmitsOnce()
     QVERIFY(!editor->isVisible());
     QCOMPARE(closed.size(), 0);
     QCOMPARE(connection->selectPlanList().size(), 1);
+}
+
+void TestEditor::addressWindowOpensOverTheEditor()
+{
+    auto editor = newEditor();
+    editor->move(120, 40);
+    pick(editor->actionList(), "打开网址");
+    QPointer<TAVInputWidget> window = editor->addressWindow();
+    QVERIFY(window);
+    QCOMPARE(window->frameGeometry().center(), editor->frameGeometry().center());
 }
 
 QTEST_MAIN(TestEditor)

@@ -223,11 +223,15 @@ void TestLogTab::rangePickerOpensFromTheLastButton()
 {
     store({logRow("开机", "2026-12-05 08:00:00")});
     auto tab = makeTab();
+    tab->move(-200, 100);
+    QVERIFY(QTest::qWaitForWindowExposed(tab.get()));
     QTest::mouseClick(tab->periodButton("查看指定日期日志"), Qt::LeftButton);
     QPointer<VATDateTimeBetweenWidget> picker = tab->lastRangePicker();
     QVERIFY(picker);
     QVERIFY(picker->isVisible());
     QCOMPARE(picker->size(), QSize(460, 250));
+    // Over the middle of the window it was opened from.
+    QCOMPARE(picker->frameGeometry().center(), tab->frameGeometry().center());
     picker->startEdit()->setDate(QDate(2026, 12, 1));
     picker->endEdit()->setDate(QDate(2026, 12, 31));
     QTest::mouseClick(picker->confirmButton(), Qt::LeftButton);

@@ -15,6 +15,7 @@
 #include "ScratchDirectory.h"
 
 #include <QLabel>
+#include <QScreen>
 #include <QSqlQuery>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -49,6 +50,7 @@ private slots:
     void rateTexts_data();
     void rateTexts();
     void countersShowAfterTheFirstTick();
+    void popUpsOpenOverTheMainWindow();
 
 private:
     std::unique_ptr<ComputerManageWidget> makeTab();
@@ -320,6 +322,27 @@ void TestTaskTab::countersShowAfterTheFirstTick()
     QVERIFY(tab->runText().endsWith("秒"));
     // The real tick thread reaches the labels too.
     QTRY_COMPARE_WITH_TIMEOUT(tab->idleText(), QStringLiteral("0小时0分2秒"), 3000);
+}
+
+void TestTaskTab::popUpsOpenOverTheMainWindow()
+{
+    auto tab = makeTab();
+    tab->move(-200, -100);
+    QVERIFY(QTest::qWaitForWindowExposed(tab.get()));
+    const QPoint middle = tab->frameGeometry().center();
+    triggerRowEntry(tab->rowView(0), "任务详情");
+    QPointer<ShowingWidget> details = tab->rowView(0)->openDetails();
+    QCOMPARE(details->frameGeometry().center(), middle);
+    details->close();
+
+    // The editor is larger than this screen: it is kept on it, its title strip within reach.
+    QTest::mouseClick(tab->addButton(), Qt::LeftButton);
+    QPointer<EditWidget> editor = tab->editor();
+    const QRect screen = tab->screen()->availableGeometry();
+    QCOMPARE(editor->frameGeometry().top(), screen.top());
+    QVERIFY(screen.contains(editor->frameGeometry().topLeft()));
+    QVERIFY(editor->frameGeometry().contains(middle));
+    editor->close();
 }
 
 QTEST_MAIN(TestTaskTab)
