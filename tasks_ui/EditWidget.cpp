@@ -10,6 +10,7 @@
 #include "widgets/TAVInputWidget.h"
 #include "widgets/TAVLineEdit.h"
 #include "widgets/TAVRadioButton.h"
+#include "widgets/WholeNumberValidator.h"
 #include "widgets/WindowPlacement.h"
 
 #include <QButtonGroup>
@@ -159,10 +160,11 @@ TAVDateTimeEdit *EditWidget::makeTimeEdit(const QString &format, const QTime &st
     return edit;
 }
 
-QLineEdit *EditWidget::makeNumberEdit(const QString &text)
+QLineEdit *EditWidget::makeNumberEdit(const QString &text, qint64 top)
 {
     auto *edit = new TAVLineEdit;
     edit->setFixedWidth(60);
+    edit->setValidator(new WholeNumberValidator(top, edit));
     edit->setText(text);
     return edit;
 }
@@ -256,28 +258,40 @@ void EditWidget::buildConditionRows()
         QString text;
         QString first;
         QString firstUnit;
+        qint64 firstTop;
         QString second;
         QString secondUnit;
+        qint64 secondTop;
     };
+    // The largest numbers the fields take: a countdown or delay of over a year is a typing slip,
+    // a day has fewer than 24 hours of running time, an hour 60 minutes.
+    const qint64 Hours = 9999;
+    const qint64 Minutes = 59;
+    const qint64 Periods = 9999;
+    const qint64 Rate = 9999999;
+    const QString hours = QStringLiteral("小时");
+    const QString minutes = QStringLiteral("分钟");
+    const QString below = QStringLiteral("分钟低于");
+    const QString rate = QStringLiteral("KB/S");
     const QList<ConditionRow> conditionRows = {
-        {FromNowCommission, QStringLiteral("从现在开始"), "0", QStringLiteral("小时"), "0", QStringLiteral("分钟")},
-        {FromOnCommission, QStringLiteral("电脑开机后"), "0", QStringLiteral("小时"), "0", QStringLiteral("分钟")},
-        {FromUntilCommission, QStringLiteral("累计开机"), "0", QStringLiteral("小时"), "0", QStringLiteral("分钟")},
-        {FromUploadCommission, QStringLiteral("上行速度"), "1", QStringLiteral("分钟低于"), "0", QStringLiteral("KB/S")},
-        {FromDownloadCommission, QStringLiteral("下载速度"), "1", QStringLiteral("分钟低于"), "0", QStringLiteral("KB/S")},
-        {FreeCommission, QStringLiteral("电脑空闲"), "5", QStringLiteral("分钟后执行"), QString(), QString()},
+        {FromNowCommission, QStringLiteral("从现在开始"), "0", hours, Hours, "0", minutes, Minutes},
+        {FromOnCommission, QStringLiteral("电脑开机后"), "0", hours, Hours, "0", minutes, Minutes},
+        {FromUntilCommission, QStringLiteral("累计开机"), "0", hours, 23, "0", minutes, Minutes},
+        {FromUploadCommission, QStringLiteral("上行速度"), "1", below, Periods, "0", rate, Rate},
+        {FromDownloadCommission, QStringLiteral("下载速度"), "1", below, Periods, "0", rate, Rate},
+        {FreeCommission, QStringLiteral("电脑空闲"), "5", QStringLiteral("分钟后执行"), Periods, QString(), QString(), 0},
     };
     int gridRow = 8;
     for (const ConditionRow &entry : conditionRows) {
         KindRow &row = addRow(entry.kind, gridRow, entry.text);
-        QLineEdit *first = makeNumberEdit(entry.first);
+        QLineEdit *first = makeNumberEdit(entry.first, entry.firstTop);
         QLabel *firstUnit = unitLabel(entry.firstUnit);
         grid->addWidget(rowOf({first, firstUnit}), gridRow, 1);
         row.inputs = {first, firstUnit};
         const bool hoursFirst = entry.kind <= FromUntilCommission;
         (hoursFirst ? row.hours : row.minutes) = first;
         if (!entry.second.isEmpty()) {
-            QLineEdit *second = makeNumberEdit(entry.second);
+            QLineEdit *second = makeNumberEdit(entry.second, entry.secondTop);
             QLabel *secondUnit = unitLabel(entry.secondUnit);
             grid->addWidget(rowOf({second, secondUnit}), gridRow, 2);
             row.inputs << second << secondUnit;
@@ -494,6 +508,11 @@ void EditWidget::confirmAction(bool flag)
     Q_UNUSED(flag)
     if (kind == -1) {
         QMessageBox::information(this, QStringLiteral("提示"), QStringLiteral("请选择任务执行条件"));
+        return;
+    }
+    const QString periodProblem = TaskComposer::periodProblem(kind, columns);
+    if (!periodProblem.isEmpty()) {
+        QMessageBox::information(this, QStringLiteral("提示"), periodProblem);
         return;
     }
     QString operandNow = operandText;

@@ -121,7 +121,7 @@ private:
     void connectInputs();
     KindRow &addRow(int kind, int gridRow, const QString &text);
     TAVDateTimeEdit *makeTimeEdit(const QString &format, const QTime &start);
-    QLineEdit *makeNumberEdit(const QString &text);
+    QLineEdit *makeNumberEdit(const QString &text, qint64 top);
     void actionChosen(int index);
     void chooseOperand();
     void enableRows();

@@ -65,6 +65,10 @@ private slots:
     void loadingStoredTasks();
     void dailyExceptionsSurviveAnUnchangedSave();
     void cancelEmitsNothingAndConfirmEmitsOnce();
+    void numberFieldsTakeWholeNumbersOnly_data();
+    void numberFieldsTakeWholeNumbersOnly();
+    void periodOfZeroIsRefusedOnConfirm_data();
+    void periodOfZeroIsRefusedOnConfirm();
     void addressWindowOpensOverTheEditor();
 
 private:
@@ -230,6 +234,7 @@ void TestEditor::operandAbandonedForShutdownIsNotSaved()
     editor->actionList()->setCurrentIndex(0);
     QVERIFY(editor->operand().isEmpty());
     editor->kindButton(EditWidget::FromNowCommission)->click();
+    typeInto(editor->minutesEdit(EditWidget::FromNowCommission), "1");
     QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
     QCOMPARE(lastTask().value("app_position_t"), QString("-1"));
     QCOMPARE(lastTask().value("order_t"), QString("0"));
@@ -249,6 +254,7 @@ void TestEditor::addressWindowOpensForNewTasksOnly()
     QTest::mouseClick(window->confirmButton(), Qt::LeftButton);
     QCOMPARE(editor->operand(), QString("example.org/help"));
     editor->kindButton(EditWidget::FromNowCommission)->click();
+    typeInto(editor->minutesEdit(EditWidget::FromNowCommission), "1");
     QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
     const Record stored = lastTask();
     QCOMPARE(connection->selectAppPosition({{"id", stored.value("app_position_t")}}).value(0).value("position"),
@@ -333,6 +339,98 @@ void TestEditor::cancelEmitsNothingAndConfirmEmitsOnce()
     QVERIFY(!editor->isVisible());
     QCOMPARE(closed.size(), 0);
     QCOMPARE(connection->selectPlanList().size(), 1);
+}
+
+void TestEditor::numberFieldsTakeWholeNumbersOnly_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("leaseSecond");
+    const int now = EditWidget::FromNowCommission;
+    QTest::newRow("1.5 hours") << now << "hours" << "1.5" << "15" << "从现在开始15小时0分后关机" << "54000";
+    QTest::newRow("abc hours") << now << "hours" << "abc" << "" << "从现在开始0小时0分后关机" << "0";
+    QTest::newRow("-2 hours") << now << "hours" << "-2" << "2" << "从现在开始2小时0分后关机" << "7200";
+    QTest::newRow("1.5 minutes") << now << "minutes" << "1.5" << "15" << "从现在开始0小时15分后关机" << "900";
+    QTest::newRow("75 minutes") << now << "minutes" << "75" << "7" << "从现在开始0小时7分后关机" << "420";
+    QTest::newRow("99999 hours") << int(EditWidget::FromOnCommission) << "hours" << "99999" << "9999"
+                                 << "从电脑开机开始9999小时0分后关机" << "35996400";
+    QTest::newRow("25 hours of running time") << int(EditWidget::FromUntilCommission) << "hours" << "25" << "2"
+                                              << "全天累计开机2小时0分后关机" << "7200";
+    QTest::newRow("1.5 idle minutes") << int(EditWidget::FreeCommission) << "minutes" << "1.5" << "15"
+                                      << "电脑连续空闲15分钟后执行关机" << "900";
+    QTest::newRow("abc idle minutes") << int(EditWidget::FreeCommission) << "minutes" << "abc" << ""
+                                      << "电脑连续空闲0分钟后执行关机" << "0";
+    QTest::newRow("2,5 upload minutes") << int(EditWidget::FromUploadCommission) << "minutes" << "2,5" << "25"
+                                        << "上传速度连续25分钟低于0KB/s后关机" << "1500";
+    QTest::newRow("12.5 KB/s") << int(EditWidget::FromDownloadCommission) << "rate" << "12.5" << "125"
+                               << "下载速度连续1分钟低于125KB/s后关机" << "60";
+    QTest::newRow("1e3 KB/s") << int(EditWidget::FromDownloadCommission) << "rate" << "1e3" << "13"
+                              << "下载速度连续1分钟低于13KB/s后关机" << "60";
+}
+
+void TestEditor::numberFieldsTakeWholeNumbersOnly()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(QString, name);
+    QFETCH(QString, leaseSecond);
+    auto editor = newEditor();
+    QTest::mouseClick(editor->kindButton(kind), Qt::LeftButton);
+    QLineEdit *edit = field == "hours" ? editor->hoursEdit(kind)
+                      : field == "minutes" ? editor->minutesEdit(kind) : editor->rateEdit(kind);
+    typeInto(edit, typed);
+    QCOMPARE(edit->text(), shown);
+    // The description says what is stored.
+    QCOMPARE(editor->currentColumns().value("name"), name);
+    QCOMPARE(editor->currentColumns().value("lease_second"), leaseSecond);
+}
+
+void TestEditor::periodOfZeroIsRefusedOnConfirm_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("countdown") << int(EditWidget::FromNowCommission)
+                               << "“从现在开始”的时间不能为0,请输入大于0的小时或分钟";
+    QTest::newRow("after power-on") << int(EditWidget::FromOnCommission)
+                                    << "“电脑开机后”的时间不能为0,请输入大于0的小时或分钟";
+    QTest::newRow("running time") << int(EditWidget::FromUntilCommission)
+                                  << "“累计开机”的时间不能为0,请输入大于0的小时或分钟";
+    QTest::newRow("upload") << int(EditWidget::FromUploadCommission) << "“上行速度”的分钟数不能为0,请输入大于0的分钟数";
+    QTest::newRow("download") << int(EditWidget::FromDownloadCommission)
+                              << "“下载速度”的分钟数不能为0,请输入大于0的分钟数";
+    QTest::newRow("idle") << int(EditWidget::FreeCommission) << "“电脑空闲”的分钟数不能为0,请输入大于0的分钟数";
+}
+
+void TestEditor::periodOfZeroIsRefusedOnConfirm()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, message);
+    auto editor = newEditor();
+    QTest::mouseClick(editor->kindButton(kind), Qt::LeftButton);
+    for (QLineEdit *edit : {editor->hoursEdit(kind), editor->minutesEdit(kind)}) {
+        if (edit)
+            typeInto(edit, "0");
+    }
+    QSignalSpy closed(editor.get(), &EditWidget::closeWin);
+    ModalAnswerer answer("OK");
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+    QVERIFY(answer.answered);
+    QCOMPARE(answer.title, QStringLiteral("提示"));
+    QCOMPARE(answer.text, message);
+    QVERIFY(editor->isVisible());
+    QCOMPARE(closed.size(), 0);
+    QCOMPARE(connection->selectPlanList().size(), 1);
+
+    // With a period above zero the same task is saved.
+    typeInto(editor->minutesEdit(kind), "1");
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+    QCOMPARE(closed.size(), 1);
+    QCOMPARE(lastTask().value("lease_second"), QString("60"));
 }
 
 void TestEditor::addressWindowOpensOverTheEditor()
