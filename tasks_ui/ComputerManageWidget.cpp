@@ -12,6 +12,7 @@
 #include "tasks_ui/EditWidget.h"
 #include "tasks_ui/SliderWidget.h"
 #include "tasks_ui/TableCellView.h"
+#include "widgets/NoticeBox.h"
 #include "widgets/TAVPushButton.h"
 #include "widgets/WindowPlacement.h"
 
@@ -135,6 +136,9 @@ void ComputerManageWidget::buildWidgets()
 
     connect(taskScheduler, &TaskScheduler::idleTimeText, idleValue, &QLabel::setText);
     connect(taskScheduler, &TaskScheduler::runTimeText, runValue, &QLabel::setText);
+    connect(taskScheduler, &TaskScheduler::armingRefused, this, &ComputerManageWidget::armingRefused);
+    connect(taskScheduler, &TaskScheduler::taskEnded, this, &ComputerManageWidget::taskEnded);
+    connect(taskScheduler, &TaskScheduler::nextRunStored, this, &ComputerManageWidget::nextRunStored);
     for (int row = 0; row < taskScheduler->planList().size(); ++row)
         makeRow(row);
 }
@@ -213,6 +217,32 @@ TableCellView *ComputerManageWidget::makeRow(int row)
     connect(view, &TableCellView::deletePlanFinish, this, &ComputerManageWidget::deletePlanFinish);
     table->setCellWidget(row, 0, view);
     return view;
+}
+
+TableCellView *ComputerManageWidget::rowOfTask(int id) const
+{
+    const int row = taskScheduler->indexOfPlan(id);
+    return row == -1 ? nullptr : rowView(row);
+}
+
+void ComputerManageWidget::armingRefused(int id, const QString &reason)
+{
+    if (TableCellView *view = rowOfTask(id))
+        view->slider()->slideTo(false);
+    NoticeBox::show(this, reason);
+}
+
+void ComputerManageWidget::taskEnded(int id)
+{
+    if (TableCellView *view = rowOfTask(id))
+        view->slider()->slideTo(false);
+}
+
+void ComputerManageWidget::nextRunStored(int id)
+{
+    const int row = taskScheduler->indexOfPlan(id);
+    if (TableCellView *view = rowView(row))
+        view->loadPlan(taskScheduler->planList().value(row));
 }
 
 void ComputerManageWidget::showTasksEnd()

@@ -50,6 +50,10 @@ private slots:
     void rateTexts_data();
     void rateTexts();
     void countersShowAfterTheFirstTick();
+    void taskThatCannotBeArmedSaysWhyAndStaysOff_data();
+    void taskThatCannotBeArmedSaysWhyAndStaysOff();
+    void switchGoesOffWhenTheTaskHasRun();
+    void rowShowsTheNextRunTheSchedulerStored();
     void popUpsOpenOverTheMainWindow();
 
 private:
@@ -322,6 +326,84 @@ void TestTaskTab::countersShowAfterTheFirstTick()
     QVERIFY(tab->runText().endsWith("秒"));
     // The real tick thread reaches the labels too.
     QTRY_COMPARE_WITH_TIMEOUT(tab->idleText(), QStringLiteral("0小时0分2秒"), 3000);
+}
+
+void TestTaskTab::taskThatCannotBeArmedSaysWhyAndStaysOff_data()
+{
+    QTest::addColumn<bool>("byClick");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("moment passed, switched on by a click") << true << "执行时间等于或早于当前时间,命令不会执行";
+    // Any reason the scheduler gives reaches the user the same way.
+    QTest::newRow("a reason of the scheduler's") << false << "当前桌面无法检测空闲时间";
+}
+
+void TestTaskTab::taskThatCannotBeArmedSaysWhyAndStaysOff()
+{
+    QFETCH(bool, byClick);
+    QFETCH(QString, reason);
+    TC::CalendarChoice choice;
+    choice.firstRun = QDate::currentDate().addDays(-1);
+    choice.timeOfDay = 3600;
+    const int id = addTask(TC::calendarColumns(TC::OnceCommission, 0, choice));
+    auto tab = makeTab();
+    TableCellView *row = tab->rowView(1);
+    ModalAnswerer answer("OK");
+    if (byClick) {
+        QTest::mouseClick(row->slider(), Qt::LeftButton);
+    } else {
+        QTest::mouseClick(tab->rowView(0)->slider(), Qt::LeftButton);
+        QTest::mouseClick(row->slider(), Qt::LeftButton);
+        row->slider()->slideTo(true);
+        emit tab->scheduler()->armingRefused(id, reason);
+    }
+    QTRY_VERIFY(answer.answered);
+    QCOMPARE(answer.title, QStringLiteral("提示"));
+    QCOMPARE(answer.text, reason);
+    QVERIFY(!row->slider()->isChecked());
+    QTRY_COMPARE(row->slider()->knobX(), 0);
+    QVERIFY(!tab->scheduler()->isArmed(id) || !byClick);
+    // The other rows keep their state.
+    QCOMPARE(tab->rowView(0)->slider()->isChecked(), !byClick);
+}
+
+void TestTaskTab::switchGoesOffWhenTheTaskHasRun()
+{
+    auto tab = makeTab();
+    // Runs once, a second after it is switched on.
+    Record columns = TC::conditionColumns(TC::FromOnCommission, 3, {"0", "1", "", true});
+    columns["lease_second"] = QString::number(tab->scheduler()->bootUptimeSeconds() + 1);
+    tab.reset();
+    const int id = addTask(columns);
+    tab = makeTab();
+    TableCellView *row = tab->rowView(1);
+    QTest::mouseClick(row->slider(), Qt::LeftButton);
+    QVERIFY(row->slider()->isChecked());
+    QVERIFY(tab->scheduler()->isWaiting(id));
+    QTRY_COMPARE_WITH_TIMEOUT(log.calls.size(), 1, 5000);
+    QVERIFY(!tab->scheduler()->isArmed(id));
+    QVERIFY(!row->slider()->isChecked());
+    QTRY_COMPARE(row->slider()->knobX(), 0);
+}
+
+void TestTaskTab::rowShowsTheNextRunTheSchedulerStored()
+{
+    // A weekly task whose stored run went by while the program was not running.
+    const QDateTime lastWeek = QDateTime::currentDateTime().addDays(-7).addSecs(3600);
+    TC::CalendarChoice choice;
+    choice.firstRun = lastWeek.date();
+    choice.timeOfDay = lastWeek.time().msecsSinceStartOfDay() / 1000;
+    choice.weekday = lastWeek.date().dayOfWeek();
+    const int id = addTask(TC::calendarColumns(TC::WeekCommission, 0, choice));
+    auto tab = makeTab();
+    TableCellView *row = tab->rowView(1);
+    QTest::mouseClick(row->slider(), Qt::LeftButton);
+    QVERIFY(tab->scheduler()->isWaiting(id));
+    const QString next = lastWeek.addDays(7).toString("yyyy-MM-dd HH:mm:ss");
+    QCOMPARE(Connection(nullptr).selectPlan({{"id", QString::number(id)}}).value(0).value("repeat_detail_day"), next);
+    triggerRowEntry(row, "任务详情");
+    QPointer<ShowingWidget> details = row->openDetails();
+    QCOMPARE(details->timeText(), next);
+    details->close();
 }
 
 void TestTaskTab::popUpsOpenOverTheMainWindow()
