@@ -25,6 +25,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace {
@@ -358,8 +359,12 @@ void EditWidget::connectInputs()
 
     connect(onceDate, &QDateEdit::dateChanged, this, [this] { planType(OnceCommission); });
     for (int calendarKind = OnceCommission; calendarKind <= YearCommission; ++calendarKind) {
-        connect(rows[calendarKind].time, &QDateTimeEdit::dateTimeChanged, this,
-                [this, calendarKind] { planType(calendarKind); });
+        // The first run is the next moment with the chosen day and time: a new time can move it
+        // to another day (a weekly task for today, later than now, is today and not next week).
+        connect(rows[calendarKind].time, &QDateTimeEdit::dateTimeChanged, this, [this, calendarKind] {
+            computeCalendarDate(calendarKind);
+            planType(calendarKind);
+        });
     }
     for (QCheckBox *box : {saturday, sunday}) {
         connect(box, &QCheckBox::stateChanged, this, [this] {
@@ -375,7 +380,11 @@ void EditWidget::connectInputs()
     };
     connect(weekdays, qOverload<int>(&QComboBox::currentIndexChanged), this, dayChoice(WeekCommission));
     connect(monthDays, qOverload<int>(&QComboBox::currentIndexChanged), this, dayChoice(MonthCommission));
-    connect(yearMonths, qOverload<int>(&QComboBox::currentIndexChanged), this, dayChoice(YearCommission));
+    connect(yearMonths, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] {
+        fitYearDays();
+        computeCalendarDate(YearCommission);
+        planType(YearCommission);
+    });
     connect(yearDays, qOverload<int>(&QComboBox::currentIndexChanged), this, dayChoice(YearCommission));
 
     for (int conditionKind = FromNowCommission; conditionKind <= FreeCommission; ++conditionKind) {
@@ -390,6 +399,19 @@ void EditWidget::connectInputs()
         if (kind != -1)
             planType(kind);
     });
+}
+
+void EditWidget::fitYearDays()
+{
+    // A year's February may have 29 days; no month offers a day it never has.
+    const int days = QDate(2000, yearMonths->currentIndex() + 1, 1).daysInMonth();
+    const QSignalBlocker quiet(yearDays);
+    const int chosen = yearDays->currentIndex();
+    while (yearDays->count() > days)
+        yearDays->removeItem(yearDays->count() - 1);
+    while (yearDays->count() < days)
+        yearDays->addItem(QStringLiteral("%1日").arg(yearDays->count() + 1));
+    yearDays->setCurrentIndex(qMin(chosen, days - 1));
 }
 
 void EditWidget::enableRows()

@@ -124,6 +124,7 @@ private:
     QLineEdit *makeNumberEdit(const QString &text, qint64 top);
     void actionChosen(int index);
     void chooseOperand();
+    void fitYearDays();
     void enableRows();
     QDateTime now() const;
     int timeOfDay(int kind) const;

@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -33,6 +34,14 @@ void typeInto(QLineEdit *edit, const QString &text)
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
     QTest::keyClicks(edit, text);
+}
+
+// Double-clicks the hours of a time field and types the digits of a time, as a person does.
+void typeTime(QDateTimeEdit *edit, const QString &digits)
+{
+    auto *text = edit->findChild<QLineEdit *>();
+    QTest::mouseDClick(text, Qt::LeftButton, {}, QPoint(4, text->height() / 2));
+    QTest::keyClicks(edit, digits);
 }
 
 // Picks an item of a list by typing the start of its text, as the keyboard allows.
@@ -69,6 +78,9 @@ private slots:
     void numberFieldsTakeWholeNumbersOnly();
     void periodOfZeroIsRefusedOnConfirm_data();
     void periodOfZeroIsRefusedOnConfirm();
+    void firstRunFollowsTheTimeTyped_data();
+    void firstRunFollowsTheTimeTyped();
+    void yearlyDaysAreThoseOfTheMonth();
     void addressWindowOpensOverTheEditor();
 
 private:
@@ -431,6 +443,69 @@ void TestEditor::periodOfZeroIsRefusedOnConfirm()
     QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
     QCOMPARE(closed.size(), 1);
     QCOMPARE(lastTask().value("lease_second"), QString("60"));
+}
+
+void TestEditor::firstRunFollowsTheTimeTyped_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QStringList>("picks"); // typed into the kind's lists, in order
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QString>("firstRun");
+    // It is Monday 2026-12-07, 04:05.
+    QTest::newRow("weekly, Monday, later today") << int(EditWidget::WeekCommission) << QStringList{"周一"} << "041000"
+                                                 << "2026-12-07 04:10:00";
+    QTest::newRow("weekly, Monday, earlier today") << int(EditWidget::WeekCommission) << QStringList{"周一"} << "040000"
+                                                   << "2026-12-14 04:00:00";
+    QTest::newRow("monthly, the 7th, later today") << int(EditWidget::MonthCommission) << QStringList{"7"} << "041000"
+                                                   << "2026-12-07 04:10:00";
+    QTest::newRow("yearly, 7 December, later today") << int(EditWidget::YearCommission) << QStringList{"12", "7"}
+                                                     << "041000" << "2026-12-07 04:10:00";
+    QTest::newRow("yearly, 7 December, earlier today") << int(EditWidget::YearCommission) << QStringList{"12", "7"}
+                                                       << "035900" << "2027-12-07 03:59:00";
+}
+
+void TestEditor::firstRunFollowsTheTimeTyped()
+{
+    QFETCH(int, kind);
+    QFETCH(QStringList, picks);
+    QFETCH(QString, time);
+    QFETCH(QString, firstRun);
+    auto editor = std::make_unique<EditWidget>();
+    editor->setClock([] { return QDateTime(QDate(2026, 12, 7), QTime(4, 5)); });
+    editor->show();
+    editor->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(editor.get()));
+    QTest::mouseClick(editor->kindButton(kind), Qt::LeftButton);
+    const QList<QComboBox *> lists = kind == EditWidget::WeekCommission    ? QList<QComboBox *>{editor->weekdayList()}
+                                     : kind == EditWidget::MonthCommission ? QList<QComboBox *>{editor->monthDayList()}
+                                                                           : QList<QComboBox *>{editor->yearMonthList(),
+                                                                                                editor->yearDayList()};
+    for (int i = 0; i < picks.size(); ++i)
+        pick(lists.at(i), picks.at(i));
+    typeTime(editor->timeEdit(kind), time);
+    QCOMPARE(editor->executionText(), QStringLiteral("执行时间为:") + firstRun);
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+    QCOMPARE(lastTask().value("repeat_detail_day"), firstRun);
+    QCOMPARE(lastTask().value("from_1970_seconds"),
+             QString::number(QDateTime::fromString(firstRun, "yyyy-MM-dd HH:mm:ss").toSecsSinceEpoch()));
+}
+
+void TestEditor::yearlyDaysAreThoseOfTheMonth()
+{
+    auto editor = newEditor();
+    QTest::mouseClick(editor->kindButton(EditWidget::YearCommission), Qt::LeftButton);
+    QComboBox *days = editor->yearDayList();
+    QCOMPARE(days->count(), 31);
+    pick(days, "31");
+    QCOMPARE(days->currentText(), QStringLiteral("31日"));
+    pick(editor->yearMonthList(), "2");
+    // February may have 29 days, never 30 or 31: the chosen 31st becomes the 29th.
+    QCOMPARE(days->count(), 29);
+    QCOMPARE(days->currentText(), QStringLiteral("29日"));
+    QCOMPARE(editor->currentColumns().value("repeat_bigger_unit"), QString("2_29"));
+    pick(editor->yearMonthList(), "4");
+    QCOMPARE(days->count(), 30);
+    QCOMPARE(days->itemText(29), QStringLiteral("30日"));
 }
 
 void TestEditor::addressWindowOpensOverTheEditor()
