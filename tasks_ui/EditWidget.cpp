@@ -179,6 +179,8 @@ void EditWidget::buildCalendarRows()
     calendar->setMinimumDate(EarliestDate);
     calendar->setFixedSize(400, 300);
     onceDate->setCalendarWidget(calendar);
+    // The date edit hands its own range to the calendar: the earliest date is set on the edit.
+    onceDate->setMinimumDate(EarliestDate);
     onceDate->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     onceDate->setDate(now().date());
     once.time = makeTimeEdit(QStringLiteral("HH:mm"), QTime());
