@@ -1,5 +1,7 @@
 #include "app/StartUp.h"
 
+#include "storage/Connection.h"
+#include "widgets/NoticeBox.h"
 #include "widgets/ResourceText.h"
 
 #include <QApplication>
@@ -65,4 +67,13 @@ void StartUp::showMainWindow(QWidget &window)
     registerFont();
     applyApplicationFont();
     window.show();
+}
+void StartUp::reportStorageProblem(QWidget &window)
+{
+    Connection connection(nullptr);
+    const Connection::StorageState state = connection.checkStorage();
+    if (state == Connection::Usable)
+        return;
+    qWarning() << "database.db cannot keep the tasks:" << state << connection.lastErrorText();
+    NoticeBox::show(&window, Connection::storageProblemText(state, connection.lastErrorText()));
 }

@@ -12,5 +12,6 @@ int main(int argc, char *argv[])
     StartUp::applyWindowIcon(application);
     Tickvale window;
     StartUp::showMainWindow(window);
+    StartUp::reportStorageProblem(window);
     return application.exec();
 }

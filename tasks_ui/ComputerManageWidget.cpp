@@ -16,6 +16,7 @@
 #include "widgets/TAVPushButton.h"
 #include "widgets/WindowPlacement.h"
 
+#include <QDebug>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -304,9 +305,14 @@ void ComputerManageWidget::deletePlanFinish(QMap<QString, QString> dataMap)
     const int row = taskScheduler->indexOfPlan(id);
     if (row == -1)
         return;
+    if (!connection->deletePlan({{QStringLiteral("id"), dataMap.value(QStringLiteral("id"))}})) {
+        // The task is still in the file, so it stays in the list, as it was.
+        qWarning() << "Task" << id << "could not be removed";
+        NoticeBox::show(this, QStringLiteral("任务未能删除。%1").arg(connection->writeFailureText()));
+        return;
+    }
     // A removed task must not fire: the user who deletes a shutdown expects no shutdown.
     taskScheduler->handleOperaSliderSignal(id, false);
-    connection->deletePlan({{QStringLiteral("id"), dataMap.value(QStringLiteral("id"))}});
     table->removeRow(row);
     taskScheduler->loadPlans();
     table->setRowCount(taskScheduler->planList().size());

@@ -550,6 +550,8 @@ void EditWidget::confirmAction(bool flag)
     const bool stored = edits ? connection->updatePlan(record) : connection->insertPlan(record);
     if (!stored) {
         qWarning() << "The task could not be saved";
+        QMessageBox::information(this, QStringLiteral("提示"),
+                                 QStringLiteral("任务未能保存。%1").arg(connection->writeFailureText()));
         return;
     }
     saved = true;

@@ -87,6 +87,8 @@ void TestEndToEndFaults::foreignDatabaseFileIsLeftAlone()
     QVERIFY(program.running());
     QCOMPARE(digestOf(program.path("database.db")), before);
     QVERIFY2(program.output().contains("file is not a database"), qPrintable(program.output()));
+    // The user is told, over the window.
+    QVERIFY2(!program.waitForWindow("^提示$", 5000).isEmpty(), qPrintable(program.output()));
 }
 
 void TestEndToEndFaults::readOnlyDatabaseAndUnwritableFolder_data()
@@ -124,9 +126,11 @@ void TestEndToEndFaults::readOnlyDatabaseAndUnwritableFolder()
     QVERIFY2(!program.waitForWindow().isEmpty(), qPrintable(program.output()));
     QTest::qWait(1000);
     QVERIFY(program.running());
+    QVERIFY2(!program.waitForWindow("^提示$", 5000).isEmpty(), qPrintable(program.output()));
     if (withDatabase) {
         QCOMPARE(digestOf(folder + "/database.db"), before);
         QVERIFY2(program.output().contains("is read-only"), qPrintable(program.output()));
+        QVERIFY2(program.output().contains("ReadOnlyFile"), qPrintable(program.output()));
     } else {
         QVERIFY(!QFile::exists(folder + "/database.db"));
         QVERIFY2(program.output().contains("Cannot create"), qPrintable(program.output()));

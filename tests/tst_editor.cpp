@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QSqlQuery>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -81,6 +82,7 @@ private slots:
     void firstRunFollowsTheTimeTyped_data();
     void firstRunFollowsTheTimeTyped();
     void yearlyDaysAreThoseOfTheMonth();
+    void failedSaveSaysSoAndKeepsTheEditorOpen();
     void addressWindowOpensOverTheEditor();
 
 private:
@@ -506,6 +508,26 @@ void TestEditor::yearlyDaysAreThoseOfTheMonth()
     pick(editor->yearMonthList(), "4");
     QCOMPARE(days->count(), 30);
     QCOMPARE(days->itemText(29), QStringLiteral("30日"));
+}
+
+void TestEditor::failedSaveSaysSoAndKeepsTheEditorOpen()
+{
+    // The file refuses every new task, as a full disk or a locked file would.
+    QSqlQuery refuse(QSqlDatabase::database());
+    QVERIFY(refuse.exec("create trigger refuse_tasks before insert on plan_t begin select raise(abort, 'disk full'); end"));
+    auto editor = newEditor();
+    QTest::mouseClick(editor->kindButton(EditWidget::FreeCommission), Qt::LeftButton);
+    QSignalSpy closed(editor.get(), &EditWidget::closeWin);
+    ModalAnswerer answer("OK");
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+    QVERIFY(answer.answered);
+    QCOMPARE(answer.title, QStringLiteral("提示"));
+    QVERIFY2(answer.text.startsWith(QStringLiteral("任务未能保存。")), qPrintable(answer.text));
+    QVERIFY2(answer.text.contains(QDir::toNativeSeparators(scratch->filePath("database.db"))), qPrintable(answer.text));
+    QVERIFY2(answer.text.contains("disk full"), qPrintable(answer.text));
+    QVERIFY(editor->isVisible());
+    QCOMPARE(closed.size(), 0);
+    QCOMPARE(connection->selectPlanList().size(), 1);
 }
 
 void TestEditor::addressWindowOpensOverTheEditor()

@@ -54,6 +54,7 @@ private slots:
     void taskThatCannotBeArmedSaysWhyAndStaysOff();
     void switchGoesOffWhenTheTaskHasRun();
     void rowShowsTheNextRunTheSchedulerStored();
+    void failedRemovalSaysSoAndKeepsTheRow();
     void popUpsOpenOverTheMainWindow();
 
 private:
@@ -404,6 +405,29 @@ void TestTaskTab::rowShowsTheNextRunTheSchedulerStored()
     QPointer<ShowingWidget> details = row->openDetails();
     QCOMPARE(details->timeText(), next);
     details->close();
+}
+
+void TestTaskTab::failedRemovalSaysSoAndKeepsTheRow()
+{
+    const int id = addTask(TC::conditionColumns(TC::FromNowCommission, 0, {"1", "0", "", false}));
+    auto tab = makeTab();
+    TableCellView *row = tab->rowView(1);
+    QTest::mouseClick(row->slider(), Qt::LeftButton);
+    // The file takes no change to the task, as a read-only file does not.
+    QSqlQuery refuse(QSqlDatabase::database());
+    QVERIFY(refuse.exec("create trigger keep_tasks before update on plan_t begin select raise(abort, 'read-only'); end"));
+    ModalAnswerer answer("OK");
+    triggerRowEntry(row, "删除任务");
+    QTRY_VERIFY(answer.answered);
+    QCOMPARE(answer.title, QStringLiteral("提示"));
+    QVERIFY2(answer.text.startsWith(QStringLiteral("任务未能删除。")), qPrintable(answer.text));
+    QVERIFY2(answer.text.contains(QDir::toNativeSeparators(scratch->filePath("database.db"))), qPrintable(answer.text));
+    // The list shows what the file holds: the task, still switched on and armed.
+    QCOMPARE(tab->taskTable()->rowCount(), 2);
+    QCOMPARE(tab->rowView(1)->taskId(), id);
+    QVERIFY(tab->rowView(1)->slider()->isChecked());
+    QVERIFY(tab->scheduler()->isWaiting(id));
+    QCOMPARE(Connection(nullptr).selectPlanList().size(), 2);
 }
 
 void TestTaskTab::popUpsOpenOverTheMainWindow()
