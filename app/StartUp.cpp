@@ -9,7 +9,9 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QTextCodec>
+#include <QTranslator>
 #include <QWidget>
 
 namespace {
@@ -27,6 +29,20 @@ void StartUp::prepareEnvironment()
 void StartUp::applyLocaleCodec()
 {
     QTextCodec::setCodecForLocale(QTextCodec::codecForLocale());
+}
+
+QTranslator *StartUp::installQtTranslations(QApplication &application)
+{
+    auto *translator = new QTranslator(&application);
+    const QString folder = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"), folder)) {
+        qWarning() << "Qt's Chinese translations (qtbase_zh_CN.qm) are not in" << folder
+                   << ": Qt's own texts stay English";
+        delete translator;
+        return nullptr;
+    }
+    QCoreApplication::installTranslator(translator);
+    return translator;
 }
 
 void StartUp::applyStyleSheet(QApplication &application)
@@ -68,6 +84,7 @@ void StartUp::showMainWindow(QWidget &window)
     applyApplicationFont();
     window.show();
 }
+
 void StartUp::reportStorageProblem(QWidget &window)
 {
     Connection connection(nullptr);

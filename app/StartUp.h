@@ -1,6 +1,7 @@
 #pragma once
 
 class QApplication;
+class QTranslator;
 class QWidget;
 
 // The steps between the start of the process and the first shown frame.
@@ -10,6 +11,9 @@ public:
     // Settings the windowing layer reads when the application object is made.
     static void prepareEnvironment();
     static void applyLocaleCodec();
+    // Qt's own texts (file chooser, the buttons of message boxes) in Chinese, like the rest of
+    // the interface, whatever the system's language. The translator, or null when missing.
+    static QTranslator *installQtTranslations(QApplication &application);
     static void applyStyleSheet(QApplication &application);
     static void registerFont();
     static void applyApplicationFont();

@@ -8,6 +8,7 @@ int main(int argc, char *argv[])
     StartUp::prepareEnvironment();
     QApplication application(argc, argv);
     StartUp::applyLocaleCodec();
+    StartUp::installQtTranslations(application);
     StartUp::applyStyleSheet(application);
     StartUp::applyWindowIcon(application);
     Tickvale window;

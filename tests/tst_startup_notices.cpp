@@ -3,8 +3,11 @@
 #include "ModalAnswerer.h"
 #include "ScratchDirectory.h"
 
+#include <QAbstractButton>
 #include <QCryptographicHash>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QTranslator>
 #include <QtTest>
 
 #include <memory>
@@ -21,7 +24,7 @@ QByteArray digestOf(const QString &path)
 
 } // namespace
 
-// What the user is told at start-up.
+// What the user is told at start-up, and in which language Qt's own texts speak.
 class TestStartUpNotices : public QObject
 {
     Q_OBJECT
@@ -33,6 +36,7 @@ private slots:
     void databaseThatCannotKeepTasksIsReportedOnce_data();
     void databaseThatCannotKeepTasksIsReportedOnce();
     void usableDatabaseShowsNothing();
+    void qtTextsAreChinese();
 
 private:
     std::unique_ptr<ScratchDirectory> scratch;
@@ -94,6 +98,23 @@ void TestStartUpNotices::usableDatabaseShowsNothing()
     QTest::qWait(50);
     QVERIFY(!QApplication::activeModalWidget());
     QVERIFY(window.findChildren<QMessageBox *>().isEmpty());
+}
+
+void TestStartUpNotices::qtTextsAreChinese()
+{
+    QTranslator *translator = StartUp::installQtTranslations(*qApp);
+    QVERIFY2(translator, "qttranslations5-l10n provides qtbase_zh_CN.qm (scripts/setup.sh installs it)");
+    QMessageBox box(QMessageBox::Information, QStringLiteral("提示"), QStringLiteral("请选择任务执行条件"),
+                    QMessageBox::Ok);
+    QCOMPARE(box.buttons().value(0)->text(), QStringLiteral("确定"));
+    QFileDialog chooser(nullptr, QStringLiteral("选择"));
+    chooser.setOption(QFileDialog::DontUseNativeDialog);
+    QStringList texts;
+    for (QAbstractButton *button : chooser.findChildren<QAbstractButton *>())
+        texts << button->text();
+    QVERIFY2(texts.contains(QStringLiteral("取消")), qPrintable(texts.join('|')));
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
 }
 
 QTEST_MAIN(TestStartUpNotices)
