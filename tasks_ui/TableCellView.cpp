@@ -1,5 +1,6 @@
 #include "tasks_ui/TableCellView.h"
 
+#include "widgets/FittedLabel.h"
 #include "widgets/ResourceText.h"
 #include "widgets/TAVMenu.h"
 #include "tasks_ui/EditWidget.h"
@@ -40,7 +41,9 @@ TableCellView::TableCellView(QWidget *parent)
 
     icon = new QLabel;
     icon->setPixmap(sharedPixmap(QStringLiteral(":/Tickvale/cat"), QSize(32, 32)));
-    name = new QLabel;
+    // A long description is cut with "…" (the whole of it in its tool tip) so that the
+    // switch and the menu button stay in the row.
+    name = new FittedLabel;
     name->setStyleSheet(QStringLiteral("QLabel{font-size: 14px ; color: #999999;};"));
     switchWidget = new SliderWidget(nullptr);
     switchWidget->setFixedSize(82, 28);
@@ -55,7 +58,7 @@ TableCellView::TableCellView(QWidget *parent)
     connect(menuButton, &QPushButton::pressed, this, &TableCellView::popUpMenu);
 
     layout->addWidget(icon);
-    layout->addWidget(name);
+    layout->addWidget(name, 1000);
     layout->addStretch(1);
     layout->addWidget(switchWidget);
     layout->addWidget(menuButton);

@@ -7,6 +7,7 @@
 #include "tasks_ui/ShowingWidget.h"
 #include "tasks_ui/SliderWidget.h"
 #include "tasks_ui/TableCellView.h"
+#include "widgets/FittedLabel.h"
 #include "widgets/TAVPushButton.h"
 #include "widgets/TAVRadioButton.h"
 #include "FakeActionServices.h"
@@ -55,6 +56,7 @@ private slots:
     void switchGoesOffWhenTheTaskHasRun();
     void rowShowsTheNextRunTheSchedulerStored();
     void failedRemovalSaysSoAndKeepsTheRow();
+    void longTextsAreCutOrWrappedWithTheWholeTextAtHand();
     void popUpsOpenOverTheMainWindow();
 
 private:
@@ -428,6 +430,49 @@ void TestTaskTab::failedRemovalSaysSoAndKeepsTheRow()
     QVERIFY(tab->rowView(1)->slider()->isChecked());
     QVERIFY(tab->scheduler()->isWaiting(id));
     QCOMPARE(Connection(nullptr).selectPlanList().size(), 2);
+}
+
+void TestTaskTab::longTextsAreCutOrWrappedWithTheWholeTextAtHand()
+{
+    Record columns = TC::conditionColumns(TC::FromNowCommission, 8, {"1", "0", "", false});
+    const QString name = columns.value("name") + QString("很长的描述'\"; DROP TABLE plan_t;--").repeated(12);
+    columns["name"] = name;
+    const QString address = "example.org/" + QString("a").repeated(600) + "?q=中文&r=$(touch X)";
+    addTask(columns, address);
+    auto tab = makeTab();
+    TableCellView *row = tab->rowView(1);
+    auto *label = qobject_cast<FittedLabel *>(row->nameLabel());
+    QVERIFY(label);
+    QCOMPARE(label->text(), name);
+    const QStringList shown = label->shownLines();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.first().endsWith(QChar(0x2026)), qPrintable(shown.first()));
+    QCOMPARE(label->toolTip(), name);
+    // The switch and the menu button stay in the row.
+    QVERIFY(row->slider()->isVisible());
+    QVERIFY(row->rect().contains(row->slider()->geometry()));
+    QVERIFY(label->geometry().right() < row->slider()->geometry().left());
+    // A short description is whole and has no tool tip.
+    auto *seed = qobject_cast<FittedLabel *>(tab->rowView(0)->nameLabel());
+    QCOMPARE(seed->shownLines(), QStringList{seed->text()});
+    QVERIFY(seed->toolTip().isEmpty());
+
+    triggerRowEntry(row, "任务详情");
+    QPointer<ShowingWidget> details = row->openDetails();
+    QVERIFY(QTest::qWaitForWindowExposed(details));
+    for (FittedLabel *value : {details->conditionLabel(), details->operandLabel()}) {
+        const QStringList lines = value->shownLines();
+        QVERIFY2(lines.size() > 1, qPrintable(value->objectName()));
+        // Every line inside the window.
+        const QRect inWindow(value->mapTo(details, QPoint(0, 0)), value->size());
+        QVERIFY(details->rect().contains(inWindow));
+        for (const QString &line : lines)
+            QVERIFY(value->fontMetrics().horizontalAdvance(line) <= value->contentsRect().width());
+        QVERIFY(lines.last().endsWith(QChar(0x2026)));
+        QVERIFY(value->toolTip() == value->text());
+    }
+    QCOMPARE(details->operandText(), address);
+    details->close();
 }
 
 void TestTaskTab::popUpsOpenOverTheMainWindow()
