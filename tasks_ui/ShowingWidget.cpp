@@ -64,6 +64,8 @@ FittedLabel *ShowingWidget::addRow(QVBoxLayout *content, const QString &caption,
     value->setMaximumLines(lines);
     row->addWidget(value, 1);
     row->addStretch();
+    // A wrapped value keeps clear of the window's right border, as the captions do of its left.
+    row->addSpacing(20);
     content->addLayout(row);
     return value;
 }

@@ -2,6 +2,8 @@
 
 #include <QEvent>
 #include <QPainter>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTextLayout>
 
 namespace {
@@ -11,7 +13,9 @@ const QChar Ellipsis(0x2026);
 FittedLabel::FittedLabel(QWidget *parent)
     : QLabel(parent)
 {
-    // Any width will do: the text is cut or wrapped to what the layout gives.
+    // The text is shown as it is, markup included; any width will do, as the text is cut or
+    // wrapped to what the layout gives.
+    setTextFormat(Qt::PlainText);
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 }
 
@@ -61,7 +65,8 @@ QStringList FittedLabel::fit(int width, int height) const
     if (!wrapping || width <= 0)
         return {metrics.elidedText(text(), Qt::ElideRight, qMax(width, 0))};
     QStringList lines = wrappedLines(width);
-    int room = qMax(1, height / metrics.lineSpacing());
+    // Lines are a line spacing apart, as in any text; so many fit in the height.
+    int room = qMax(1, height / qMax(1, metrics.lineSpacing()));
     if (maximumLines > 0)
         room = qMin(room, maximumLines);
     if (lines.size() <= room)
@@ -88,20 +93,21 @@ bool FittedLabel::isCut() const
     return shownLines().join(QString()) != text();
 }
 
+QString FittedLabel::toolTipText() const
+{
+    return QTextDocumentFragment::fromHtml(toolTip()).toPlainText();
+}
+
 QSize FittedLabel::sizeHint() const
 {
-    const QFontMetrics metrics = fontMetrics();
-    const QMargins margins = contentsMargins();
-    const int width = metrics.horizontalAdvance(text()) + margins.left() + margins.right();
-    if (!wrapping)
-        return QSize(width, metrics.height() + margins.top() + margins.bottom());
-    return QSize(width, heightForWidth(width));
+    const QSize whole = QLabel::sizeHint();
+    return wrapping ? QSize(whole.width(), heightForWidth(whole.width())) : whole;
 }
 
 QSize FittedLabel::minimumSizeHint() const
 {
-    const QMargins margins = contentsMargins();
-    return QSize(0, fontMetrics().height() + margins.top() + margins.bottom());
+    // As tall as one line of the label's own, as narrow as a layout likes.
+    return QSize(0, QLabel::sizeHint().height());
 }
 
 bool FittedLabel::hasHeightForWidth() const
@@ -126,15 +132,17 @@ void FittedLabel::paintEvent(QPaintEvent *event)
     painter.setPen(palette().color(foregroundRole()));
     const QRect area = contentsRect();
     const QStringList lines = shownLines();
-    const int lineSpacing = fontMetrics().lineSpacing();
+    // A single line sits where the label's alignment puts it, as in any label.
+    if (lines.size() == 1) {
+        painter.drawText(area, int(alignment()), lines.first());
+        return;
+    }
+    const QFontMetrics metrics = fontMetrics();
     int top = area.top();
-    // A single line sits where the label's alignment puts it; wrapped lines start at the top.
-    if (lines.size() == 1 && !(alignment() & Qt::AlignTop))
-        top = area.top() + (area.height() - lineSpacing) / 2;
     for (const QString &line : lines) {
-        painter.drawText(QRect(area.left(), top, area.width(), lineSpacing),
-                         int(alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter, line);
-        top += lineSpacing;
+        painter.drawText(QRect(area.left(), top, area.width(), metrics.height()),
+                         int(alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignTop, line);
+        top += metrics.lineSpacing();
     }
 }
 
@@ -154,7 +162,9 @@ void FittedLabel::changeEvent(QEvent *event)
 void FittedLabel::refit()
 {
     // The tool tip follows the text: the whole of it when something is cut, nothing otherwise.
-    const QString tip = isCut() ? text() : QString();
+    // It is given as escaped rich text, so that markup in the text shows as written and a long
+    // text wraps.
+    const QString tip = isCut() ? Qt::convertFromPlainText(text(), Qt::WhiteSpaceNormal) : QString();
     if (toolTip() != tip)
         setToolTip(tip);
     update();
