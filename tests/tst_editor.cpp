@@ -77,6 +77,8 @@ private slots:
     void cancelEmitsNothingAndConfirmEmitsOnce();
     void numberFieldsTakeWholeNumbersOnly_data();
     void numberFieldsTakeWholeNumbersOnly();
+    void everyNumberFieldRefusesPointsAndLetters_data();
+    void everyNumberFieldRefusesPointsAndLetters();
     void periodOfZeroIsRefusedOnConfirm_data();
     void periodOfZeroIsRefusedOnConfirm();
     void firstRunFollowsTheTimeTyped_data();
@@ -402,6 +404,45 @@ void TestEditor::numberFieldsTakeWholeNumbersOnly()
     // The description says what is stored.
     QCOMPARE(editor->currentColumns().value("name"), name);
     QCOMPARE(editor->currentColumns().value("lease_second"), leaseSecond);
+}
+
+void TestEditor::everyNumberFieldRefusesPointsAndLetters_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    const QList<QPair<int, QStringList>> fields = {
+        {EditWidget::FromNowCommission, {"hours", "minutes"}},   {EditWidget::FromOnCommission, {"hours", "minutes"}},
+        {EditWidget::FromUntilCommission, {"hours", "minutes"}}, {EditWidget::FromUploadCommission, {"minutes", "rate"}},
+        {EditWidget::FromDownloadCommission, {"minutes", "rate"}}, {EditWidget::FreeCommission, {"minutes"}},
+    };
+    const QList<QPair<QString, QString>> inputs = {{"1.5", "15"}, {"abc", ""}, {"0", "0"}};
+    for (const auto &kindFields : fields) {
+        for (const QString &field : kindFields.second) {
+            for (const auto &input : inputs)
+                QTest::addRow("kind %d %s %s", kindFields.first, qPrintable(field), qPrintable(input.first))
+                    << kindFields.first << field << input.first << input.second;
+        }
+    }
+}
+
+void TestEditor::everyNumberFieldRefusesPointsAndLetters()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    auto editor = newEditor();
+    QTest::mouseClick(editor->kindButton(kind), Qt::LeftButton);
+    QLineEdit *edit = field == "hours" ? editor->hoursEdit(kind)
+                      : field == "minutes" ? editor->minutesEdit(kind) : editor->rateEdit(kind);
+    typeInto(edit, typed);
+    QCOMPARE(edit->text(), shown);
+    // Nothing typed that was refused reaches the description.
+    const QString name = editor->currentColumns().value("name");
+    for (const QChar character : QString(".abc"))
+        QVERIFY2(!name.contains(character), qPrintable(name));
 }
 
 void TestEditor::periodOfZeroIsRefusedOnConfirm_data()
