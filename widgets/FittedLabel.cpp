@@ -2,9 +2,10 @@
 
 #include <QEvent>
 #include <QPainter>
+#include <QHelpEvent>
 #include <QTextDocument>
-#include <QTextDocumentFragment>
 #include <QTextLayout>
+#include <QToolTip>
 
 namespace {
 const QChar Ellipsis(0x2026);
@@ -93,11 +94,6 @@ bool FittedLabel::isCut() const
     return shownLines().join(QString()) != text();
 }
 
-QString FittedLabel::toolTipText() const
-{
-    return QTextDocumentFragment::fromHtml(toolTip()).toPlainText();
-}
-
 QSize FittedLabel::sizeHint() const
 {
     const QSize whole = QLabel::sizeHint();
@@ -161,11 +157,22 @@ void FittedLabel::changeEvent(QEvent *event)
 
 void FittedLabel::refit()
 {
-    // The tool tip follows the text: the whole of it when something is cut, nothing otherwise.
-    // It is given as escaped rich text, so that markup in the text shows as written and a long
-    // text wraps.
-    const QString tip = isCut() ? Qt::convertFromPlainText(text(), Qt::WhiteSpaceNormal) : QString();
-    if (toolTip() != tip)
-        setToolTip(tip);
     update();
+}
+
+bool FittedLabel::event(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QLabel::event(event);
+    // The whole text when something is cut, as escaped rich text so that markup in it shows as
+    // written and a long text wraps; nothing otherwise. Worked out only when asked for: rows
+    // are made by the hundred.
+    if (isCut()) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        QToolTip::showText(help->globalPos(), Qt::convertFromPlainText(text(), Qt::WhiteSpaceNormal), this);
+    } else {
+        QToolTip::hideText();
+        event->ignore();
+    }
+    return true;
 }

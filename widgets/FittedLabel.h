@@ -5,8 +5,8 @@
 
 // A label whose text never runs past its edges: on one line it is cut with "…", or it wraps
 // (anywhere, so a long path or address wraps too) and its last line is cut with "…" when the
-// label is not tall enough. Whenever something is cut, the whole text is the tool tip (as
-// escaped rich text; toolTipText() gives it back). text() is always the whole text.
+// label is not tall enough. Whenever something is cut, the whole text is its tool tip.
+// text() is always the whole text.
 class FittedLabel : public QLabel
 {
     Q_OBJECT
@@ -22,8 +22,6 @@ public:
     // The lines as they are drawn at the current size.
     QStringList shownLines() const;
     bool isCut() const;
-    // The plain text the tool tip shows: the whole text when something is cut, else nothing.
-    QString toolTipText() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -31,6 +29,7 @@ public:
     int heightForWidth(int width) const override;
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
