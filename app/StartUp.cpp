@@ -1,5 +1,7 @@
 #include "app/StartUp.h"
 
+#include "storage/Connection.h"
+#include "widgets/NoticeBox.h"
 #include "widgets/ResourceText.h"
 
 #include <QApplication>
@@ -10,7 +12,9 @@
 #ifdef Q_OS_LINUX
 #include <QOpenGLContext>
 #endif
+#include <QLibraryInfo>
 #include <QTextCodec>
+#include <QTranslator>
 #include <QWidget>
 
 namespace {
@@ -53,6 +57,20 @@ void StartUp::applyLocaleCodec()
     QTextCodec::setCodecForLocale(QTextCodec::codecForLocale());
 }
 
+QTranslator *StartUp::installQtTranslations(QApplication &application)
+{
+    auto *translator = new QTranslator(&application);
+    const QString folder = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"), folder)) {
+        qWarning() << "Qt's Chinese translations (qtbase_zh_CN.qm) are not in" << folder
+                   << ": Qt's own texts stay English";
+        delete translator;
+        return nullptr;
+    }
+    QCoreApplication::installTranslator(translator);
+    return translator;
+}
+
 void StartUp::applyStyleSheet(QApplication &application)
 {
     application.setStyleSheet(ResourceText::read(QStringLiteral(":/Tickvale/VATMenu")));
@@ -91,4 +109,14 @@ void StartUp::showMainWindow(QWidget &window)
     registerFont();
     applyApplicationFont();
     window.show();
+}
+
+void StartUp::reportStorageProblem(QWidget &window)
+{
+    Connection connection(nullptr);
+    const Connection::StorageState state = connection.checkStorage();
+    if (state == Connection::Usable)
+        return;
+    qWarning() << "database.db cannot keep the tasks:" << state << connection.lastErrorText();
+    NoticeBox::show(&window, Connection::storageProblemText(state, connection.lastErrorText()));
 }

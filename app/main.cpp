@@ -9,9 +9,11 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     StartUp::settleEnvironment();
     StartUp::applyLocaleCodec();
+    StartUp::installQtTranslations(application);
     StartUp::applyStyleSheet(application);
     StartUp::applyWindowIcon(application);
     Tickvale window;
     StartUp::showMainWindow(window);
+    StartUp::reportStorageProblem(window);
     return application.exec();
 }

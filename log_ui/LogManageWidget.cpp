@@ -4,6 +4,7 @@
 #include "log_ui/VATDateTimeBetweenWidget.h"
 #include "log_ui/VATLogDateButton.h"
 #include "monitors/Command.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -165,15 +166,22 @@ void LogManageWidget::fillTable()
     logTable->setUpdatesEnabled(false);
     for (int row = 0; row < rows.size(); ++row) {
         const Connection::Record &entry = rows.at(row);
-        QString time = entry.value(QStringLiteral("operation_time"));
-        if (time.size() > 10)
-            time[10] = QLatin1Char(' ');
         logTable->setItem(row, 0, centred(QString::number(row + 1)));
-        logTable->setItem(row, 1, centred(time));
+        logTable->setItem(row, 1, centred(shownTime(entry.value(QStringLiteral("operation_time")))));
         logTable->setItem(row, 2, centred(entry.value(QStringLiteral("name"))));
         logTable->setItem(row, 3, centred(durations.at(row)));
     }
     logTable->setUpdatesEnabled(true);
+}
+
+QString LogManageWidget::shownTime(const QString &operationTime)
+{
+    // The stored text is local time with a "Z" and fractions after the seconds: shown, the
+    // "Z" would claim UTC, so the time ends at the seconds. The stored text stays as it is.
+    QString time = operationTime.left(19);
+    if (time.size() > 10)
+        time[10] = QLatin1Char(' ');
+    return time;
 }
 
 void LogManageWidget::dateTimeChanged(QDateTime dateTime)
@@ -188,6 +196,7 @@ void LogManageWidget::showDateTimeSelectedView(bool flag)
     rangePicker->setAttribute(Qt::WA_DeleteOnClose);
     rangePicker->setFixedSize(460, 250);
     rangePicker->setStyleSheet(QStringLiteral("VATDateTimeBetweenWidget{border: 2px solid red;}"));
+    WindowPlacement::centreOn(rangePicker, this);
     connect(rangePicker, &VATDateTimeBetweenWidget::confirmDate, this, &LogManageWidget::confirmDateSlot);
     rangePicker->show();
 }

@@ -34,6 +34,8 @@ public:
     void setClock(std::function<QDateTime()> clock);
 
     void reloadRows(const LogPeriods::Filter &filter);
+    // A stored power event time as the table shows it: "2026-12-07 03:30:00".
+    static QString shownTime(const QString &operationTime);
 
 public slots:
     void dateTimeChanged(QDateTime dateTime);

@@ -29,7 +29,10 @@ QString pageText(int year, int month)
 VATCalendarWidget::VATCalendarWidget(QWidget *parent)
     : QCalendarWidget(parent)
 {
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    // The calendar takes the size its users give it (400 x 300): a layout that fixed it to
+    // its own size hint would leave it smaller than its drop-down, its last columns and week
+    // cut off once the fonts are larger than the hint's.
+    layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
     setLocale(QLocale(QLocale::Chinese));
     setNavigationBarVisible(false);
     setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);

@@ -93,6 +93,8 @@ QHBoxLayout *VATDateTimeBetweenWidget::dateRow(const QString &caption, QDateEdit
     calendar->setMinimumDate(EarliestDate);
     calendar->setFixedSize(400, 300);
     dateEdit->setCalendarWidget(calendar);
+    // The date edit hands its own range to the calendar: the earliest date is set on the edit.
+    dateEdit->setMinimumDate(EarliestDate);
     dateEdit->setStyleSheet(QStringLiteral("QDateEdit::drop-down{width: 80px; height:40px;image: url(:/Tickvale/calendar);}"));
     dateEdit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     row->addWidget(dateEdit);

@@ -1,5 +1,8 @@
 #include "schedule/FirstRunCalculator.h"
 
+#include "storage/Connection.h"
+
+#include <QStringList>
 #include <QTimeZone>
 
 namespace {
@@ -93,4 +96,34 @@ qint64 FirstRunCalculator::epochSeconds(const QDate &date, int timeOfDay)
     if (moment.isValid() && moment.time() == QTime(0, 0).addSecs(timeOfDay))
         return moment.toSecsSinceEpoch();
     return QDateTime(date, QTime(0, 0), Qt::LocalTime).toSecsSinceEpoch() + timeOfDay;
+}
+
+QDateTime FirstRunCalculator::nextRepeat(int repeatMode, const QString &dayText, int timeOfDay,
+                                         const QDateTime &after, const QDate &previous)
+{
+    const QStringList parts = dayText.split(QLatin1Char('_'));
+    bool firstRead = false;
+    bool secondRead = false;
+    const int first = parts.value(0).toInt(&firstRead);
+    const int second = parts.value(1).toInt(&secondRead);
+    QDate date;
+    if (repeatMode == Connection::EveryWeek) {
+        if (firstRead && first >= 1 && first <= 7)
+            date = weekly(first, timeOfDay, after);
+        else if (previous.isValid())
+            date = weekly(previous.dayOfWeek(), timeOfDay, after);
+    } else if (repeatMode == Connection::EveryMonth) {
+        if (firstRead && first >= 1 && first <= 31)
+            date = monthly(first, timeOfDay, after);
+        else if (previous.isValid())
+            date = monthly(previous.day(), timeOfDay, after);
+    } else if (repeatMode == Connection::EveryYear) {
+        if (parts.size() == 2 && firstRead && secondRead && first >= 1 && first <= 12 && second >= 1 && second <= 31)
+            date = yearly(first, second, timeOfDay, after);
+        else if (previous.isValid())
+            date = yearly(previous.month(), previous.day(), timeOfDay, after);
+    }
+    if (!date.isValid())
+        return QDateTime();
+    return QDateTime::fromSecsSinceEpoch(epochSeconds(date, timeOfDay));
 }

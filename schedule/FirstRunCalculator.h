@@ -23,6 +23,12 @@ public:
     static QDate monthly(int monthDay, int timeOfDay, const QDateTime &now);
     static QDate yearly(int month, int day, int timeOfDay, const QDateTime &now);
 
+    // The next run of a weekly, monthly or yearly task strictly after `after`: its day comes
+    // from the stored day text ("1" to "7", "1" to "31", "month_day"), read against the last
+    // run `previous` when the text does not read. Invalid for any other repeat mode.
+    static QDateTime nextRepeat(int repeatMode, const QString &dayText, int timeOfDay, const QDateTime &after,
+                                const QDate &previous);
+
     // The local date-time "date t" as seconds since the epoch; a clock time that a
     // daylight-saving change skips counts from midnight, as the plain sum would.
     static qint64 epochSeconds(const QDate &date, int timeOfDay);

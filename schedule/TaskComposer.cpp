@@ -3,6 +3,7 @@
 #include "schedule/FirstRunCalculator.h"
 
 #include <QDateTime>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTime>
 
@@ -156,21 +157,23 @@ Connection::Record TaskComposer::conditionColumns(CommissionType kind, int order
 QString TaskComposer::conditionName(CommissionType kind, int orderId, const ConditionChoice &choice)
 {
     const QString action = actionName(orderId);
+    const QString hours = shownNumber(choice.hours);
+    const QString minutes = shownNumber(choice.minutes);
     switch (kind) {
     case FromNowCommission:
-        return QStringLiteral("从现在开始%1小时%2分后%3").arg(choice.hours, choice.minutes, action);
+        return QStringLiteral("从现在开始%1小时%2分后%3").arg(hours, minutes, action);
     case FromOnCommission:
-        return QStringLiteral("从电脑开机开始%1小时%2分后%3").arg(choice.hours, choice.minutes, action);
+        return QStringLiteral("从电脑开机开始%1小时%2分后%3").arg(hours, minutes, action);
     case FromUntilCommission:
-        return QStringLiteral("全天累计开机%1小时%2分后%3").arg(choice.hours, choice.minutes, action);
+        return QStringLiteral("全天累计开机%1小时%2分后%3").arg(hours, minutes, action);
     case FromUploadCommission:
         return QStringLiteral("上传速度连续%1分钟低于%2KB/s后%3")
-            .arg(choice.minutes, number(typedNumber(choice.rate)), action);
+            .arg(minutes, number(typedNumber(choice.rate)), action);
     case FromDownloadCommission:
         return QStringLiteral("下载速度连续%1分钟低于%2KB/s后%3")
-            .arg(choice.minutes, number(typedNumber(choice.rate)), action);
+            .arg(minutes, number(typedNumber(choice.rate)), action);
     default:
-        return QStringLiteral("电脑连续空闲%1分钟后执行%2").arg(choice.minutes, action);
+        return QStringLiteral("电脑连续空闲%1分钟后执行%2").arg(minutes, action);
     }
 }
 
@@ -222,6 +225,32 @@ qint64 TaskComposer::typedNumber(const QString &text)
     bool ok = false;
     const qint64 value = text.toLongLong(&ok, 10);
     return ok ? value : 0;
+}
+
+QString TaskComposer::shownNumber(const QString &text)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
+    return digits.match(text).hasMatch() ? text : number(typedNumber(text));
+}
+
+QString TaskComposer::periodProblem(int kind, const Connection::Record &columns)
+{
+    if (isCalendarKind(kind) || columns.value(QStringLiteral("lease_second")).toLongLong() > 0)
+        return QString();
+    switch (kind) {
+    case FromNowCommission:
+        return QStringLiteral("“从现在开始”的时间不能为0,请输入大于0的小时或分钟");
+    case FromOnCommission:
+        return QStringLiteral("“电脑开机后”的时间不能为0,请输入大于0的小时或分钟");
+    case FromUntilCommission:
+        return QStringLiteral("“累计开机”的时间不能为0,请输入大于0的小时或分钟");
+    case FromUploadCommission:
+        return QStringLiteral("“上行速度”的分钟数不能为0,请输入大于0的分钟数");
+    case FromDownloadCommission:
+        return QStringLiteral("“下载速度”的分钟数不能为0,请输入大于0的分钟数");
+    default:
+        return QStringLiteral("“电脑空闲”的分钟数不能为0,请输入大于0的分钟数");
+    }
 }
 
 Connection::Record TaskComposer::saveRecord(const Connection::Record &columns, const QString &operand,

@@ -62,6 +62,12 @@ public:
     static Connection::OperationType operationTypeFor(int orderId);
     // A typed number; text that is not a number counts as 0.
     static qint64 typedNumber(const QString &text);
+    // A typed number as the description shows it: digits as typed (01 stays 01), anything
+    // else as the number it counts as, so the description never claims what was not stored.
+    static QString shownNumber(const QString &text);
+    // Why a condition task with these columns cannot be saved (a period of zero or less), as
+    // the user is told it; empty when it can. Calendar kinds have no period.
+    static QString periodProblem(int kind, const Connection::Record &columns);
 
     // The record handed to insertPlan (no id) or updatePlan (with the edited task's id).
     // positionId is the edited task's operand row, or "-1" for a new task.

@@ -3,6 +3,7 @@
 #include "actions/ActionExecutor.h"
 #include "monitors/NetInfoThread.h"
 #include "schedule/DurationText.h"
+#include "schedule/FirstRunCalculator.h"
 #include "schedule/SchedulerClock.h"
 #include "schedule/TaskTimer.h"
 #include "schedule/TaskTimerFactory.h"
@@ -19,6 +20,18 @@ qint64 field(const Connection::Record &record, const char *column)
 }
 
 const QString DetailFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+// What the user is told when a task cannot be armed.
+const char *const PastMomentReason = "执行时间等于或早于当前时间,命令不会执行";
+const char *const PowerOnPassedReason = "电脑开机后的时间已超过任务设定的时间,命令不会执行";
+const char *const ZeroPeriodReason = "任务的时间必须大于0,请先修改任务";
+const char *const NoActionReason = "找不到任务要执行的操作,任务未启动";
+const char *const NotListedReason = "任务已不存在,无法启动";
+
+QString reasonText(const char *reason)
+{
+    return QString::fromUtf8(reason);
+}
 
 } // namespace
 
@@ -127,15 +140,32 @@ void TaskScheduler::arm(int id)
     if (row != -1 && !idleDetectable && waitsForIdleness(int(field(plans.at(row), "timer_mode")))) {
         // It would run while somebody works unseen.
         qWarning() << "Task" << id << "waits for idleness, which this desktop cannot report; not armed";
-        emit armingRefused(id, IdleUndetectableReason);
+        refuse(id, IdleUndetectableReason);
         return;
     }
     planTimers.insert(id, deps.timers->create(this));
     if (row == -1) {
         qWarning() << "Task" << id << "is not in the task list; not armed";
+        refuse(id, reasonText(NotListedReason));
         return;
     }
     startPlan(row, id);
+}
+
+void TaskScheduler::refuse(int id, const QString &reason)
+{
+    // Nothing is left armed, so the switch that asked can honestly go back off.
+    disarm(id);
+    emit armingRefused(id, reason);
+}
+
+QString TaskScheduler::periodRefusal(int id, int timerMode, qint64 leaseSecond) const
+{
+    if (timerMode == Connection::ToTarget || leaseSecond > 0)
+        return QString();
+    // Rows from older files may hold such a period: armed, it would run its action in a loop.
+    qWarning() << "Task" << id << "has a period of" << leaseSecond << "s; a period must be above zero: not armed";
+    return reasonText(ZeroPeriodReason);
 }
 
 void TaskScheduler::disarm(int id)
@@ -174,34 +204,46 @@ void TaskScheduler::startPlan(int row, int id)
     } catch (const std::exception &error) {
         qCritical() << error.what();
     }
-    if (!action || !armed.timer)
+    if (!armed.timer)
         return;
+    if (!action) {
+        qWarning() << "Task" << id << "has no action in the catalogue; not armed";
+        refuse(id, reasonText(NoActionReason));
+        return;
+    }
     armed.action = *action;
+    const QString refusal = periodRefusal(id, armed.timerMode, leaseSecond);
+    if (!refusal.isEmpty()) {
+        refuse(id, refusal);
+        return;
+    }
 
-    if (armed.timerMode == Connection::ToTarget && armed.repeatMode == Connection::EveryDay)
-        moveDailyPastNow(row);
+    if (armed.timerMode == Connection::ToTarget && repeatsOnCalendar(armed.repeatMode))
+        movePastNow(row, armed.repeatMode);
     armed.target = field(plans.value(row), "from_1970_seconds");
     armed.periodMs = leaseSecond * 1000;
     armed.idleSince = deps.clock->monotonicMs();
+    const qint64 interval = intervalSeconds(armed, leaseSecond);
+    if (armed.timerMode == Connection::ToTarget) {
+        if (armed.target * 1000 - deps.clock->now().toMSecsSinceEpoch() < 1000) {
+            qInfo() << "Task" << id << "is due at a moment already past; not started";
+            refuse(id, reasonText(PastMomentReason));
+            return;
+        }
+    } else if (interval < 0) {
+        qInfo() << "Task" << id << "has a moment already past; not started";
+        refuse(id, reasonText(PowerOnPassedReason));
+        return;
+    }
+
     watch(id, armed);
     armedTasks.insert(id, armed);
     TaskTimer *timer = armed.timer;
     connect(timer, &TaskTimer::timeout, this, [this, id, timer] { timerExpired(id, timer); });
-
-    if (armed.timerMode == Connection::ToTarget) {
-        if (armed.target * 1000 - deps.clock->now().toMSecsSinceEpoch() < 1000) {
-            qInfo() << "Task" << id << "is due at a moment already past; not started";
-            return;
-        }
+    if (armed.timerMode == Connection::ToTarget)
         calendarCheck(id);
-        return;
-    }
-    const qint64 interval = intervalSeconds(armed, leaseSecond);
-    if (interval < 0) {
-        qInfo() << "Task" << id << "has a moment already past; not started";
-        return;
-    }
-    timer->start(interval * 1000);
+    else
+        timer->start(interval * 1000);
 }
 
 void TaskScheduler::watch(int id, const Armed &armed)
@@ -254,12 +296,15 @@ void TaskScheduler::timerExpired(int id, TaskTimer *timer)
     case Connection::FromNow:
     case Connection::FromTurnOnUntil:
         finish(id);
+        emit taskEnded(id);
         runAction(armed.action);
         return;
     case Connection::FromTurnOn:
         finish(id);
         if (armed.repeatMode == Connection::More)
             arm(id);
+        else
+            emit taskEnded(id);
         runAction(armed.action);
         return;
     case Connection::FromNowInDownload:
@@ -268,6 +313,8 @@ void TaskScheduler::timerExpired(int id, TaskTimer *timer)
         runAction(armed.action);
         if (armed.repeatMode == Connection::More)
             arm(id);
+        else
+            emit taskEnded(id);
         return;
     default:
         idleExpired(id);
@@ -290,22 +337,31 @@ void TaskScheduler::calendarDue(int id, qint64 lateMs)
 {
     const Armed armed = armedTasks.value(id);
     const int row = indexOfPlan(id);
-    const bool daily = armed.repeatMode == Connection::EveryDay && row != -1;
+    const bool repeats = repeatsOnCalendar(armed.repeatMode) && row != -1;
+    finish(id);
     if (lateMs > MissedAfterMs) {
         qInfo() << "Task" << id << "missed its moment by" << lateMs / 1000 << "s (asleep or clock changed)";
-        finish(id);
-        if (daily)
+        // A repeating task moves on to its next moment when it is armed again.
+        if (repeats)
             arm(id);
+        else
+            emit taskEnded(id);
         return;
     }
-    finish(id);
-    if (!daily) {
+    if (!repeats) {
+        emit taskEnded(id);
         runAction(armed.action);
         return;
     }
-    const int weekday = deps.clock->now().date().dayOfWeek();
-    storeNextRun(row, QDateTime::fromSecsSinceEpoch(armed.target).addDays(1));
-    const bool exceptionDay = isExceptionDay(int(field(plans.at(row), "repeat_except")), weekday);
+    bool exceptionDay = false;
+    if (armed.repeatMode == Connection::EveryDay) {
+        const int weekday = deps.clock->now().date().dayOfWeek();
+        storeNextRun(row, QDateTime::fromSecsSinceEpoch(armed.target).addDays(1));
+        exceptionDay = isExceptionDay(int(field(plans.at(row), "repeat_except")), weekday);
+    } else {
+        const QDateTime after = qMax(deps.clock->now(), QDateTime::fromSecsSinceEpoch(armed.target));
+        storeNextRun(row, nextRepeatRun(row, after));
+    }
     arm(id);
     if (!exceptionDay)
         runAction(armed.action);
@@ -325,17 +381,40 @@ bool TaskScheduler::isExceptionDay(int repeatExcept, int weekday)
     }
 }
 
-bool TaskScheduler::moveDailyPastNow(int row)
+bool TaskScheduler::repeatsOnCalendar(int repeatMode)
+{
+    return repeatMode >= Connection::EveryDay && repeatMode <= Connection::EveryYear;
+}
+
+void TaskScheduler::movePastNow(int row, int repeatMode)
 {
     const QDateTime now = deps.clock->now();
     QDateTime next = QDateTime::fromSecsSinceEpoch(field(plans.at(row), "from_1970_seconds"));
     if (next > now)
-        return false;
-    next = next.addDays(qMax<qint64>(0, next.daysTo(now)));
-    while (next <= now)
-        next = next.addDays(1);
+        return;
+    if (repeatMode == Connection::EveryDay) {
+        next = next.addDays(qMax<qint64>(0, next.daysTo(now)));
+        while (next <= now)
+            next = next.addDays(1);
+    } else {
+        next = nextRepeatRun(row, now);
+        if (!next.isValid())
+            return;
+    }
     storeNextRun(row, next);
-    return true;
+}
+
+QDateTime TaskScheduler::nextRepeatRun(int row, const QDateTime &after) const
+{
+    const Connection::Record &plan = plans.at(row);
+    const QDateTime previous = QDateTime::fromSecsSinceEpoch(field(plan, "from_1970_seconds"));
+    // A calendar task keeps its time of day in lease_second; the stored moment stands in for it.
+    qint64 timeOfDay = field(plan, "lease_second");
+    if (timeOfDay < 0 || timeOfDay >= 86400)
+        timeOfDay = previous.time().msecsSinceStartOfDay() / 1000;
+    const QString dayText = plan.value(QStringLiteral("repeat_bigger_unit"));
+    return FirstRunCalculator::nextRepeat(int(field(plan, "repeat_mode")), dayText, int(timeOfDay), after,
+                                          previous.date());
 }
 
 void TaskScheduler::storeNextRun(int row, const QDateTime &next)
@@ -350,6 +429,7 @@ void TaskScheduler::storeNextRun(int row, const QDateTime &next)
                                        {QStringLiteral("position_id"), QStringLiteral("-1")}};
     if (!deps.connection->updatePlan(update))
         qWarning() << "Cannot store the next run of task" << plan.value(QStringLiteral("id"));
+    emit nextRunStored(int(field(plan, "id")));
 }
 
 void TaskScheduler::idleExpired(int id)
@@ -366,20 +446,20 @@ void TaskScheduler::idleExpired(int id)
         armed.timer->start(armed.periodMs - idleFor);
         return;
     }
-    finish(id, true);
+    disarm(id);
     runAction(armed.action);
     if (armed.repeatMode == Connection::More)
         arm(id);
+    else
+        emit taskEnded(id);
 }
 
-void TaskScheduler::finish(int id, bool keepIdleTimer)
+void TaskScheduler::finish(int id)
 {
     TaskTimer *timer = planTimers.take(id);
     if (!timer)
         return;
     timer->stop();
-    if (keepIdleTimer)
-        return;
     armedTasks.remove(id);
     timer->disconnect(this);
     timer->deleteLater();

@@ -67,6 +67,10 @@ signals:
     void runTimeText(const QString &text);
     // The task could not be armed; `reason` tells the user why. Its switch stays off.
     void armingRefused(int id, const QString &reason);
+    // An armed task has run (or missed its moment) and is not armed again: its switch goes off.
+    void taskEnded(int id);
+    // A repeating calendar task's next run was stored; its row may show the new moment.
+    void nextRunStored(int id);
 
 private:
     struct Armed
@@ -83,19 +87,25 @@ private:
 
     void arm(int id);
     void disarm(int id);
+    void refuse(int id, const QString &reason);
+    // Why a task read from the list cannot be armed as it stands; empty when it can.
+    QString periodRefusal(int id, int timerMode, qint64 leaseSecond) const;
     void watch(int id, const Armed &armed);
     qint64 intervalSeconds(const Armed &armed, qint64 leaseSecond) const;
     void timerExpired(int id, TaskTimer *timer);
     void calendarCheck(int id);
     void calendarDue(int id, qint64 lateMs);
     void idleExpired(int id);
-    void finish(int id, bool keepIdleTimer = false);
+    void finish(int id);
     void runAction(const ResolvedAction &action);
-    // Moves a daily task's stored time on to its first moment after now; true if it moved.
-    bool moveDailyPastNow(int row);
+    // Moves a repeating calendar task's stored time on to its first moment after now.
+    void movePastNow(int row, int repeatMode);
+    // The run of a weekly, monthly or yearly task that follows `after`.
+    QDateTime nextRepeatRun(int row, const QDateTime &after) const;
     void storeNextRun(int row, const QDateTime &next);
     static bool isExceptionDay(int repeatExcept, int weekday);
     static bool waitsForIdleness(int timerMode);
+    static bool repeatsOnCalendar(int repeatMode);
 
     Dependencies deps;
     Connection::RecordList plans;

@@ -11,8 +11,9 @@ packages=(
   # building
   cmake g++ make pkg-config qtbase5-dev qtbase5-dev-tools libqt5sql5-sqlite
   libx11-dev libxi-dev libxext-dev
-  # running: the system Chinese face and a virtual display when there is no screen
-  fonts-noto-cjk xvfb xauth
+  # running: the system Chinese face, Qt's own texts in Chinese, and a virtual display when
+  # there is no screen
+  fonts-noto-cjk qttranslations5-l10n xvfb xauth
 )
 if [ "${TICKVALE_WITH_TESTS:-0}" = 1 ]; then
   # util-linux brings `last`, which lists the login records the power history falls back on

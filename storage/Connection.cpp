@@ -3,6 +3,7 @@
 #include "storage/SqlValues.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
@@ -117,7 +118,8 @@ bool Connection::prepareDatabaseFile() const
         // Another instance starting at the same moment made it first: use theirs.
         if (QFileInfo::exists(file.fileName()))
             return true;
-        qWarning() << "Cannot create" << file.fileName() << ":" << file.errorString();
+        lastError = file.errorString();
+        qWarning() << "Cannot create" << file.fileName() << ":" << lastError;
         return false;
     }
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -145,7 +147,8 @@ bool Connection::openDatabase()
     if (!prepareDatabaseFile())
         return false;
     if (!handle.open()) {
-        qWarning() << "Cannot open" << DatabaseFileName << ":" << handle.lastError().text();
+        lastError = handle.lastError().text();
+        qWarning() << "Cannot open" << DatabaseFileName << ":" << lastError;
         return false;
     }
     // Connections of two threads may open at once.
@@ -160,16 +163,82 @@ bool Connection::openDatabase()
 bool Connection::execute(QSqlQuery &query, const Statement &statement) const
 {
     if (!query.prepare(statement.text)) {
-        qWarning() << "Statement rejected:" << statement.text << query.lastError().text();
+        lastError = query.lastError().text();
+        qWarning() << "Statement rejected:" << statement.text << lastError;
         return false;
     }
     for (const auto &binding : statement.bindings)
         query.bindValue(binding.first, binding.second);
     if (!query.exec()) {
-        qWarning() << "Statement failed:" << statement.text << query.lastError().text();
+        lastError = query.lastError().text();
+        qWarning() << "Statement failed:" << statement.text << lastError;
         return false;
     }
     return true;
+}
+
+QString Connection::databasePath()
+{
+    return QFileInfo(QString::fromLatin1(DatabaseFileName)).absoluteFilePath();
+}
+
+QString Connection::lastErrorText() const
+{
+    return lastError;
+}
+
+Connection::StorageState Connection::checkStorage()
+{
+    const QFileInfo file(databasePath());
+    if (!openDatabase())
+        return file.exists() ? CannotOpen : CannotCreate;
+    // SQLite opens any file; only reading it shows whether it is a database at all.
+    QSqlQuery probe(handle);
+    if (!probe.exec(QStringLiteral("select count(*) from sqlite_master"))) {
+        lastError = probe.lastError().text();
+        const bool foreign = probe.lastError().nativeErrorCode() == QLatin1String("26")
+                             || lastError.contains(QLatin1String("not a database"));
+        qWarning() << DatabaseFileName << "cannot be read:" << lastError;
+        return foreign ? NotADatabase : CannotOpen;
+    }
+    if (!file.isWritable())
+        return ReadOnlyFile;
+    // Every write needs a journal file beside the database.
+    if (!QFileInfo(file.absolutePath()).isWritable())
+        return ReadOnlyFolder;
+    return Usable;
+}
+
+QString Connection::storageProblemText(StorageState state, const QString &detail)
+{
+    const QString path = databasePath();
+    switch (state) {
+    case Usable:
+        return QString();
+    case CannotCreate:
+        return QStringLiteral("无法在文件夹%1中创建数据库文件database.db,任务无法保存。")
+            .arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
+    case CannotOpen:
+        return QStringLiteral("无法打开数据库文件%1:%2").arg(QDir::toNativeSeparators(path), detail);
+    case NotADatabase:
+        return QStringLiteral("文件%1不是本程序能读取的数据库,任务无法读取和保存。该文件保持原样,未作任何改动。")
+            .arg(QDir::toNativeSeparators(path));
+    case ReadOnlyFile:
+        return QStringLiteral("数据库文件%1是只读的,任务的添加、修改和删除无法保存。").arg(QDir::toNativeSeparators(path));
+    case ReadOnlyFolder:
+        return QStringLiteral("数据库文件%1所在的文件夹不可写,任务的添加、修改和删除无法保存。")
+            .arg(QDir::toNativeSeparators(path));
+    }
+    return QString();
+}
+
+QString Connection::writeFailureText()
+{
+    const QString failure = lastError;
+    const StorageState state = checkStorage();
+    if (state != Usable)
+        return storageProblemText(state, failure);
+    return QStringLiteral("写入数据库文件%1失败:%2").arg(QDir::toNativeSeparators(databasePath()), failure);
 }
 
 bool Connection::execute(const QString &text) const

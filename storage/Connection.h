@@ -65,6 +65,10 @@ public:
     enum SystemLogFlag { TurnOff = 0, TurnOn = 1 };
     Q_ENUM(SystemLogFlag)
 
+    // Whether "database.db" can hold the user's tasks, as far as can be seen without writing.
+    enum StorageState { Usable, CannotCreate, CannotOpen, NotADatabase, ReadOnlyFile, ReadOnlyFolder };
+    Q_ENUM(StorageState)
+
     using Record = QMap<QString, QString>;
     using RecordList = QList<Record>;
 
@@ -78,6 +82,16 @@ public:
 
     bool openDatabase();
     bool createTables();
+
+    // Looks at the file without changing it; the file's contents are never touched.
+    StorageState checkStorage();
+    // What the user is told about a state, naming the file (or its folder); empty when usable.
+    static QString storageProblemText(StorageState state, const QString &detail = QString());
+    // Why the last write failed, for the user: the file's state, or the database's own words.
+    QString writeFailureText();
+    // The database's message for the last statement that failed.
+    QString lastErrorText() const;
+    static QString databasePath();
 
     RecordList selectPlanList();
     RecordList selectPlan(Record filter);
@@ -117,6 +131,7 @@ private:
 
     QString connectionName;
     QSqlDatabase handle;
+    mutable QString lastError;
     // Power history is written by the thousand: its insert is prepared once per open handle.
     std::unique_ptr<QSqlQuery> systemLogInsert;
 };

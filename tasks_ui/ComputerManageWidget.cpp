@@ -13,8 +13,11 @@
 #include "tasks_ui/EditWidget.h"
 #include "tasks_ui/SliderWidget.h"
 #include "tasks_ui/TableCellView.h"
+#include "widgets/NoticeBox.h"
 #include "widgets/TAVPushButton.h"
+#include "widgets/WindowPlacement.h"
 
+#include <QDebug>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -137,6 +140,9 @@ void ComputerManageWidget::buildWidgets()
 
     connect(taskScheduler, &TaskScheduler::idleTimeText, idleValue, &QLabel::setText);
     connect(taskScheduler, &TaskScheduler::runTimeText, runValue, &QLabel::setText);
+    connect(taskScheduler, &TaskScheduler::armingRefused, this, &ComputerManageWidget::armingRefused);
+    connect(taskScheduler, &TaskScheduler::taskEnded, this, &ComputerManageWidget::taskEnded);
+    connect(taskScheduler, &TaskScheduler::nextRunStored, this, &ComputerManageWidget::nextRunStored);
     for (int row = 0; row < taskScheduler->planList().size(); ++row)
         makeRow(row);
 }
@@ -214,6 +220,32 @@ TableCellView *ComputerManageWidget::makeRow(int row)
     return view;
 }
 
+TableCellView *ComputerManageWidget::rowOfTask(int id) const
+{
+    const int row = taskScheduler->indexOfPlan(id);
+    return row == -1 ? nullptr : rowView(row);
+}
+
+void ComputerManageWidget::armingRefused(int id, const QString &reason)
+{
+    if (TableCellView *view = rowOfTask(id))
+        view->slider()->slideTo(false);
+    NoticeBox::show(this, reason);
+}
+
+void ComputerManageWidget::taskEnded(int id)
+{
+    if (TableCellView *view = rowOfTask(id))
+        view->slider()->slideTo(false);
+}
+
+void ComputerManageWidget::nextRunStored(int id)
+{
+    const int row = taskScheduler->indexOfPlan(id);
+    if (TableCellView *view = rowView(row))
+        view->loadPlan(taskScheduler->planList().value(row));
+}
+
 void ComputerManageWidget::showTasksEnd()
 {
     table->scrollToBottom();
@@ -227,6 +259,7 @@ void ComputerManageWidget::addPlan(bool flag)
     taskEditor->setAttribute(Qt::WA_DeleteOnClose);
     taskEditor->setWindowModality(Qt::ApplicationModal);
     taskEditor->setFixedSize(600, 800);
+    WindowPlacement::centreOn(taskEditor, this);
     connect(taskEditor, &EditWidget::closeWin, this, &ComputerManageWidget::addPlanFinish);
     taskEditor->show();
 }
@@ -272,9 +305,14 @@ void ComputerManageWidget::deletePlanFinish(QMap<QString, QString> dataMap)
     const int row = taskScheduler->indexOfPlan(id);
     if (row == -1)
         return;
+    if (!connection->deletePlan({{QStringLiteral("id"), dataMap.value(QStringLiteral("id"))}})) {
+        // The task is still in the file, so it stays in the list, as it was.
+        qWarning() << "Task" << id << "could not be removed";
+        NoticeBox::show(this, QStringLiteral("任务未能删除。%1").arg(connection->writeFailureText()));
+        return;
+    }
     // A removed task must not fire: the user who deletes a shutdown expects no shutdown.
     taskScheduler->handleOperaSliderSignal(id, false);
-    connection->deletePlan({{QStringLiteral("id"), dataMap.value(QStringLiteral("id"))}});
     table->removeRow(row);
     taskScheduler->loadPlans();
     table->setRowCount(taskScheduler->planList().size());

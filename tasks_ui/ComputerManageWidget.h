@@ -73,7 +73,12 @@ private:
     QWidget *buildStatusBar();
     void buildStartQuestion();
     TableCellView *makeRow(int row);
+    TableCellView *rowOfTask(int id) const;
     void showTasksEnd();
+    // The scheduler's word on a task: its switch shows what is really armed.
+    void armingRefused(int id, const QString &reason);
+    void taskEnded(int id);
+    void nextRunStored(int id);
 
     TAVMouseNKeyboardHook hook;
     Connection *connection = nullptr;

@@ -10,6 +10,8 @@
 #include "widgets/TAVInputWidget.h"
 #include "widgets/TAVLineEdit.h"
 #include "widgets/TAVRadioButton.h"
+#include "widgets/WholeNumberValidator.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -23,6 +25,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace {
@@ -158,10 +161,11 @@ TAVDateTimeEdit *EditWidget::makeTimeEdit(const QString &format, const QTime &st
     return edit;
 }
 
-QLineEdit *EditWidget::makeNumberEdit(const QString &text)
+QLineEdit *EditWidget::makeNumberEdit(const QString &text, qint64 top)
 {
     auto *edit = new TAVLineEdit;
     edit->setFixedWidth(60);
+    edit->setValidator(new WholeNumberValidator(top, edit));
     edit->setText(text);
     return edit;
 }
@@ -175,6 +179,8 @@ void EditWidget::buildCalendarRows()
     calendar->setMinimumDate(EarliestDate);
     calendar->setFixedSize(400, 300);
     onceDate->setCalendarWidget(calendar);
+    // The date edit hands its own range to the calendar: the earliest date is set on the edit.
+    onceDate->setMinimumDate(EarliestDate);
     onceDate->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     onceDate->setDate(now().date());
     once.time = makeTimeEdit(QStringLiteral("HH:mm"), QTime());
@@ -255,28 +261,40 @@ void EditWidget::buildConditionRows()
         QString text;
         QString first;
         QString firstUnit;
+        qint64 firstTop;
         QString second;
         QString secondUnit;
+        qint64 secondTop;
     };
+    // The largest numbers the fields take: a countdown or delay of over a year is a typing slip,
+    // a day has fewer than 24 hours of running time, an hour 60 minutes.
+    const qint64 Hours = 9999;
+    const qint64 Minutes = 59;
+    const qint64 Periods = 9999;
+    const qint64 Rate = 9999999;
+    const QString hours = QStringLiteral("小时");
+    const QString minutes = QStringLiteral("分钟");
+    const QString below = QStringLiteral("分钟低于");
+    const QString rate = QStringLiteral("KB/S");
     const QList<ConditionRow> conditionRows = {
-        {FromNowCommission, QStringLiteral("从现在开始"), "0", QStringLiteral("小时"), "0", QStringLiteral("分钟")},
-        {FromOnCommission, QStringLiteral("电脑开机后"), "0", QStringLiteral("小时"), "0", QStringLiteral("分钟")},
-        {FromUntilCommission, QStringLiteral("累计开机"), "0", QStringLiteral("小时"), "0", QStringLiteral("分钟")},
-        {FromUploadCommission, QStringLiteral("上行速度"), "1", QStringLiteral("分钟低于"), "0", QStringLiteral("KB/S")},
-        {FromDownloadCommission, QStringLiteral("下载速度"), "1", QStringLiteral("分钟低于"), "0", QStringLiteral("KB/S")},
-        {FreeCommission, QStringLiteral("电脑空闲"), "5", QStringLiteral("分钟后执行"), QString(), QString()},
+        {FromNowCommission, QStringLiteral("从现在开始"), "0", hours, Hours, "0", minutes, Minutes},
+        {FromOnCommission, QStringLiteral("电脑开机后"), "0", hours, Hours, "0", minutes, Minutes},
+        {FromUntilCommission, QStringLiteral("累计开机"), "0", hours, 23, "0", minutes, Minutes},
+        {FromUploadCommission, QStringLiteral("上行速度"), "1", below, Periods, "0", rate, Rate},
+        {FromDownloadCommission, QStringLiteral("下载速度"), "1", below, Periods, "0", rate, Rate},
+        {FreeCommission, QStringLiteral("电脑空闲"), "5", QStringLiteral("分钟后执行"), Periods, QString(), QString(), 0},
     };
     int gridRow = 8;
     for (const ConditionRow &entry : conditionRows) {
         KindRow &row = addRow(entry.kind, gridRow, entry.text);
-        QLineEdit *first = makeNumberEdit(entry.first);
+        QLineEdit *first = makeNumberEdit(entry.first, entry.firstTop);
         QLabel *firstUnit = unitLabel(entry.firstUnit);
         grid->addWidget(rowOf({first, firstUnit}), gridRow, 1);
         row.inputs = {first, firstUnit};
         const bool hoursFirst = entry.kind <= FromUntilCommission;
         (hoursFirst ? row.hours : row.minutes) = first;
         if (!entry.second.isEmpty()) {
-            QLineEdit *second = makeNumberEdit(entry.second);
+            QLineEdit *second = makeNumberEdit(entry.second, entry.secondTop);
             QLabel *secondUnit = unitLabel(entry.secondUnit);
             grid->addWidget(rowOf({second, secondUnit}), gridRow, 2);
             row.inputs << second << secondUnit;
@@ -343,8 +361,12 @@ void EditWidget::connectInputs()
 
     connect(onceDate, &QDateEdit::dateChanged, this, [this] { planType(OnceCommission); });
     for (int calendarKind = OnceCommission; calendarKind <= YearCommission; ++calendarKind) {
-        connect(rows[calendarKind].time, &QDateTimeEdit::dateTimeChanged, this,
-                [this, calendarKind] { planType(calendarKind); });
+        // The first run is the next moment with the chosen day and time: a new time can move it
+        // to another day (a weekly task for today, later than now, is today and not next week).
+        connect(rows[calendarKind].time, &QDateTimeEdit::dateTimeChanged, this, [this, calendarKind] {
+            computeCalendarDate(calendarKind);
+            planType(calendarKind);
+        });
     }
     for (QCheckBox *box : {saturday, sunday}) {
         connect(box, &QCheckBox::stateChanged, this, [this] {
@@ -360,7 +382,11 @@ void EditWidget::connectInputs()
     };
     connect(weekdays, qOverload<int>(&QComboBox::currentIndexChanged), this, dayChoice(WeekCommission));
     connect(monthDays, qOverload<int>(&QComboBox::currentIndexChanged), this, dayChoice(MonthCommission));
-    connect(yearMonths, qOverload<int>(&QComboBox::currentIndexChanged), this, dayChoice(YearCommission));
+    connect(yearMonths, qOverload<int>(&QComboBox::currentIndexChanged), this, [this] {
+        fitYearDays();
+        computeCalendarDate(YearCommission);
+        planType(YearCommission);
+    });
     connect(yearDays, qOverload<int>(&QComboBox::currentIndexChanged), this, dayChoice(YearCommission));
 
     for (int conditionKind = FromNowCommission; conditionKind <= FreeCommission; ++conditionKind) {
@@ -375,6 +401,19 @@ void EditWidget::connectInputs()
         if (kind != -1)
             planType(kind);
     });
+}
+
+void EditWidget::fitYearDays()
+{
+    // A year's February may have 29 days; no month offers a day it never has.
+    const int days = QDate(2000, yearMonths->currentIndex() + 1, 1).daysInMonth();
+    const QSignalBlocker quiet(yearDays);
+    const int chosen = yearDays->currentIndex();
+    while (yearDays->count() > days)
+        yearDays->removeItem(yearDays->count() - 1);
+    while (yearDays->count() < days)
+        yearDays->addItem(QStringLiteral("%1日").arg(yearDays->count() + 1));
+    yearDays->setCurrentIndex(qMin(chosen, days - 1));
 }
 
 void EditWidget::enableRows()
@@ -482,6 +521,7 @@ void EditWidget::chooseOperand()
     addressInput->setTexts(QStringLiteral("请输入网址"), QStringLiteral("http://"));
     addressInput->setFixedSize(400, 180);
     addressInput->setWindowModality(Qt::ApplicationModal);
+    WindowPlacement::centreOn(addressInput, this);
     connect(addressInput, &TAVInputWidget::getInputContent, this, [this](const QString &content) { operandText = content; });
     connect(addressInput, &QObject::destroyed, this, [this] { addressInput = nullptr; });
     addressInput->show();
@@ -492,6 +532,11 @@ void EditWidget::confirmAction(bool flag)
     Q_UNUSED(flag)
     if (kind == -1) {
         QMessageBox::information(this, QStringLiteral("提示"), QStringLiteral("请选择任务执行条件"));
+        return;
+    }
+    const QString periodProblem = TaskComposer::periodProblem(kind, columns);
+    if (!periodProblem.isEmpty()) {
+        QMessageBox::information(this, QStringLiteral("提示"), periodProblem);
         return;
     }
     QString operandNow = operandText;
@@ -505,6 +550,8 @@ void EditWidget::confirmAction(bool flag)
     const bool stored = edits ? connection->updatePlan(record) : connection->insertPlan(record);
     if (!stored) {
         qWarning() << "The task could not be saved";
+        QMessageBox::information(this, QStringLiteral("提示"),
+                                 QStringLiteral("任务未能保存。%1").arg(connection->writeFailureText()));
         return;
     }
     saved = true;

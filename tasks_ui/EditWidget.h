@@ -121,9 +121,10 @@ private:
     void connectInputs();
     KindRow &addRow(int kind, int gridRow, const QString &text);
     TAVDateTimeEdit *makeTimeEdit(const QString &format, const QTime &start);
-    QLineEdit *makeNumberEdit(const QString &text);
+    QLineEdit *makeNumberEdit(const QString &text, qint64 top);
     void actionChosen(int index);
     void chooseOperand();
+    void fitYearDays();
     void enableRows();
     QDateTime now() const;
     int timeOfDay(int kind) const;

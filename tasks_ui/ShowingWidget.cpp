@@ -1,5 +1,6 @@
 #include "tasks_ui/ShowingWidget.h"
 
+#include "widgets/FittedLabel.h"
 #include "widgets/PopupFrame.h"
 #include "widgets/WindowDrag.h"
 #include "schedule/TaskComposer.h"
@@ -17,18 +18,19 @@ ShowingWidget::ShowingWidget(QWidget *parent)
                                              QColor(0xF8, 0xF8, 0xF8));
     content->addSpacing(40);
     action = addRow(content, QStringLiteral("执行任务:"), QStringLiteral("QLabel{font: bold ; font-size: 14px; color: #444444;}"),
-                    QStringLiteral("QLabel{font-size: 14px; color: #444444;}"));
+                    QStringLiteral("QLabel{font-size: 14px; color: #444444;}"), 1);
     content->addSpacing(40);
     condition = addRow(content, QStringLiteral("执行条件:"), QStringLiteral("QLabel{font: bold ; font-size: 14px; color: #444444;}"),
-                       QStringLiteral("QLabel{;font-size: 14px; color: #444444;}"));
+                       QStringLiteral("QLabel{;font-size: 14px; color: #444444;}"), 2);
     content->addSpacing(40);
     time = addRow(content, QStringLiteral("执行时间:"), QStringLiteral("QLabel{font: bold; font-size: 14px; color: #444444;}"),
-                  QStringLiteral("QLabel{font-size: 14px; color: #444444;}"));
+                  QStringLiteral("QLabel{font-size: 14px; color: #444444;}"), 1);
     content->addSpacing(40);
     operand = addRow(content, QStringLiteral("任务参数:"), QStringLiteral("QLabel{font: bold; font-size: 14px; color: #444444;}"),
-                     QStringLiteral("QLabel{font-size: 14px; color: #444444;single-line}"));
+                     QStringLiteral("QLabel{font-size: 14px; color: #444444;single-line}"), 0);
     operand->setFixedHeight(60);
     operand->setWordWrap(true);
+    operand->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     content->addStretch(1);
 
     auto *buttons = new QHBoxLayout;
@@ -43,8 +45,8 @@ ShowingWidget::ShowingWidget(QWidget *parent)
     connect(confirm, &QPushButton::clicked, this, &QWidget::close);
 }
 
-QLabel *ShowingWidget::addRow(QVBoxLayout *content, const QString &caption, const QString &captionStyle,
-                              const QString &valueStyle)
+FittedLabel *ShowingWidget::addRow(QVBoxLayout *content, const QString &caption, const QString &captionStyle,
+                                   const QString &valueStyle, int lines)
 {
     auto *row = new QHBoxLayout;
     row->addSpacing(30);
@@ -53,11 +55,17 @@ QLabel *ShowingWidget::addRow(QVBoxLayout *content, const QString &caption, cons
     captionLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     row->addWidget(captionLabel);
     row->addSpacing(10);
-    auto *value = new QLabel;
+    // Long conditions, paths and addresses wrap inside the window instead of running off it;
+    // what does not fit in the value's lines is cut with "…" and shown whole as its tool tip.
+    auto *value = new FittedLabel;
     value->setStyleSheet(valueStyle);
     value->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    row->addWidget(value);
+    value->setWrapping(true);
+    value->setMaximumLines(lines);
+    row->addWidget(value, 1);
     row->addStretch();
+    // A wrapped value keeps clear of the window's right border, as the captions do of its left.
+    row->addSpacing(20);
     content->addLayout(row);
     return value;
 }
@@ -94,6 +102,16 @@ QString ShowingWidget::timeText() const
 QString ShowingWidget::operandText() const
 {
     return operand->text();
+}
+
+FittedLabel *ShowingWidget::conditionLabel() const
+{
+    return condition;
+}
+
+FittedLabel *ShowingWidget::operandLabel() const
+{
+    return operand;
 }
 
 void ShowingWidget::mousePressEvent(QMouseEvent *event)

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class FittedLabel;
 class QLabel;
 class QPushButton;
 
@@ -20,17 +21,20 @@ public:
     QString conditionText() const;
     QString timeText() const;
     QString operandText() const;
+    // The value labels, as they fit their texts into the window.
+    FittedLabel *conditionLabel() const;
+    FittedLabel *operandLabel() const;
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
-    QLabel *addRow(class QVBoxLayout *content, const QString &caption, const QString &captionStyle,
-                   const QString &valueStyle);
+    FittedLabel *addRow(class QVBoxLayout *content, const QString &caption, const QString &captionStyle,
+                        const QString &valueStyle, int lines);
 
-    QLabel *action = nullptr;
-    QLabel *condition = nullptr;
-    QLabel *time = nullptr;
-    QLabel *operand = nullptr;
+    FittedLabel *action = nullptr;
+    FittedLabel *condition = nullptr;
+    FittedLabel *time = nullptr;
+    FittedLabel *operand = nullptr;
     QPushButton *confirm = nullptr;
 };

@@ -52,6 +52,19 @@ void SliderWidget::toggle()
 {
     checked = !checked;
     emit checkedChanged(checked);
+    animate();
+}
+
+void SliderWidget::slideTo(bool on)
+{
+    if (checked == on)
+        return;
+    checked = on;
+    animate();
+}
+
+void SliderWidget::animate()
+{
     step = width() / 50;
     endX = checked ? width() - width() / 2 : 0;
     timer->start();

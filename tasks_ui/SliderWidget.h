@@ -20,6 +20,8 @@ public:
     bool isAnimating() const;
     // Turns the switch over as a click does.
     void toggle();
+    // Shows a state that was reached elsewhere: the knob slides there and nothing is emitted.
+    void slideTo(bool on);
 
 signals:
     void checkedChanged(bool checked);
@@ -33,6 +35,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void animate();
+
     bool checked = false;
     QColor backgroundOff{0x94, 0xF0, 0xEB};
     QColor backgroundOn{0x94, 0xF0, 0xEB};

@@ -1,10 +1,12 @@
 #include "tasks_ui/TableCellView.h"
 
+#include "widgets/FittedLabel.h"
 #include "widgets/ResourceText.h"
 #include "widgets/TAVMenu.h"
 #include "tasks_ui/EditWidget.h"
 #include "tasks_ui/ShowingWidget.h"
 #include "tasks_ui/SliderWidget.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QPixmapCache>
 #include <QHBoxLayout>
@@ -39,7 +41,9 @@ TableCellView::TableCellView(QWidget *parent)
 
     icon = new QLabel;
     icon->setPixmap(sharedPixmap(QStringLiteral(":/Tickvale/cat"), QSize(32, 32)));
-    name = new QLabel;
+    // A long description is cut with "…" (the whole of it in its tool tip) so that the
+    // switch and the menu button stay in the row.
+    name = new FittedLabel;
     name->setStyleSheet(QStringLiteral("QLabel{font-size: 14px ; color: #999999;};"));
     switchWidget = new SliderWidget(nullptr);
     switchWidget->setFixedSize(82, 28);
@@ -54,7 +58,7 @@ TableCellView::TableCellView(QWidget *parent)
     connect(menuButton, &QPushButton::pressed, this, &TableCellView::popUpMenu);
 
     layout->addWidget(icon);
-    layout->addWidget(name);
+    layout->addWidget(name, 1000);
     layout->addStretch(1);
     layout->addWidget(switchWidget);
     layout->addWidget(menuButton);
@@ -133,6 +137,7 @@ void TableCellView::editShutdown(bool flag)
     editor->loadPlan(record);
     editor->setFixedSize(600, 800);
     editor->setWindowModality(Qt::ApplicationModal);
+    WindowPlacement::centreOn(editor, this);
     connect(editor, &EditWidget::closeWin, this, &TableCellView::closeWin);
     editor->show();
 }
@@ -156,6 +161,7 @@ void TableCellView::showingShutdown(bool flag)
     details->loadPlan(record);
     details->setFixedSize(400, 400);
     details->setWindowModality(Qt::ApplicationModal);
+    WindowPlacement::centreOn(details, this);
     details->show();
 }
 

@@ -6,6 +6,7 @@
 #include <QPointer>
 
 class EditWidget;
+class FittedLabel;
 class QLabel;
 class QPushButton;
 class ShowingWidget;
@@ -54,7 +55,7 @@ private:
 
     SliderWidget *switchWidget = nullptr;
     QLabel *icon = nullptr;
-    QLabel *name = nullptr;
+    FittedLabel *name = nullptr;
     int id = 0;
     int row = 0;
     Connection::Record record;

@@ -87,6 +87,8 @@ void TestEndToEndFaults::foreignDatabaseFileIsLeftAlone()
     QVERIFY(program.running());
     QCOMPARE(digestOf(program.path("database.db")), before);
     QVERIFY2(program.output().contains("file is not a database"), qPrintable(program.output()));
+    // The user is told, over the window.
+    QVERIFY2(!program.waitForWindow("^提示$", 5000).isEmpty(), qPrintable(program.output()));
 }
 
 void TestEndToEndFaults::readOnlyDatabaseAndUnwritableFolder_data()
@@ -124,9 +126,11 @@ void TestEndToEndFaults::readOnlyDatabaseAndUnwritableFolder()
     QVERIFY2(!program.waitForWindow().isEmpty(), qPrintable(program.output()));
     QTest::qWait(1000);
     QVERIFY(program.running());
+    QVERIFY2(!program.waitForWindow("^提示$", 5000).isEmpty(), qPrintable(program.output()));
     if (withDatabase) {
         QCOMPARE(digestOf(folder + "/database.db"), before);
         QVERIFY2(program.output().contains("is read-only"), qPrintable(program.output()));
+        QVERIFY2(program.output().contains("ReadOnlyFile"), qPrintable(program.output()));
     } else {
         QVERIFY(!QFile::exists(folder + "/database.db"));
         QVERIFY2(program.output().contains("Cannot create"), qPrintable(program.output()));
@@ -198,10 +202,14 @@ void TestEndToEndFaults::twoInstancesAddingTasksAtOnce()
         environment.insert("DISPLAY", pair.second->display().displayName());
         pair.first->setProcessEnvironment(environment);
     }
-    const QStringList press = {"mousemove", QString::number(ProgramSession::editorConfirm().x()),
-                               QString::number(ProgramSession::editorConfirm().y()), "click", "1"};
-    clickFirst.start("xdotool", press);
-    clickSecond.start("xdotool", press);
+    auto press = [](ProgramSession &program) {
+        const QPoint confirm = program.inEditor(ProgramSession::editorConfirm());
+        return QStringList{"mousemove", QString::number(confirm.x()), QString::number(confirm.y()), "click", "1"};
+    };
+    const QStringList pressFirst = press(first);
+    const QStringList pressSecond = press(second);
+    clickFirst.start("xdotool", pressFirst);
+    clickSecond.start("xdotool", pressSecond);
     QVERIFY(clickFirst.waitForFinished(5000));
     QVERIFY(clickSecond.waitForFinished(5000));
     QVERIFY(first.answerStartQuestion(false));
@@ -223,14 +231,15 @@ void TestEndToEndFaults::awkwardTextIsStoredAndNeverRun()
     QVERIFY(QUrl::fromUserInput(awkward).isValid());
     program.click(ProgramSession::addTaskButton(), 800);
     QVERIFY(!program.waitForWindow("^任务描述$", 5000).isEmpty());
-    program.click(ProgramSession::editorActionList(), 500);
+    program.click(program.inEditor(ProgramSession::editorActionList()), 500);
     program.key({"Down", "Down", "Down", "Down", "Down", "Down", "Down", "Down", "Return"}, 800);
     QVERIFY(!program.waitForWindow("^请输入网址$", 5000).isEmpty());
-    program.click(ProgramSession::addressInput(), 200);
+    program.click(program.inWindow("^请输入网址$", ProgramSession::addressInput()), 200);
     program.type(awkward, 800, 120);
-    program.click(ProgramSession::addressConfirm(), 500);
-    program.fillCountdown("0", "0");
-    program.click(ProgramSession::editorConfirm(), 600);
+    program.click(program.inWindow("^请输入网址$", ProgramSession::addressConfirm()), 500);
+    // "累计开机" 0 hours 1 minute: the running time of the day is past a minute, so it runs at once.
+    program.fillCountdown("0", "1", 2);
+    program.click(program.inEditor(ProgramSession::editorConfirm()), 600);
     QVERIFY(program.answerStartQuestion(true));
     QFile opened(program.path("opened.txt"));
     QTRY_VERIFY_WITH_TIMEOUT(opened.exists(), 10000);
@@ -238,7 +247,7 @@ void TestEndToEndFaults::awkwardTextIsStoredAndNeverRun()
     {
         SessionDatabase database(program.path("."));
         QCOMPARE(database.column("select position from app_position_t"), QStringList{awkward});
-        QCOMPARE(database.column("select name from plan_t where id=1"), QStringList{"从现在开始0小时0分后打开网址"});
+        QCOMPARE(database.column("select name from plan_t where id=1"), QStringList{"全天累计开机0小时1分后打开网址"});
     }
     QVERIFY(opened.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(opened.readAll()).trimmed(), QUrl::fromUserInput(awkward).toString(QUrl::FullyEncoded));

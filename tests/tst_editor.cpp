@@ -9,6 +9,9 @@
 #include "ScratchDirectory.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QSqlQuery>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -33,6 +36,24 @@ void typeInto(QLineEdit *edit, const QString &text)
     QTest::keyClick(edit, Qt::Key_Delete);
     QTest::keyClicks(edit, text);
 }
+
+// Double-clicks the hours of a time field and types the digits of a time, as a person does.
+void typeTime(QDateTimeEdit *edit, const QString &digits)
+{
+    auto *text = edit->findChild<QLineEdit *>();
+    QTest::mouseDClick(text, Qt::LeftButton, {}, QPoint(4, text->height() / 2));
+    QTest::keyClicks(edit, digits);
+}
+
+// Picks an item of a list by typing the start of its text, as the keyboard allows.
+void pick(QComboBox *list, const QString &text)
+{
+    // Typed apart from the last search, so that the two do not run together.
+    QTest::qWait(QApplication::keyboardInputInterval() + 50);
+    list->setFocus();
+    for (const QChar character : text)
+        QTest::sendKeyEvent(QTest::Click, list, Qt::Key_unknown, QString(character), Qt::NoModifier);
+}
 } // namespace
 
 class TestEditor : public QObject
@@ -54,6 +75,17 @@ private slots:
     void loadingStoredTasks();
     void dailyExceptionsSurviveAnUnchangedSave();
     void cancelEmitsNothingAndConfirmEmitsOnce();
+    void numberFieldsTakeWholeNumbersOnly_data();
+    void numberFieldsTakeWholeNumbersOnly();
+    void everyNumberFieldRefusesPointsAndLetters_data();
+    void everyNumberFieldRefusesPointsAndLetters();
+    void periodOfZeroIsRefusedOnConfirm_data();
+    void periodOfZeroIsRefusedOnConfirm();
+    void firstRunFollowsTheTimeTyped_data();
+    void firstRunFollowsTheTimeTyped();
+    void yearlyDaysAreThoseOfTheMonth();
+    void failedSaveSaysSoAndKeepsTheEditorOpen();
+    void addressWindowOpensOverTheEditor();
 
 private:
     std::unique_ptr<EditWidget> newEditor();
@@ -218,6 +250,7 @@ void TestEditor::operandAbandonedForShutdownIsNotSaved()
     editor->actionList()->setCurrentIndex(0);
     QVERIFY(editor->operand().isEmpty());
     editor->kindButton(EditWidget::FromNowCommission)->click();
+    typeInto(editor->minutesEdit(EditWidget::FromNowCommission), "1");
     QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
     QCOMPARE(lastTask().value("app_position_t"), QString("-1"));
     QCOMPARE(lastTask().value("order_t"), QString("0"));
@@ -237,6 +270,7 @@ void TestEditor::addressWindowOpensForNewTasksOnly()
     QTest::mouseClick(window->confirmButton(), Qt::LeftButton);
     QCOMPARE(editor->operand(), QString("example.org/help"));
     editor->kindButton(EditWidget::FromNowCommission)->click();
+    typeInto(editor->minutesEdit(EditWidget::FromNowCommission), "1");
     QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
     const Record stored = lastTask();
     QCOMPARE(connection->selectAppPosition({{"id", stored.value("app_position_t")}}).value(0).value("position"),
@@ -321,6 +355,230 @@ void TestEditor::cancelEmitsNothingAndConfirmEmitsOnce()
     QVERIFY(!editor->isVisible());
     QCOMPARE(closed.size(), 0);
     QCOMPARE(connection->selectPlanList().size(), 1);
+}
+
+void TestEditor::numberFieldsTakeWholeNumbersOnly_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("leaseSecond");
+    const int now = EditWidget::FromNowCommission;
+    QTest::newRow("1.5 hours") << now << "hours" << "1.5" << "15" << "从现在开始15小时0分后关机" << "54000";
+    QTest::newRow("abc hours") << now << "hours" << "abc" << "" << "从现在开始0小时0分后关机" << "0";
+    QTest::newRow("-2 hours") << now << "hours" << "-2" << "2" << "从现在开始2小时0分后关机" << "7200";
+    QTest::newRow("1.5 minutes") << now << "minutes" << "1.5" << "15" << "从现在开始0小时15分后关机" << "900";
+    QTest::newRow("75 minutes") << now << "minutes" << "75" << "7" << "从现在开始0小时7分后关机" << "420";
+    QTest::newRow("99999 hours") << int(EditWidget::FromOnCommission) << "hours" << "99999" << "9999"
+                                 << "从电脑开机开始9999小时0分后关机" << "35996400";
+    QTest::newRow("25 hours of running time") << int(EditWidget::FromUntilCommission) << "hours" << "25" << "2"
+                                              << "全天累计开机2小时0分后关机" << "7200";
+    QTest::newRow("1.5 idle minutes") << int(EditWidget::FreeCommission) << "minutes" << "1.5" << "15"
+                                      << "电脑连续空闲15分钟后执行关机" << "900";
+    QTest::newRow("abc idle minutes") << int(EditWidget::FreeCommission) << "minutes" << "abc" << ""
+                                      << "电脑连续空闲0分钟后执行关机" << "0";
+    QTest::newRow("2,5 upload minutes") << int(EditWidget::FromUploadCommission) << "minutes" << "2,5" << "25"
+                                        << "上传速度连续25分钟低于0KB/s后关机" << "1500";
+    QTest::newRow("12.5 KB/s") << int(EditWidget::FromDownloadCommission) << "rate" << "12.5" << "125"
+                               << "下载速度连续1分钟低于125KB/s后关机" << "60";
+    QTest::newRow("1e3 KB/s") << int(EditWidget::FromDownloadCommission) << "rate" << "1e3" << "13"
+                              << "下载速度连续1分钟低于13KB/s后关机" << "60";
+}
+
+void TestEditor::numberFieldsTakeWholeNumbersOnly()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(QString, name);
+    QFETCH(QString, leaseSecond);
+    auto editor = newEditor();
+    QTest::mouseClick(editor->kindButton(kind), Qt::LeftButton);
+    QLineEdit *edit = field == "hours" ? editor->hoursEdit(kind)
+                      : field == "minutes" ? editor->minutesEdit(kind) : editor->rateEdit(kind);
+    typeInto(edit, typed);
+    QCOMPARE(edit->text(), shown);
+    // The description says what is stored.
+    QCOMPARE(editor->currentColumns().value("name"), name);
+    QCOMPARE(editor->currentColumns().value("lease_second"), leaseSecond);
+}
+
+void TestEditor::everyNumberFieldRefusesPointsAndLetters_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    const QList<QPair<int, QStringList>> fields = {
+        {EditWidget::FromNowCommission, {"hours", "minutes"}},   {EditWidget::FromOnCommission, {"hours", "minutes"}},
+        {EditWidget::FromUntilCommission, {"hours", "minutes"}}, {EditWidget::FromUploadCommission, {"minutes", "rate"}},
+        {EditWidget::FromDownloadCommission, {"minutes", "rate"}}, {EditWidget::FreeCommission, {"minutes"}},
+    };
+    const QList<QPair<QString, QString>> inputs = {{"1.5", "15"}, {"abc", ""}, {"0", "0"}};
+    for (const auto &kindFields : fields) {
+        for (const QString &field : kindFields.second) {
+            for (const auto &input : inputs)
+                QTest::addRow("kind %d %s %s", kindFields.first, qPrintable(field), qPrintable(input.first))
+                    << kindFields.first << field << input.first << input.second;
+        }
+    }
+}
+
+void TestEditor::everyNumberFieldRefusesPointsAndLetters()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    auto editor = newEditor();
+    QTest::mouseClick(editor->kindButton(kind), Qt::LeftButton);
+    QLineEdit *edit = field == "hours" ? editor->hoursEdit(kind)
+                      : field == "minutes" ? editor->minutesEdit(kind) : editor->rateEdit(kind);
+    typeInto(edit, typed);
+    QCOMPARE(edit->text(), shown);
+    // Nothing typed that was refused reaches the description.
+    const QString name = editor->currentColumns().value("name");
+    for (const QChar character : QString(".abc"))
+        QVERIFY2(!name.contains(character), qPrintable(name));
+}
+
+void TestEditor::periodOfZeroIsRefusedOnConfirm_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("countdown") << int(EditWidget::FromNowCommission)
+                               << "“从现在开始”的时间不能为0,请输入大于0的小时或分钟";
+    QTest::newRow("after power-on") << int(EditWidget::FromOnCommission)
+                                    << "“电脑开机后”的时间不能为0,请输入大于0的小时或分钟";
+    QTest::newRow("running time") << int(EditWidget::FromUntilCommission)
+                                  << "“累计开机”的时间不能为0,请输入大于0的小时或分钟";
+    QTest::newRow("upload") << int(EditWidget::FromUploadCommission) << "“上行速度”的分钟数不能为0,请输入大于0的分钟数";
+    QTest::newRow("download") << int(EditWidget::FromDownloadCommission)
+                              << "“下载速度”的分钟数不能为0,请输入大于0的分钟数";
+    QTest::newRow("idle") << int(EditWidget::FreeCommission) << "“电脑空闲”的分钟数不能为0,请输入大于0的分钟数";
+}
+
+void TestEditor::periodOfZeroIsRefusedOnConfirm()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, message);
+    auto editor = newEditor();
+    QTest::mouseClick(editor->kindButton(kind), Qt::LeftButton);
+    for (QLineEdit *edit : {editor->hoursEdit(kind), editor->minutesEdit(kind)}) {
+        if (edit)
+            typeInto(edit, "0");
+    }
+    QSignalSpy closed(editor.get(), &EditWidget::closeWin);
+    ModalAnswerer answer("OK");
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+    QVERIFY(answer.answered);
+    QCOMPARE(answer.title, QStringLiteral("提示"));
+    QCOMPARE(answer.text, message);
+    QVERIFY(editor->isVisible());
+    QCOMPARE(closed.size(), 0);
+    QCOMPARE(connection->selectPlanList().size(), 1);
+
+    // With a period above zero the same task is saved.
+    typeInto(editor->minutesEdit(kind), "1");
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+    QCOMPARE(closed.size(), 1);
+    QCOMPARE(lastTask().value("lease_second"), QString("60"));
+}
+
+void TestEditor::firstRunFollowsTheTimeTyped_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QStringList>("picks"); // typed into the kind's lists, in order
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QString>("firstRun");
+    // It is Monday 2026-12-07, 04:05.
+    QTest::newRow("weekly, Monday, later today") << int(EditWidget::WeekCommission) << QStringList{"周一"} << "041000"
+                                                 << "2026-12-07 04:10:00";
+    QTest::newRow("weekly, Monday, earlier today") << int(EditWidget::WeekCommission) << QStringList{"周一"} << "040000"
+                                                   << "2026-12-14 04:00:00";
+    QTest::newRow("monthly, the 7th, later today") << int(EditWidget::MonthCommission) << QStringList{"7"} << "041000"
+                                                   << "2026-12-07 04:10:00";
+    QTest::newRow("yearly, 7 December, later today") << int(EditWidget::YearCommission) << QStringList{"12", "7"}
+                                                     << "041000" << "2026-12-07 04:10:00";
+    QTest::newRow("yearly, 7 December, earlier today") << int(EditWidget::YearCommission) << QStringList{"12", "7"}
+                                                       << "035900" << "2027-12-07 03:59:00";
+}
+
+void TestEditor::firstRunFollowsTheTimeTyped()
+{
+    QFETCH(int, kind);
+    QFETCH(QStringList, picks);
+    QFETCH(QString, time);
+    QFETCH(QString, firstRun);
+    auto editor = std::make_unique<EditWidget>();
+    editor->setClock([] { return QDateTime(QDate(2026, 12, 7), QTime(4, 5)); });
+    editor->show();
+    editor->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(editor.get()));
+    QTest::mouseClick(editor->kindButton(kind), Qt::LeftButton);
+    const QList<QComboBox *> lists = kind == EditWidget::WeekCommission    ? QList<QComboBox *>{editor->weekdayList()}
+                                     : kind == EditWidget::MonthCommission ? QList<QComboBox *>{editor->monthDayList()}
+                                                                           : QList<QComboBox *>{editor->yearMonthList(),
+                                                                                                editor->yearDayList()};
+    for (int i = 0; i < picks.size(); ++i)
+        pick(lists.at(i), picks.at(i));
+    typeTime(editor->timeEdit(kind), time);
+    QCOMPARE(editor->executionText(), QStringLiteral("执行时间为:") + firstRun);
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+    QCOMPARE(lastTask().value("repeat_detail_day"), firstRun);
+    QCOMPARE(lastTask().value("from_1970_seconds"),
+             QString::number(QDateTime::fromString(firstRun, "yyyy-MM-dd HH:mm:ss").toSecsSinceEpoch()));
+}
+
+void TestEditor::yearlyDaysAreThoseOfTheMonth()
+{
+    auto editor = newEditor();
+    QTest::mouseClick(editor->kindButton(EditWidget::YearCommission), Qt::LeftButton);
+    QComboBox *days = editor->yearDayList();
+    QCOMPARE(days->count(), 31);
+    pick(days, "31");
+    QCOMPARE(days->currentText(), QStringLiteral("31日"));
+    pick(editor->yearMonthList(), "2");
+    // February may have 29 days, never 30 or 31: the chosen 31st becomes the 29th.
+    QCOMPARE(days->count(), 29);
+    QCOMPARE(days->currentText(), QStringLiteral("29日"));
+    QCOMPARE(editor->currentColumns().value("repeat_bigger_unit"), QString("2_29"));
+    pick(editor->yearMonthList(), "4");
+    QCOMPARE(days->count(), 30);
+    QCOMPARE(days->itemText(29), QStringLiteral("30日"));
+}
+
+void TestEditor::failedSaveSaysSoAndKeepsTheEditorOpen()
+{
+    // The file refuses every new task, as a full disk or a locked file would.
+    QSqlQuery refuse(QSqlDatabase::database());
+    QVERIFY(refuse.exec("create trigger refuse_tasks before insert on plan_t begin select raise(abort, 'disk full'); end"));
+    auto editor = newEditor();
+    QTest::mouseClick(editor->kindButton(EditWidget::FreeCommission), Qt::LeftButton);
+    QSignalSpy closed(editor.get(), &EditWidget::closeWin);
+    ModalAnswerer answer("OK");
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+    QVERIFY(answer.answered);
+    QCOMPARE(answer.title, QStringLiteral("提示"));
+    QVERIFY2(answer.text.startsWith(QStringLiteral("任务未能保存。")), qPrintable(answer.text));
+    QVERIFY2(answer.text.contains(QDir::toNativeSeparators(scratch->filePath("database.db"))), qPrintable(answer.text));
+    QVERIFY2(answer.text.contains("disk full"), qPrintable(answer.text));
+    QVERIFY(editor->isVisible());
+    QCOMPARE(closed.size(), 0);
+    QCOMPARE(connection->selectPlanList().size(), 1);
+}
+
+void TestEditor::addressWindowOpensOverTheEditor()
+{
+    auto editor = newEditor();
+    editor->move(120, 40);
+    pick(editor->actionList(), "打开网址");
+    QPointer<TAVInputWidget> window = editor->addressWindow();
+    QVERIFY(window);
+    QCOMPARE(window->frameGeometry().center(), editor->frameGeometry().center());
 }
 
 QTEST_MAIN(TestEditor)

@@ -201,7 +201,9 @@ void TestLogTab::tableShowsRowsAndDurations()
     QTest::mouseClick(tab->periodButton("查看全部日志"), Qt::LeftButton);
     QCOMPARE(table->rowCount(), 3);
     QCOMPARE(table->item(0, 0)->text(), QString("1"));
-    QCOMPARE(table->item(0, 1)->text(), QString("2026-12-09 13:00:00.0000000Z"));
+    // Local time to the second, without the "Z" that would claim UTC; the stored text stays.
+    QCOMPARE(table->item(0, 1)->text(), QString("2026-12-09 13:00:00"));
+    QCOMPARE(tab->rowList().first().value("operation_time"), QString("2026-12-09T13:00:00.0000000Z"));
     QCOMPARE(table->item(0, 2)->text(), QStringLiteral("开机"));
     QCOMPARE(table->item(0, 3)->text(), QString());
     QCOMPARE(table->item(1, 3)->text(), QStringLiteral("用时2小时29分钟45秒 (共8985秒)"));
@@ -240,11 +242,15 @@ void TestLogTab::rangePickerOpensFromTheLastButton()
 {
     store({logRow("开机", "2026-12-05 08:00:00")});
     auto tab = makeTab();
+    tab->move(-200, 100);
+    QVERIFY(QTest::qWaitForWindowExposed(tab.get()));
     QTest::mouseClick(tab->periodButton("查看指定日期日志"), Qt::LeftButton);
     QPointer<VATDateTimeBetweenWidget> picker = tab->lastRangePicker();
     QVERIFY(picker);
     QVERIFY(picker->isVisible());
     QCOMPARE(picker->size(), QSize(460, 250));
+    // Over the middle of the window it was opened from.
+    QCOMPARE(picker->frameGeometry().center(), tab->frameGeometry().center());
     picker->startEdit()->setDate(QDate(2026, 12, 1));
     picker->endEdit()->setDate(QDate(2026, 12, 31));
     QTest::mouseClick(picker->confirmButton(), Qt::LeftButton);

@@ -1,7 +1,11 @@
+#include "app/StartUp.h"
 #include "log_ui/VATCalendarWidget.h"
+#include "log_ui/VATDateEdit.h"
 #include "log_ui/VATDateTimeBetweenWidget.h"
 #include "log_ui/VATLogDateButton.h"
+#include "tasks_ui/EditWidget.h"
 #include "widgets/TAVInputWidget.h"
+#include "widgets/TAVRadioButton.h"
 #include "ModalAnswerer.h"
 #include "ScratchDirectory.h"
 
@@ -11,7 +15,11 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QtTest>
+
+#include <functional>
+#include <memory>
 
 // Exposes the cell painting of the calendar to the test.
 class PaintableCalendar : public VATCalendarWidget
@@ -21,11 +29,105 @@ public:
     using VATCalendarWidget::paintCell;
 };
 
+namespace {
+
+// The date edits the user meets: the editor's "一次" date and the two of the range picker.
+// Each is made with what owns it, and the owner is kept alive while the test uses the edit.
+struct DateEditUnderTest
+{
+    std::shared_ptr<QWidget> owner;
+    QDateEdit *edit = nullptr;
+};
+
+DateEditUnderTest dateEditNamed(const QString &name)
+{
+    if (name == "editor") {
+        auto editor = std::make_shared<EditWidget>();
+        editor->show();
+        QTest::mouseClick(editor->kindButton(EditWidget::OnceCommission), Qt::LeftButton);
+        return {editor, editor->onceDateEdit()};
+    }
+    auto picker = std::make_shared<VATDateTimeBetweenWidget>(nullptr);
+    picker->show();
+    return {picker, name == "range start" ? picker->startEdit() : picker->endEdit()};
+}
+
+// Opens the drop-down as a click on its button does; the calendar's pop-up window.
+QWidget *openPopUp(QDateEdit *edit)
+{
+    QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->width() - 6, edit->height() / 2));
+    QWidget *popup = edit->calendarWidget()->window();
+    return popup->isVisible() ? popup : nullptr;
+}
+
+// A day of the shown month as the pop-up shows it: where its cell is and under which weekday.
+struct Cell
+{
+    int day;
+    QPoint centre;
+    QRect area; // in the calendar view's viewport
+    QString weekdayHeader;
+};
+
+QList<Cell> monthCells(QWidget *popup, QCalendarWidget *calendar)
+{
+    auto *view = calendar->findChild<QTableView *>();
+    QList<Cell> cells;
+    const int days = QDate(calendar->yearShown(), calendar->monthShown(), 1).daysInMonth();
+    for (int row = 1; row < view->model()->rowCount(); ++row) {
+        for (int column = 0; column < view->model()->columnCount(); ++column) {
+            const QModelIndex index = view->model()->index(row, column);
+            const int day = index.data().toInt();
+            // This month's days run from the first "1" to its last day.
+            if ((cells.isEmpty() && day != 1) || cells.size() >= days)
+                continue;
+            const QRect area = view->visualRect(index);
+            cells << Cell{int(cells.size()) + 1, view->viewport()->mapTo(popup, area.center()), area,
+                          view->model()->index(0, column).data().toString()};
+        }
+    }
+    return cells;
+}
+
+void clickAt(QWidget *popup, const QPoint &point)
+{
+    QWidget *target = popup->childAt(point);
+    QVERIFY(target);
+    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(popup, point));
+}
+
+// Whether `picture`'s opaque pixels appear, unchanged, somewhere inside `area` of `shot`.
+bool showsPicture(const QImage &shot, const QImage &picture, const QRect &area)
+{
+    for (int y = area.top(); y + picture.height() <= area.bottom() + 1; ++y) {
+        for (int x = area.left(); x + picture.width() <= area.right() + 1; ++x) {
+            bool same = true;
+            for (int py = 0; py < picture.height() && same; ++py) {
+                for (int px = 0; px < picture.width() && same; ++px) {
+                    const QColor wanted = picture.pixelColor(px, py);
+                    same = wanted.alpha() < 255 || shot.pixelColor(x + px, y + py).rgb() == wanted.rgb();
+                }
+            }
+            if (same)
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 class TestPickers : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void popUpCalendarShowsTheWholeMonthAndTakesASaturday_data();
+    void popUpCalendarShowsTheWholeMonthAndTakesASaturday();
+    void popUpCalendarKeepsTheEarliestDate_data();
+    void popUpCalendarKeepsTheEarliestDate();
+    void dateEditDrawsTheCalendarPicture();
     void cellLookFirstMatchWins_data();
     void cellLookFirstMatchWins();
     void cellsArePaintedByTheirLook_data();
@@ -38,6 +140,92 @@ private slots:
     void addressWindowClosesWithoutEmitting();
     void logButtonCarriesTheEditButtonStyle();
 };
+
+void TestPickers::initTestCase()
+{
+    // The interface's own font, as the program sets it: its cells are larger than the default's.
+    StartUp::registerFont();
+    StartUp::applyApplicationFont();
+}
+
+void TestPickers::popUpCalendarShowsTheWholeMonthAndTakesASaturday_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("editor's once date") << "editor";
+    QTest::newRow("range start") << "range start";
+    QTest::newRow("range end") << "range end";
+}
+
+void TestPickers::popUpCalendarShowsTheWholeMonthAndTakesASaturday()
+{
+    QFETCH(QString, name);
+    ScratchDirectory scratch;
+    const DateEditUnderTest under = dateEditNamed(name);
+    QWidget *popup = openPopUp(under.edit);
+    QVERIFY(popup);
+    QCalendarWidget *calendar = under.edit->calendarWidget();
+    auto *view = calendar->findChild<QTableView *>();
+    const QList<Cell> cells = monthCells(popup, calendar);
+    QCOMPARE(cells.size(), QDate(calendar->yearShown(), calendar->monthShown(), 1).daysInMonth());
+    for (const Cell &cell : cells) {
+        // The whole cell is drawn, and a click on its middle reaches the calendar.
+        QVERIFY2(view->viewport()->rect().contains(cell.area), qPrintable(QString("day %1").arg(cell.day)));
+        QCOMPARE(popup->childAt(cell.centre), view->viewport());
+    }
+    // The month's second Saturday, found under its weekday header.
+    QList<Cell> saturdays;
+    for (const Cell &cell : cells) {
+        if (cell.weekdayHeader == QStringLiteral("六"))
+            saturdays << cell;
+    }
+    const QDate picked(calendar->yearShown(), calendar->monthShown(), saturdays.at(1).day);
+    QCOMPARE(picked.dayOfWeek(), 6);
+    clickAt(popup, saturdays.at(1).centre);
+    QCOMPARE(under.edit->date(), picked);
+    QVERIFY(!popup->isVisible());
+}
+
+void TestPickers::popUpCalendarKeepsTheEarliestDate_data()
+{
+    popUpCalendarShowsTheWholeMonthAndTakesASaturday_data();
+}
+
+void TestPickers::popUpCalendarKeepsTheEarliestDate()
+{
+    QFETCH(QString, name);
+    ScratchDirectory scratch;
+    const DateEditUnderTest under = dateEditNamed(name);
+    QWidget *popup = openPopUp(under.edit);
+    QVERIFY(popup);
+    auto *calendar = qobject_cast<VATCalendarWidget *>(under.edit->calendarWidget());
+    QCOMPARE(calendar->minimumDate(), QDate(2021, 7, 19));
+    // Paged back to July 2021 with the strip's buttons.
+    while (calendar->yearShown() > 2021)
+        calendar->button("CalendarLeftYearBtn")->click();
+    while (calendar->monthShown() != 7)
+        calendar->button(calendar->monthShown() > 7 ? "CalendarLeftMonthBtn" : "CalendarRightMonthBtn")->click();
+    const QDate before = under.edit->date();
+    const QList<Cell> cells = monthCells(popup, calendar);
+    clickAt(popup, cells.at(17).centre); // the 18th: before the earliest date
+    QCOMPARE(under.edit->date(), before);
+    QVERIFY(popup->isVisible());
+    clickAt(popup, cells.at(18).centre);
+    QCOMPARE(under.edit->date(), QDate(2021, 7, 19));
+}
+
+void TestPickers::dateEditDrawsTheCalendarPicture()
+{
+    VATDateEdit edit;
+    edit.setCalendarPopup(true);
+    edit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&edit));
+    const QImage shot = edit.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage picture = QImage(":/Tickvale/calendar").convertToFormat(QImage::Format_ARGB32);
+    QVERIFY(!picture.isNull());
+    // The 40-pixel drop-down at the right end shows the picture, not a plain arrow.
+    QVERIFY(showsPicture(shot, picture, QRect(edit.width() - 40, 0, 40, edit.height())));
+    QVERIFY(!showsPicture(shot, picture, QRect(0, 0, edit.width() - 40, edit.height())));
+}
 
 void TestPickers::cellLookFirstMatchWins_data()
 {

@@ -39,6 +39,9 @@ Record calendarAt(TC::CommissionType kind, const QDateTime &firstRun, int orderI
     TC::CalendarChoice choice;
     choice.firstRun = firstRun.date();
     choice.timeOfDay = firstRun.time().msecsSinceStartOfDay() / 1000;
+    choice.weekday = firstRun.date().dayOfWeek();
+    choice.monthDay = choice.day = firstRun.date().day();
+    choice.month = firstRun.date().month();
     choice.exceptSaturday = exceptSaturday;
     return TC::calendarColumns(kind, orderId, choice);
 }
@@ -74,6 +77,14 @@ private slots:
     void momentSleptThroughIsMissed();
     void clockSetForwardOntoTheMomentFiresAtOnceOnWake();
     void repeatingRateTaskIsWatchedAgainAfterFiring();
+    void periodOfZeroOrLessIsNeverArmed_data();
+    void periodOfZeroOrLessIsNeverArmed();
+    void pastMomentIsRefusedWithItsReason();
+    void repeatingCalendarTasksStoreTheirNextRunAndRunAgain_data();
+    void repeatingCalendarTasksStoreTheirNextRunAndRunAgain();
+    void weeklyTaskSwitchedOnAfterItsMomentMovesOn();
+    void tasksThatAreNotArmedAgainSayTheyEnded_data();
+    void tasksThatAreNotArmedAgainSayTheyEnded();
     void countersTickAndInputResetsIdle();
     void operandTaskRunsItsOperand();
 
@@ -421,6 +432,7 @@ void TestScheduler::momentSleptThroughIsMissed_data()
     QTest::addColumn<QString>("nextStored");
     QTest::newRow("once: missed, not made up") << int(TC::OnceCommission) << "2026-12-09 12:00:00";
     QTest::newRow("daily: moves on to its next day") << int(TC::DayCommission) << "2026-12-10 12:00:00";
+    QTest::newRow("weekly: moves on to its next week") << int(TC::WeekCommission) << "2026-12-16 12:00:00";
 }
 
 void TestScheduler::momentSleptThroughIsMissed()
@@ -435,7 +447,7 @@ void TestScheduler::momentSleptThroughIsMissed()
     time->advanceSeconds(120);
     QVERIFY(log.calls.isEmpty());
     QCOMPARE(storedTask(id).value("repeat_detail_day"), nextStored);
-    QCOMPARE(scheduler->isWaiting(id), kind == TC::DayCommission);
+    QCOMPARE(scheduler->isWaiting(id), kind != TC::OnceCommission);
 }
 
 void TestScheduler::clockSetForwardOntoTheMomentFiresAtOnceOnWake()
@@ -469,6 +481,144 @@ void TestScheduler::repeatingRateTaskIsWatchedAgainAfterFiring()
     QCOMPARE(log.calls.size(), 1);
     time->advanceSeconds(1);
     QCOMPARE(log.calls.size(), 2);
+}
+
+void TestScheduler::periodOfZeroOrLessIsNeverArmed_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("leaseSecond");
+    for (int lease : {0, -60}) {
+        QTest::addRow("countdown of %d s", lease) << int(TC::FromNowCommission) << lease;
+        QTest::addRow("idle task of %d s", lease) << int(TC::FreeCommission) << lease;
+        QTest::addRow("download task of %d s", lease) << int(TC::FromDownloadCommission) << lease;
+        QTest::addRow("upload task of %d s", lease) << int(TC::FromUploadCommission) << lease;
+        QTest::addRow("running-time task of %d s", lease) << int(TC::FromUntilCommission) << lease;
+    }
+}
+
+void TestScheduler::periodOfZeroOrLessIsNeverArmed()
+{
+    QFETCH(int, kind);
+    QFETCH(int, leaseSecond);
+    // A row as an older file may hold it: armed, it would run its action again and again.
+    Record columns = condition(TC::CommissionType(kind), 3, "0", "0", "10");
+    columns["lease_second"] = QString::number(leaseSecond);
+    const int id = addTask(columns);
+    QSignalSpy refused(scheduler.get(), &TaskScheduler::armingRefused);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("has a period of .* must be above zero"));
+    scheduler->handleOperaSliderSignal(id, true);
+    QVERIFY(!scheduler->isArmed(id));
+    QCOMPARE(refused.size(), 1);
+    QCOMPARE(refused.first().at(0).toInt(), id);
+    QCOMPARE(refused.first().at(1).toString(), QStringLiteral("任务的时间必须大于0,请先修改任务"));
+    QVERIFY(sampler->downloadStandSpeedList().isEmpty());
+    QVERIFY(sampler->uploadStandSpeedList().isEmpty());
+    time->advanceSeconds(600);
+    QVERIFY(log.calls.isEmpty());
+    QCOMPARE(time->activeTimers(), 0);
+}
+
+void TestScheduler::pastMomentIsRefusedWithItsReason()
+{
+    const int id = addTask(calendarAt(TC::OnceCommission, Start.addSecs(-60)));
+    QSignalSpy refused(scheduler.get(), &TaskScheduler::armingRefused);
+    scheduler->handleOperaSliderSignal(id, true);
+    QVERIFY(!scheduler->isArmed(id));
+    QCOMPARE(refused.size(), 1);
+    QCOMPARE(refused.first().at(1).toString(), QStringLiteral("执行时间等于或早于当前时间,命令不会执行"));
+}
+
+void TestScheduler::repeatingCalendarTasksStoreTheirNextRunAndRunAgain_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("dayText");
+    QTest::addColumn<QStringList>("runs"); // the first run, then each stored next run
+    QTest::newRow("weekly on Monday 04:10") << int(TC::WeekCommission) << "1"
+                                            << QStringList{"2026-12-14 04:10:00", "2026-12-21 04:10:00",
+                                                           "2026-12-28 04:10:00"};
+    // A day the month lacks is the month's last day; the next month has the chosen day again.
+    QTest::newRow("monthly on the 31st") << int(TC::MonthCommission) << "31"
+                                         << QStringList{"2026-12-31 04:10:00", "2027-01-31 04:10:00",
+                                                        "2027-02-28 04:10:00", "2027-03-31 04:10:00"};
+    QTest::newRow("yearly on 29 February") << int(TC::YearCommission) << "2_29"
+                                           << QStringList{"2027-02-28 04:10:00", "2028-02-29 04:10:00"};
+}
+
+void TestScheduler::repeatingCalendarTasksStoreTheirNextRunAndRunAgain()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, dayText);
+    QFETCH(QStringList, runs);
+    const QString format = "yyyy-MM-dd HH:mm:ss";
+    Record columns = calendarAt(TC::CommissionType(kind), QDateTime::fromString(runs.first(), format), 1);
+    columns["repeat_bigger_unit"] = dayText;
+    const int id = addTask(columns);
+    QSignalSpy ended(scheduler.get(), &TaskScheduler::taskEnded);
+    QSignalSpy stored(scheduler.get(), &TaskScheduler::nextRunStored);
+    scheduler->handleOperaSliderSignal(id, true);
+    for (int run = 1; run < runs.size(); ++run) {
+        const QDateTime moment = QDateTime::fromString(runs.at(run - 1), format);
+        time->advanceSeconds(time->now().secsTo(moment) - 1);
+        QCOMPARE(log.calls.size(), run - 1);
+        time->advanceSeconds(1);
+        QCOMPARE(log.calls.size(), run);
+        // Found armed for its next run, which is stored.
+        QVERIFY(scheduler->isWaiting(id));
+        const Record task = storedTask(id);
+        QCOMPARE(task.value("repeat_detail_day"), runs.at(run));
+        QCOMPARE(task.value("from_1970_seconds"),
+                 QString::number(QDateTime::fromString(runs.at(run), format).toSecsSinceEpoch()));
+        // Only the two moved columns are written.
+        QCOMPARE(task.value("name"), columns.value("name"));
+        QCOMPARE(task.value("repeat_bigger_unit"), dayText);
+    }
+    QCOMPARE(ended.size(), 0);
+    // Each stored run is announced, so that the task's row can show it.
+    QCOMPARE(stored.size(), runs.size() - 1);
+}
+
+void TestScheduler::weeklyTaskSwitchedOnAfterItsMomentMovesOn()
+{
+    // Stored for last Monday at 04:10 (the program was not running then).
+    const int id = addTask(calendarAt(TC::WeekCommission, QDateTime(QDate(2026, 12, 7), QTime(4, 10)), 1));
+    QSignalSpy refused(scheduler.get(), &TaskScheduler::armingRefused);
+    scheduler->handleOperaSliderSignal(id, true);
+    QVERIFY(scheduler->isWaiting(id));
+    QCOMPARE(refused.size(), 0);
+    QCOMPARE(storedTask(id).value("repeat_detail_day"), QString("2026-12-14 04:10:00"));
+    time->advanceSeconds(Start.secsTo(QDateTime(QDate(2026, 12, 14), QTime(4, 10))));
+    QCOMPARE(log.calls, QStringList{"interpreter: shutdown -r "});
+}
+
+void TestScheduler::tasksThatAreNotArmedAgainSayTheyEnded_data()
+{
+    QTest::addColumn<Record>("columns");
+    QTest::addColumn<int>("runAfter");
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("once") << calendarAt(TC::OnceCommission, Start.addSecs(30)) << 30 << true;
+    QTest::newRow("countdown") << condition(TC::FromNowCommission, 0, "0", "1") << 60 << true;
+    QTest::newRow("running time") << condition(TC::FromUntilCommission, 0, "8", "0") << 1 << true;
+    QTest::newRow("idle, run once") << condition(TC::FreeCommission, 0, "", "1", QString(), true) << 60 << true;
+    QTest::newRow("download, run once") << condition(TC::FromDownloadCommission, 0, "", "1", "5", true) << 60 << true;
+    QTest::newRow("idle, repeating") << condition(TC::FreeCommission, 0, "", "1") << 60 << false;
+    QTest::newRow("daily") << calendarAt(TC::DayCommission, Start.addSecs(30)) << 30 << false;
+    QTest::newRow("weekly") << calendarAt(TC::WeekCommission, Start.addSecs(30)) << 30 << false;
+}
+
+void TestScheduler::tasksThatAreNotArmedAgainSayTheyEnded()
+{
+    QFETCH(Record, columns);
+    QFETCH(int, runAfter);
+    QFETCH(bool, ends);
+    const int id = addTask(columns);
+    QSignalSpy ended(scheduler.get(), &TaskScheduler::taskEnded);
+    scheduler->handleOperaSliderSignal(id, true);
+    time->advanceSeconds(runAfter);
+    QCOMPARE(log.calls.size(), 1);
+    QCOMPARE(ended.size(), ends ? 1 : 0);
+    if (ends)
+        QCOMPARE(ended.first().at(0).toInt(), id);
+    QCOMPARE(scheduler->isArmed(id), !ends);
 }
 
 void TestScheduler::countersTickAndInputResetsIdle()

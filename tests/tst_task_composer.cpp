@@ -138,8 +138,11 @@ void TestTaskComposer::conditionKinds_data()
                               << "从现在开始1小时30分后关机" << "1" << "0" << "5400" << "-1";
     QTest::newRow("hours typed 01") << TC::FromNowCommission << 1 << QStringList{"01", "5", ""}
                                     << "从现在开始01小时5分后重启" << "1" << "0" << "3900" << "-1";
+    // The description shows what is stored: text that is not a number counts, and shows, as 0.
     QTest::newRow("minutes typed abc") << TC::FromOnCommission << 0 << QStringList{"2", "abc", ""}
-                                       << "从电脑开机开始2小时abc分后关机" << "2" << "5" << "7200" << "-1";
+                                       << "从电脑开机开始2小时0分后关机" << "2" << "5" << "7200" << "-1";
+    QTest::newRow("hours typed 1.5") << TC::FromNowCommission << 0 << QStringList{"1.5", "", ""}
+                                     << "从现在开始0小时0分后关机" << "1" << "0" << "0" << "-1";
     QTest::newRow("cumulative") << TC::FromUntilCommission << 2 << QStringList{"8", "0", ""}
                                 << "全天累计开机8小时0分后注销当前用户" << "3" << "5" << "28800" << "-1";
     QTest::newRow("upload is timer mode 5") << TC::FromUploadCommission << 0 << QStringList{"", "5", "20"}

@@ -7,6 +7,7 @@
 #include "tasks_ui/ShowingWidget.h"
 #include "tasks_ui/SliderWidget.h"
 #include "tasks_ui/TableCellView.h"
+#include "widgets/FittedLabel.h"
 #include "widgets/TAVPushButton.h"
 #include "widgets/TAVRadioButton.h"
 #include "FakeActionServices.h"
@@ -15,6 +16,9 @@
 #include "ScratchDirectory.h"
 
 #include <QLabel>
+#include <QScreen>
+#include <QTextDocumentFragment>
+#include <QToolTip>
 #include <QSqlQuery>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -37,6 +41,19 @@ QLabel *findLabel(QWidget *widget, const QString &text)
     }
     return nullptr;
 }
+
+// The text of the tool tip that a pause of the mouse over `widget` shows; empty for none.
+QString toolTipOf(QWidget *widget)
+{
+    QToolTip::hideText();
+    if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000))
+        return QStringLiteral("<an earlier tool tip stayed>");
+    const QPoint inside(4, widget->height() / 2);
+    QHelpEvent help(QEvent::ToolTip, inside, widget->mapToGlobal(inside));
+    QApplication::sendEvent(widget, &help);
+    return QToolTip::isVisible() ? QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText() : QString();
+}
+
 } // namespace
 
 class TestTaskTab : public QObject
@@ -63,6 +80,13 @@ private slots:
     void countersShowAfterTheFirstTick();
     void idleTasksFollowWhetherTheWatchSeesIdleness();
     void countersKeepRoomForTheirLongestTextWhenTheirFontChanges();
+    void taskThatCannotBeArmedSaysWhyAndStaysOff_data();
+    void taskThatCannotBeArmedSaysWhyAndStaysOff();
+    void switchGoesOffWhenTheTaskHasRun();
+    void rowShowsTheNextRunTheSchedulerStored();
+    void failedRemovalSaysSoAndKeepsTheRow();
+    void longTextsAreCutOrWrappedWithTheWholeTextAtHand();
+    void popUpsOpenOverTheMainWindow();
 
 private:
     std::unique_ptr<ComputerManageWidget> makeTab();
@@ -373,6 +397,171 @@ void TestTaskTab::countersKeepRoomForTheirLongestTextWhenTheirFontChanges()
         counter->setFont(interfaceFont);
         QVERIFY(counter->width() >= counter->fontMetrics().horizontalAdvance(QStringLiteral("9999小时59分59秒")));
     }
+}
+
+void TestTaskTab::taskThatCannotBeArmedSaysWhyAndStaysOff_data()
+{
+    QTest::addColumn<bool>("byClick");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("moment passed, switched on by a click") << true << "执行时间等于或早于当前时间,命令不会执行";
+    // Any reason the scheduler gives reaches the user the same way.
+    QTest::newRow("a reason of the scheduler's") << false << "当前桌面无法检测空闲时间";
+}
+
+void TestTaskTab::taskThatCannotBeArmedSaysWhyAndStaysOff()
+{
+    QFETCH(bool, byClick);
+    QFETCH(QString, reason);
+    TC::CalendarChoice choice;
+    choice.firstRun = QDate::currentDate().addDays(-1);
+    choice.timeOfDay = 3600;
+    const int id = addTask(TC::calendarColumns(TC::OnceCommission, 0, choice));
+    auto tab = makeTab();
+    TableCellView *row = tab->rowView(1);
+    ModalAnswerer answer("OK");
+    if (byClick) {
+        QTest::mouseClick(row->slider(), Qt::LeftButton);
+    } else {
+        QTest::mouseClick(tab->rowView(0)->slider(), Qt::LeftButton);
+        QTest::mouseClick(row->slider(), Qt::LeftButton);
+        row->slider()->slideTo(true);
+        emit tab->scheduler()->armingRefused(id, reason);
+    }
+    QTRY_VERIFY(answer.answered);
+    QCOMPARE(answer.title, QStringLiteral("提示"));
+    QCOMPARE(answer.text, reason);
+    QVERIFY(!row->slider()->isChecked());
+    QTRY_COMPARE(row->slider()->knobX(), 0);
+    QVERIFY(!tab->scheduler()->isArmed(id) || !byClick);
+    // The other rows keep their state.
+    QCOMPARE(tab->rowView(0)->slider()->isChecked(), !byClick);
+}
+
+void TestTaskTab::switchGoesOffWhenTheTaskHasRun()
+{
+    auto tab = makeTab();
+    // Runs once, a second after it is switched on.
+    Record columns = TC::conditionColumns(TC::FromOnCommission, 3, {"0", "1", "", true});
+    columns["lease_second"] = QString::number(tab->scheduler()->bootUptimeSeconds() + 1);
+    tab.reset();
+    const int id = addTask(columns);
+    tab = makeTab();
+    TableCellView *row = tab->rowView(1);
+    QTest::mouseClick(row->slider(), Qt::LeftButton);
+    QVERIFY(row->slider()->isChecked());
+    QVERIFY(tab->scheduler()->isWaiting(id));
+    QTRY_COMPARE_WITH_TIMEOUT(log.calls.size(), 1, 5000);
+    QVERIFY(!tab->scheduler()->isArmed(id));
+    QVERIFY(!row->slider()->isChecked());
+    QTRY_COMPARE(row->slider()->knobX(), 0);
+}
+
+void TestTaskTab::rowShowsTheNextRunTheSchedulerStored()
+{
+    // A weekly task whose stored run went by while the program was not running.
+    const QDateTime lastWeek = QDateTime::currentDateTime().addDays(-7).addSecs(3600);
+    TC::CalendarChoice choice;
+    choice.firstRun = lastWeek.date();
+    choice.timeOfDay = lastWeek.time().msecsSinceStartOfDay() / 1000;
+    choice.weekday = lastWeek.date().dayOfWeek();
+    const int id = addTask(TC::calendarColumns(TC::WeekCommission, 0, choice));
+    auto tab = makeTab();
+    TableCellView *row = tab->rowView(1);
+    QTest::mouseClick(row->slider(), Qt::LeftButton);
+    QVERIFY(tab->scheduler()->isWaiting(id));
+    const QString next = lastWeek.addDays(7).toString("yyyy-MM-dd HH:mm:ss");
+    QCOMPARE(Connection(nullptr).selectPlan({{"id", QString::number(id)}}).value(0).value("repeat_detail_day"), next);
+    triggerRowEntry(row, "任务详情");
+    QPointer<ShowingWidget> details = row->openDetails();
+    QCOMPARE(details->timeText(), next);
+    details->close();
+}
+
+void TestTaskTab::failedRemovalSaysSoAndKeepsTheRow()
+{
+    const int id = addTask(TC::conditionColumns(TC::FromNowCommission, 0, {"1", "0", "", false}));
+    auto tab = makeTab();
+    TableCellView *row = tab->rowView(1);
+    QTest::mouseClick(row->slider(), Qt::LeftButton);
+    // The file takes no change to the task, as a read-only file does not.
+    QSqlQuery refuse(QSqlDatabase::database());
+    QVERIFY(refuse.exec("create trigger keep_tasks before update on plan_t begin select raise(abort, 'read-only'); end"));
+    ModalAnswerer answer("OK");
+    triggerRowEntry(row, "删除任务");
+    QTRY_VERIFY(answer.answered);
+    QCOMPARE(answer.title, QStringLiteral("提示"));
+    QVERIFY2(answer.text.startsWith(QStringLiteral("任务未能删除。")), qPrintable(answer.text));
+    QVERIFY2(answer.text.contains(QDir::toNativeSeparators(scratch->filePath("database.db"))), qPrintable(answer.text));
+    // The list shows what the file holds: the task, still switched on and armed.
+    QCOMPARE(tab->taskTable()->rowCount(), 2);
+    QCOMPARE(tab->rowView(1)->taskId(), id);
+    QVERIFY(tab->rowView(1)->slider()->isChecked());
+    QVERIFY(tab->scheduler()->isWaiting(id));
+    QCOMPARE(Connection(nullptr).selectPlanList().size(), 2);
+}
+
+void TestTaskTab::longTextsAreCutOrWrappedWithTheWholeTextAtHand()
+{
+    Record columns = TC::conditionColumns(TC::FromNowCommission, 8, {"1", "0", "", false});
+    const QString name = columns.value("name") + QString("很长的描述'\"; DROP TABLE plan_t;-- <b>粗体</b>").repeated(12);
+    columns["name"] = name;
+    const QString address = "example.org/" + QString("a").repeated(600) + "?q=中文&r=$(touch X)";
+    addTask(columns, address);
+    auto tab = makeTab();
+    TableCellView *row = tab->rowView(1);
+    auto *label = qobject_cast<FittedLabel *>(row->nameLabel());
+    QVERIFY(label);
+    QCOMPARE(label->text(), name);
+    const QStringList shown = label->shownLines();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.first().endsWith(QChar(0x2026)), qPrintable(shown.first()));
+    QCOMPARE(toolTipOf(label), name);
+    // The switch and the menu button stay in the row.
+    QVERIFY(row->slider()->isVisible());
+    QVERIFY(row->rect().contains(row->slider()->geometry()));
+    QVERIFY(label->geometry().right() < row->slider()->geometry().left());
+    // A short description is whole and has no tool tip.
+    auto *seed = qobject_cast<FittedLabel *>(tab->rowView(0)->nameLabel());
+    QCOMPARE(seed->shownLines(), QStringList{seed->text()});
+    QVERIFY(toolTipOf(seed).isEmpty());
+
+    triggerRowEntry(row, "任务详情");
+    QPointer<ShowingWidget> details = row->openDetails();
+    QVERIFY(QTest::qWaitForWindowExposed(details));
+    for (FittedLabel *value : {details->conditionLabel(), details->operandLabel()}) {
+        const QStringList lines = value->shownLines();
+        QVERIFY2(lines.size() > 1, qPrintable(value->objectName()));
+        // Every line inside the window.
+        const QRect inWindow(value->mapTo(details, QPoint(0, 0)), value->size());
+        QVERIFY(details->rect().contains(inWindow));
+        for (const QString &line : lines)
+            QVERIFY(value->fontMetrics().horizontalAdvance(line) <= value->contentsRect().width());
+        QVERIFY(lines.last().endsWith(QChar(0x2026)));
+        QCOMPARE(toolTipOf(value), value->text());
+    }
+    QCOMPARE(details->operandText(), address);
+    details->close();
+}
+
+void TestTaskTab::popUpsOpenOverTheMainWindow()
+{
+    auto tab = makeTab();
+    tab->move(-200, -100);
+    QVERIFY(QTest::qWaitForWindowExposed(tab.get()));
+    const QPoint middle = tab->frameGeometry().center();
+    triggerRowEntry(tab->rowView(0), "任务详情");
+    QPointer<ShowingWidget> details = tab->rowView(0)->openDetails();
+    QCOMPARE(details->frameGeometry().center(), middle);
+    details->close();
+
+    // The editor is larger than this screen: it is kept on it, its title strip within reach.
+    QTest::mouseClick(tab->addButton(), Qt::LeftButton);
+    QPointer<EditWidget> editor = tab->editor();
+    const QRect screen = tab->screen()->availableGeometry();
+    QCOMPARE(editor->frameGeometry().top(), screen.top());
+    QVERIFY(screen.contains(editor->frameGeometry().topLeft()));
+    QVERIFY(editor->frameGeometry().contains(middle));
+    editor->close();
 }
 
 QTEST_MAIN(TestTaskTab)

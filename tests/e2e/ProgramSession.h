@@ -28,6 +28,8 @@ public:
     static QPoint exitCancel() { return {506, 478}; }
     static QPoint logTab() { return {138, 100}; }
     static QPoint allLogsButton() { return {70, 160}; }
+    // Positions inside the editor ("任务描述") and the address window ("请输入网址"): these
+    // open over the middle of the window they come from (see inWindow).
     static QPoint editorActionList() { return {272, 86}; }
     static QPoint editorCountdownRadio() { return {77, 387}; }
     static QPoint editorCountdownHours() { return {232, 387}; }
@@ -35,6 +37,8 @@ public:
     static QPoint editorConfirm() { return {248, 772}; }
     static QPoint addressInput() { return {231, 84}; }
     static QPoint addressConfirm() { return {140, 136}; }
+    // The condition rows below the countdown's in the editor: "电脑开机后", then "累计开机".
+    static const int EditorRowHeight = 40;
 
     ProgramSession()
     {
@@ -107,6 +111,14 @@ public:
         return QString();
     }
 
+    // A point of a shown window, named as the desktop names it, on the screen.
+    QPoint inWindow(const QString &name, const QPoint &offset)
+    {
+        const QString id = xdotoolOutput({"search", "--onlyvisible", "--name", name}).trimmed().split('\n').value(0);
+        return geometry(id).topLeft() + offset;
+    }
+    QPoint inEditor(const QPoint &offset) { return inWindow("^任务描述$", offset); }
+
     QRect geometry(const QString &windowId)
     {
         const QString text = xdotoolOutput({"getwindowgeometry", "--shell", windowId});
@@ -163,14 +175,16 @@ public:
         return true;
     }
 
-    // A countdown task through the editor, with the current action of the list.
-    void fillCountdown(const QString &hours, const QString &minutes)
+    // A countdown task through the editor, with the current action of the list; rowsBelow
+    // picks a condition further down with the same hours and minutes ("累计开机" is 2).
+    void fillCountdown(const QString &hours, const QString &minutes, int rowsBelow = 0)
     {
-        click(editorCountdownRadio());
-        click(editorCountdownHours(), 150);
+        const QPoint down(0, rowsBelow * EditorRowHeight);
+        click(inEditor(editorCountdownRadio() + down));
+        click(inEditor(editorCountdownHours() + down), 150);
         key({"ctrl+a"}, 50);
         type(hours, 100);
-        click(editorCountdownMinutes(), 150);
+        click(inEditor(editorCountdownMinutes() + down), 150);
         key({"ctrl+a"}, 50);
         type(minutes, 100);
     }
