@@ -61,7 +61,9 @@ QTranslator *StartUp::installQtTranslations(QApplication &application)
 {
     auto *translator = new QTranslator(&application);
     const QString folder = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
-    if (!translator->load(QStringLiteral("qtbase_zh_CN"), folder)) {
+    // The Windows program carries them itself: Qt for Windows comes without.
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"), folder)
+        && !translator->load(QStringLiteral("qtbase_zh_CN"), QStringLiteral(":/translations"))) {
         qWarning() << "Qt's Chinese translations (qtbase_zh_CN.qm) are not in" << folder
                    << ": Qt's own texts stay English";
         delete translator;

@@ -22,6 +22,8 @@ step=${1:-all}
 packages=(
   # cross-building: the compiler, CMake, the icon maker, unpacking Qt
   cmake make g++-mingw-w64-x86-64-posix imagemagick xz-utils
+  # Qt's Chinese texts, which the Windows program carries in itself
+  qttranslations5-l10n
   # running under Wine on a virtual display, driving and checking the program, packaging
   wine64 xvfb xauth xdotool python3 zip unzip
 )
