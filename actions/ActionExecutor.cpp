@@ -6,6 +6,7 @@
 #include "platform/NetworkConnections.h"
 #include "platform/PowerManager.h"
 #include "platform/ProcessTerminator.h"
+#include "storage/RecordKeys.h"
 
 #include <QDebug>
 #include <QUrl>
@@ -15,26 +16,25 @@
 ActionExecutor::ActionExecutor(Connection *database, ActionServices facilities)
     : connection(database)
     , services(std::move(facilities))
-{
-}
+{ }
 
 std::optional<ResolvedAction> ActionExecutor::resolveAction(const Connection::Record &task)
 {
     ResolvedAction action;
-    action.actionId = task.value(QStringLiteral("order_t"));
-    const qlonglong operandId = task.value(QStringLiteral("app_position_t")).toLongLong();
+    action.actionId = task.value(Column::OrderT);
+    const qlonglong operandId = task.value(Column::AppPositionT).toLongLong();
     if (operandId != -1) {
-        const Connection::RecordList operands =
-            connection->selectAppPosition({{QStringLiteral("id"), QString::number(operandId)}});
+        const Connection::RecordList operands = connection->selectAppPosition(
+            {{Column::Id, QString::number(operandId)}});
         if (!operands.isEmpty())
-            action.operandText = operands.first().value(QStringLiteral("position"));
+            action.operandText = operands.first().value(Column::Position);
     }
-    const Connection::RecordList orders = connection->selectOrder({{QStringLiteral("id"), action.actionId}});
+    const Connection::RecordList orders = connection->selectOrder({{Column::Id, action.actionId}});
     if (orders.isEmpty()) {
-        qWarning() << "Task" << task.value(QStringLiteral("id")) << "names no known action:" << action.actionId;
+        qWarning() << "Task" << task.value(Column::Id) << "names no known action:" << action.actionId;
         return std::nullopt;
     }
-    action.commandText = orders.first().value(QStringLiteral("order_command"));
+    action.commandText = orders.first().value(Column::OrderCommand);
     action.operandRoute = !action.operandText.isEmpty();
     if (action.operandRoute) {
         action.executionRecord = {{QStringLiteral("commandStr"), action.commandText},

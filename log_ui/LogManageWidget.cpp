@@ -4,6 +4,7 @@
 #include "log_ui/VATDateTimeBetweenWidget.h"
 #include "log_ui/VATLogDateButton.h"
 #include "monitors/Command.h"
+#include "storage/RecordKeys.h"
 #include "widgets/WindowPlacement.h"
 
 #include <QCoreApplication>
@@ -128,8 +129,8 @@ void LogManageWidget::buildTable()
     logTable->setStyleSheet(QStringLiteral("QTableView{border : 0px solid red;};"));
     QHeaderView *header = logTable->horizontalHeader();
     header->setFixedHeight(30);
-    header->setStyleSheet(QStringLiteral(
-        "QHeaderView::section {background-color: #F6F7F8;border:none; border-right:0px solid gray;};"));
+    header->setStyleSheet(
+        QStringLiteral("QHeaderView::section {background-color: #F6F7F8;border:none; border-right:0px solid gray;};"));
     header->setStretchLastSection(true);
     const QStringList titles = {QStringLiteral("序号"), QStringLiteral("时间"), QStringLiteral("操作"),
                                 QStringLiteral("时长")};
@@ -167,8 +168,8 @@ void LogManageWidget::fillTable()
     for (int row = 0; row < rows.size(); ++row) {
         const Connection::Record &entry = rows.at(row);
         logTable->setItem(row, 0, centred(QString::number(row + 1)));
-        logTable->setItem(row, 1, centred(shownTime(entry.value(QStringLiteral("operation_time")))));
-        logTable->setItem(row, 2, centred(entry.value(QStringLiteral("name"))));
+        logTable->setItem(row, 1, centred(shownTime(entry.value(Column::OperationTime))));
+        logTable->setItem(row, 2, centred(entry.value(Column::Name)));
         logTable->setItem(row, 3, centred(durations.at(row)));
     }
     logTable->setUpdatesEnabled(true);

@@ -1,8 +1,8 @@
 #include "log_ui/LogPeriods.h"
 
-namespace {
+#include "storage/RecordKeys.h"
 
-const QString Format = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+namespace {
 
 QString seconds(const QDateTime &moment)
 {
@@ -23,7 +23,7 @@ LogPeriods::Filter LogPeriods::between(const QDateTime &start, const QDateTime &
 
 LogPeriods::Filter LogPeriods::all()
 {
-    return {{QStringLiteral("timestamp"), QStringLiteral("0")}};
+    return {{Column::Timestamp, QStringLiteral("0")}};
 }
 
 LogPeriods::Filter LogPeriods::thisMonth(const QDateTime &now)
@@ -31,9 +31,10 @@ LogPeriods::Filter LogPeriods::thisMonth(const QDateTime &now)
     const QDate today = now.date();
     const QString year = QString::number(today.year());
     const QString month = QStringLiteral("%1").arg(today.month(), 2, 10, QLatin1Char('0'));
-    const QDateTime start = QDateTime::fromString(QStringLiteral("%1-%2-01 00:00:00").arg(year, month), Format);
+    const QDateTime start = QDateTime::fromString(QStringLiteral("%1-%2-01 00:00:00").arg(year, month),
+                                                  DateFormat::DateTime);
     const QDateTime end = QDateTime::fromString(
-        QStringLiteral("%1-%2-%3 23:59:59").arg(year, month).arg(today.daysInMonth()), Format);
+        QStringLiteral("%1-%2-%3 23:59:59").arg(year, month).arg(today.daysInMonth()), DateFormat::DateTime);
     return between(start, end);
 }
 
@@ -52,11 +53,11 @@ LogPeriods::Filter LogPeriods::yesterday(const QDateTime &now)
 
 LogPeriods::Filter LogPeriods::today(const QDateTime &now)
 {
-    return {{QStringLiteral("timestamp"), seconds(now.addSecs(-secondsIntoDay(now)))}};
+    return {{Column::Timestamp, seconds(now.addSecs(-secondsIntoDay(now)))}};
 }
 
 LogPeriods::Filter LogPeriods::range(const QDate &start, const QDate &end)
 {
-    return between(QDateTime(start, QTime::fromString(QStringLiteral("00:00:00"), QStringLiteral("HH:mm:ss"))),
-                   QDateTime(end, QTime::fromString(QStringLiteral("23:59:59"), QStringLiteral("HH:mm:ss"))));
+    return between(QDateTime(start, QTime::fromString(QStringLiteral("00:00:00"), DateFormat::Time)),
+                   QDateTime(end, QTime::fromString(QStringLiteral("23:59:59"), DateFormat::Time)));
 }

@@ -1,5 +1,7 @@
 #include "log_ui/RunPairing.h"
 
+#include "storage/RecordKeys.h"
+
 namespace {
 const QString PowerOn = QStringLiteral("开机");
 const QString PowerOff = QStringLiteral("关机");
@@ -22,8 +24,8 @@ QList<QString> RunPairing::durations(const QList<QMap<QString, QString>> &rows)
     qint64 pendingTimestamp = 0;
     for (int row = 0; row < rows.size(); ++row) {
         texts << QString();
-        const QString name = rows.at(row).value(QStringLiteral("name"));
-        const qint64 timestamp = rows.at(row).value(QStringLiteral("timestamp")).toLongLong();
+        const QString name = rows.at(row).value(Column::Name);
+        const qint64 timestamp = rows.at(row).value(Column::Timestamp).toLongLong();
         if (name == PowerOn && pendingRow != -1) {
             texts[pendingRow] = durationText(pendingTimestamp - timestamp);
             pendingRow = -1;

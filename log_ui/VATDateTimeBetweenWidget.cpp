@@ -1,7 +1,8 @@
 #include "log_ui/VATDateTimeBetweenWidget.h"
 
-#include "widgets/TAVTextNCloseMenuBar.h"
 #include "log_ui/VATCalendarWidget.h"
+#include "storage/RecordKeys.h"
+#include "widgets/TAVTextNCloseMenuBar.h"
 
 #include <QDateEdit>
 #include <QHBoxLayout>
@@ -95,8 +96,9 @@ QHBoxLayout *VATDateTimeBetweenWidget::dateRow(const QString &caption, QDateEdit
     dateEdit->setCalendarWidget(calendar);
     // The date edit hands its own range to the calendar: the earliest date is set on the edit.
     dateEdit->setMinimumDate(EarliestDate);
-    dateEdit->setStyleSheet(QStringLiteral("QDateEdit::drop-down{width: 80px; height:40px;image: url(:/Tickvale/calendar);}"));
-    dateEdit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    dateEdit->setStyleSheet(
+        QStringLiteral("QDateEdit::drop-down{width: 80px; height:40px;image: url(:/Tickvale/calendar);}"));
+    dateEdit->setDisplayFormat(DateFormat::Date);
     row->addWidget(dateEdit);
     *edit = dateEdit;
     return row;

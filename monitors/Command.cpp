@@ -3,9 +3,10 @@
 #include "monitors/EventLogText.h"
 #include "platform/CompatibilityLayer.h"
 #include "platform/PlatformServices.h"
+#include "storage/RecordKeys.h"
 
-#include <QDebug>
 #include <QDeadlineTimer>
+#include <QDebug>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -17,7 +18,7 @@ const char *const Command::CacheFileName = "ComputerTurnOnTime.xml";
 
 namespace {
 
-const QString DatetimeKey = QStringLiteral("datetime");
+const QString DatetimeKey = RecordKey::DateTime;
 // The database connection of a gathering on its own thread is named after its gatherer.
 QString gatheringConnection(const Command *gatherer)
 {
@@ -36,8 +37,7 @@ QString firstLine(const QByteArray &text)
 Command::Command(QObject *parent, std::shared_ptr<PowerEventSource> eventSource)
     : QObject(parent)
     , source(eventSource ? std::move(eventSource) : PlatformServices::powerEventSource())
-{
-}
+{ }
 
 Command::~Command()
 {
@@ -96,10 +96,9 @@ Command::ToolRun Command::runTool(const QString &commandLine)
     const QDeadlineTimer deadline(toolTimeoutMs);
     while (process.state() != QProcess::NotRunning) {
         if (deadline.hasExpired() || stopRequested) {
-            run.problem = stopRequested ? QStringLiteral("%1 was ended: the program is closing").arg(program)
-                                        : QStringLiteral("%1 did not finish within %2 s; it was ended")
-                                              .arg(program)
-                                              .arg(toolTimeoutMs / 1000);
+            run.problem = stopRequested
+                ? QStringLiteral("%1 was ended: the program is closing").arg(program)
+                : QStringLiteral("%1 did not finish within %2 s; it was ended").arg(program).arg(toolTimeoutMs / 1000);
             process.kill();
             process.waitForFinished(1000);
             run.output += process.readAllStandardOutput();
@@ -117,7 +116,8 @@ Command::ToolRun Command::runTool(const QString &commandLine)
     if (!run.finished)
         run.problem = QStringLiteral("%1 crashed").arg(program);
     else if (run.exitCode != 0)
-        run.problem = QStringLiteral("%1 ended with status %2: %3").arg(program).arg(run.exitCode).arg(firstLine(errors));
+        run.problem =
+            QStringLiteral("%1 ended with status %2: %3").arg(program).arg(run.exitCode).arg(firstLine(errors));
     return run;
 }
 
@@ -167,7 +167,7 @@ QDateTime Command::parseEventDate(const QString &dateText)
     if (parseUsualDateText(dateText, &usual))
         return usual;
     const QStringList parts = dateText.split(QLatin1Char('T'));
-    const QDate date = QDate::fromString(parts.first().simplified(), QStringLiteral("yyyy-MM-dd"));
+    const QDate date = QDate::fromString(parts.first().simplified(), DateFormat::Date);
     QTime time = QTime::fromString(parts.last(), QStringLiteral("HH:mm:ss.zzz'0000Z'"));
     if (!time.isValid())
         time = QTime(0, 0);
@@ -183,11 +183,11 @@ QString Command::eventTimestamp(const QString &dateText)
 
 QDateTime Command::cutOffOf(Connection &connection, Connection::SystemLogFlag flag)
 {
-    const Connection::RecordList rows =
-        connection.selectNewestSystemLog({{QStringLiteral("operation_index"), QString::number(flag)}});
+    const Connection::RecordList rows = connection.selectNewestSystemLog(
+        {{Column::OperationIndex, QString::number(flag)}});
     if (rows.isEmpty())
         return QDateTime();
-    const QString newest = rows.first().value(QStringLiteral("operation_time"));
+    const QString newest = rows.first().value(Column::OperationTime);
     return newest.isEmpty() ? QDateTime() : parseEventDate(newest);
 }
 
@@ -214,14 +214,15 @@ QList<Command::EventRecord> Command::newestFirst(PowerEventSource::Kind kind, co
             return events;
         }
         if (firstAsked)
-            qWarning().noquote() << QStringLiteral("The power history cannot come from %1: %2").arg(record->description(), problem);
+            qWarning().noquote()
+                << QStringLiteral("The power history cannot come from %1: %2").arg(record->description(), problem);
         whyNot << record->description();
     }
     if (!nothingReadReported && !stopRequested) {
         nothingReadReported = true;
-        const QString unreadable = whyNot.size() == 1 ? whyNot.first() + QStringLiteral(" cannot be read")
-                                                      : QStringLiteral("neither ") + whyNot.join(QStringLiteral(" nor "))
-                                                            + QStringLiteral(" can be read");
+        const QString unreadable = whyNot.size() == 1
+            ? whyNot.first() + QStringLiteral(" cannot be read")
+            : QStringLiteral("neither ") + whyNot.join(QStringLiteral(" nor ")) + QStringLiteral(" can be read");
         qWarning().noquote() << QStringLiteral("No power-on or power-off is stored this time: %1").arg(unreadable);
     }
     return {};
@@ -234,12 +235,13 @@ void Command::collectPowerEvents(const QString &databaseConnection)
     // On a thread of its own the gathering has a connection of its own, made and dropped there;
     // it is no child of this object, which lives on the GUI thread.
     std::unique_ptr<Connection> ownConnection = databaseConnection.isEmpty()
-                                                    ? std::make_unique<Connection>(nullptr)
-                                                    : std::make_unique<Connection>(nullptr, databaseConnection);
+        ? std::make_unique<Connection>(nullptr)
+        : std::make_unique<Connection>(nullptr, databaseConnection);
     Connection &connection = *ownConnection;
-    const QList<EventRecord> powerOns = newestFirst(PowerEventSource::PowerOn, cutOffOf(connection, Connection::TurnOn));
-    const QList<EventRecord> powerOffs =
-        newestFirst(PowerEventSource::PowerOff, cutOffOf(connection, Connection::TurnOff));
+    const QList<EventRecord> powerOns = newestFirst(PowerEventSource::PowerOn,
+                                                    cutOffOf(connection, Connection::TurnOn));
+    const QList<EventRecord> powerOffs = newestFirst(PowerEventSource::PowerOff,
+                                                     cutOffOf(connection, Connection::TurnOff));
     // The cache file is written once, by the gathering that creates it.
     QFile cache(QString::fromLatin1(CacheFileName));
     QFile *cacheFile = nullptr;
@@ -312,12 +314,11 @@ void Command::merge(Connection &connection, const QList<EventRecord> &powerOnEve
 void Command::record(Connection &connection, const QString &dateText, const QString &timestamp,
                      Connection::SystemLogFlag flag)
 {
-    const bool stored = connection.insertSystemLog({{QStringLiteral("name"), flag == Connection::TurnOn
-                                                                                 ? QStringLiteral("开机")
-                                                                                 : QStringLiteral("关机")},
-                                                    {QStringLiteral("operation_time"), dateText},
-                                                    {QStringLiteral("timestamp"), timestamp},
-                                                    {QStringLiteral("operation_index"), QString::number(flag)}});
+    const bool stored = connection.insertSystemLog(
+        {{Column::Name, flag == Connection::TurnOn ? QStringLiteral("开机") : QStringLiteral("关机")},
+         {Column::OperationTime, dateText},
+         {Column::Timestamp, timestamp},
+         {Column::OperationIndex, QString::number(flag)}});
     if (!stored)
         qWarning() << "Cannot record the power event" << dateText;
 }

@@ -1,5 +1,7 @@
 #include "monitors/EventLogText.h"
 
+#include "storage/RecordKeys.h"
+
 #include <QStringList>
 
 QList<QMap<QString, QString>> EventLogText::events(const QString &output)
@@ -12,7 +14,7 @@ QList<QMap<QString, QString>> EventLogText::events(const QString &output)
             if (!line.contains(QLatin1String("Date:"), Qt::CaseSensitive))
                 continue;
             const QString value = line.mid(line.indexOf(QLatin1Char(':')) + 1).simplified();
-            records << QMap<QString, QString>{{QStringLiteral("datetime"), value}};
+            records << QMap<QString, QString>{{RecordKey::DateTime, value}};
             break;
         }
     }

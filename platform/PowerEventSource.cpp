@@ -1,5 +1,7 @@
 #include "platform/PowerEventSource.h"
 
+#include "storage/RecordKeys.h"
+
 PowerEventSource::~PowerEventSource() = default;
 
 QString PowerEventSource::whyUnanswered(const ToolRun &run) const
@@ -27,6 +29,6 @@ void PowerEventSource::setFallback(std::shared_ptr<PowerEventSource> source)
 QString PowerEventSource::dateText(const QDateTime &localTime)
 {
     const QDateTime local = localTime.toLocalTime();
-    return local.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('T')
-           + local.toString(QStringLiteral("HH:mm:ss.zzz")) + QStringLiteral("0000Z");
+    return local.toString(DateFormat::Date) + QLatin1Char('T') + local.toString(QStringLiteral("HH:mm:ss.zzz"))
+        + QStringLiteral("0000Z");
 }

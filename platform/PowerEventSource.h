@@ -14,7 +14,7 @@ class PowerEventSource
 {
 public:
     enum Kind { PowerOn, PowerOff };
-    using EventRecord = QMap<QString, QString>; // "datetime": the event's date text
+    using EventRecord = QMap<QString, QString>; // RecordKey::DateTime: the event's date text
 
     // One run of a source's command.
     struct ToolRun

@@ -1,6 +1,7 @@
 #include "schedule/TaskComposer.h"
 
 #include "schedule/FirstRunCalculator.h"
+#include "storage/RecordKeys.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
@@ -27,7 +28,7 @@ int repeatExceptFor(bool saturday, bool sunday)
 
 QString timeText(int timeOfDay)
 {
-    return QTime(0, 0).addSecs(timeOfDay).toString(QStringLiteral("HH:mm:ss"));
+    return QTime(0, 0).addSecs(timeOfDay).toString(DateFormat::Time);
 }
 
 } // namespace
@@ -65,53 +66,52 @@ int TaskComposer::timerModeOf(int kind)
 Connection::Record TaskComposer::initialColumns()
 {
     return {
-        {"name", ""},
-        {"eng_name", ""},
-        {"order_command", ""},
-        {"order_t", "0"},
-        {"lease_second", "0"},
-        {"repeat_mode", "0"},
-        {"repeat_time_day_month_year_in_second", "-1"},
-        {"repeat_bigger_unit", "0"},
-        {"repeat_except", number(Connection::NoWork)},
-        {"repeat_detail_day", ""},
-        {"from_1970_seconds", "0"},
-        {"condition_speed", "-1"},
-        {"enable_state", number(Connection::Enable)},
+        {Column::Name, ""},
+        {Column::EngName, ""},
+        {Column::OrderCommand, ""},
+        {Column::OrderT, "0"},
+        {Column::LeaseSecond, "0"},
+        {Column::RepeatMode, "0"},
+        {Column::RepeatTimeDayMonthYearInSecond, "-1"},
+        {Column::RepeatBiggerUnit, "0"},
+        {Column::RepeatExcept, number(Connection::NoWork)},
+        {Column::RepeatDetailDay, ""},
+        {Column::From1970Seconds, "0"},
+        {Column::ConditionSpeed, "-1"},
+        {Column::EnableState, number(Connection::Enable)},
     };
 }
 
-Connection::Record TaskComposer::calendarColumns(CommissionType kind, int orderId,
-                                                 const CalendarChoice &choice)
+Connection::Record TaskComposer::calendarColumns(CommissionType kind, int orderId, const CalendarChoice &choice)
 {
     Connection::Record columns = initialColumns();
-    columns["order_t"] = number(orderId);
-    columns["timer_mode"] = number(Connection::ToTarget);
-    columns["repeat_mode"] = number(kind);
-    columns["lease_second"] = number(choice.timeOfDay);
-    columns["repeat_time_day_month_year_in_second"] = number(choice.timeOfDay);
-    columns["from_1970_seconds"] = number(FirstRunCalculator::epochSeconds(choice.firstRun, choice.timeOfDay));
-    columns["repeat_detail_day"] =
-        choice.firstRun.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ') + timeText(choice.timeOfDay);
+    columns[Column::OrderT] = number(orderId);
+    columns[Column::TimerMode] = number(Connection::ToTarget);
+    columns[Column::RepeatMode] = number(kind);
+    columns[Column::LeaseSecond] = number(choice.timeOfDay);
+    columns[Column::RepeatTimeDayMonthYearInSecond] = number(choice.timeOfDay);
+    columns[Column::From1970Seconds] = number(FirstRunCalculator::epochSeconds(choice.firstRun, choice.timeOfDay));
+    columns[Column::RepeatDetailDay] = choice.firstRun.toString(DateFormat::Date) + QLatin1Char(' ')
+        + timeText(choice.timeOfDay);
     switch (kind) {
     case DayCommission:
-        columns["repeat_bigger_unit"] = QStringLiteral("0_0");
-        columns["repeat_except"] = number(repeatExceptFor(choice.exceptSaturday, choice.exceptSunday));
+        columns[Column::RepeatBiggerUnit] = QStringLiteral("0_0");
+        columns[Column::RepeatExcept] = number(repeatExceptFor(choice.exceptSaturday, choice.exceptSunday));
         break;
     case WeekCommission:
-        columns["repeat_bigger_unit"] = number(choice.weekday);
+        columns[Column::RepeatBiggerUnit] = number(choice.weekday);
         break;
     case MonthCommission:
-        columns["repeat_bigger_unit"] = number(choice.monthDay);
+        columns[Column::RepeatBiggerUnit] = number(choice.monthDay);
         break;
     case YearCommission:
-        columns["repeat_bigger_unit"] = QStringLiteral("%1_%2").arg(choice.month).arg(choice.day);
+        columns[Column::RepeatBiggerUnit] = QStringLiteral("%1_%2").arg(choice.month).arg(choice.day);
         break;
     default:
-        columns["repeat_bigger_unit"] = QStringLiteral("0");
+        columns[Column::RepeatBiggerUnit] = QStringLiteral("0");
         break;
     }
-    columns["name"] = calendarName(kind, orderId, choice);
+    columns[Column::Name] = calendarName(kind, orderId, choice);
     return columns;
 }
 
@@ -129,28 +129,27 @@ QString TaskComposer::calendarName(CommissionType kind, int orderId, const Calen
     case YearCommission:
         return QStringLiteral("每年%1月%2号 %3 %4").arg(number(choice.month), number(choice.day), time, action);
     default:
-        return QStringLiteral("%1 %2%3").arg(choice.firstRun.toString(QStringLiteral("yyyy-MM-dd")), time, action);
+        return QStringLiteral("%1 %2%3").arg(choice.firstRun.toString(DateFormat::Date), time, action);
     }
 }
 
-Connection::Record TaskComposer::conditionColumns(CommissionType kind, int orderId,
-                                                  const ConditionChoice &choice)
+Connection::Record TaskComposer::conditionColumns(CommissionType kind, int orderId, const ConditionChoice &choice)
 {
     Connection::Record columns = initialColumns();
-    columns["order_t"] = number(orderId);
-    columns["timer_mode"] = number(timerModeOf(kind));
+    columns[Column::OrderT] = number(orderId);
+    columns[Column::TimerMode] = number(timerModeOf(kind));
     const bool repeats = kind != FromNowCommission && !choice.onlyOnce;
-    columns["repeat_mode"] = number(repeats ? Connection::More : Connection::Once);
+    columns[Column::RepeatMode] = number(repeats ? Connection::More : Connection::Once);
     const qint64 hours = typedNumber(choice.hours);
     const qint64 minutes = typedNumber(choice.minutes);
     if (kind == FromNowCommission || kind == FromOnCommission || kind == FromUntilCommission)
-        columns["lease_second"] = number((hours * 60 + minutes) * 60);
+        columns[Column::LeaseSecond] = number((hours * 60 + minutes) * 60);
     else
-        columns["lease_second"] = number(minutes * 60);
+        columns[Column::LeaseSecond] = number(minutes * 60);
     if (kind == FromUploadCommission || kind == FromDownloadCommission)
-        columns["condition_speed"] = number(typedNumber(choice.rate));
-    columns["from_1970_seconds"] = QStringLiteral("0");
-    columns["name"] = conditionName(kind, orderId, choice);
+        columns[Column::ConditionSpeed] = number(typedNumber(choice.rate));
+    columns[Column::From1970Seconds] = QStringLiteral("0");
+    columns[Column::Name] = conditionName(kind, orderId, choice);
     return columns;
 }
 
@@ -180,10 +179,10 @@ QString TaskComposer::conditionName(CommissionType kind, int orderId, const Cond
 QString TaskComposer::actionName(int orderId)
 {
     static const QStringList names = {
-        QStringLiteral("关机"),     QStringLiteral("重启"),       QStringLiteral("注销当前用户"),
-        QStringLiteral("系统锁定"), QStringLiteral("睡眠"),       QStringLiteral("关闭显示器"),
-        QStringLiteral("待机"),     QStringLiteral("运行软件"),   QStringLiteral("打开网址"),
-        QStringLiteral("打开文件"), QStringLiteral("关闭软件"),   QStringLiteral("断开网络"),
+        QStringLiteral("关机"),     QStringLiteral("重启"),     QStringLiteral("注销当前用户"),
+        QStringLiteral("系统锁定"), QStringLiteral("睡眠"),     QStringLiteral("关闭显示器"),
+        QStringLiteral("待机"),     QStringLiteral("运行软件"), QStringLiteral("打开网址"),
+        QStringLiteral("打开文件"), QStringLiteral("关闭软件"), QStringLiteral("断开网络"),
     };
     return names.value(orderId);
 }
@@ -201,7 +200,7 @@ QString TaskComposer::executionLine(qint64 from1970Seconds)
     if (from1970Seconds == 0)
         return QString();
     return QStringLiteral("执行时间为:%1")
-        .arg(QDateTime::fromSecsSinceEpoch(from1970Seconds).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        .arg(QDateTime::fromSecsSinceEpoch(from1970Seconds).toString(DateFormat::DateTime));
 }
 
 Connection::OperationType TaskComposer::operationTypeFor(int orderId)
@@ -235,7 +234,7 @@ QString TaskComposer::shownNumber(const QString &text)
 
 QString TaskComposer::periodProblem(int kind, const Connection::Record &columns)
 {
-    if (isCalendarKind(kind) || columns.value(QStringLiteral("lease_second")).toLongLong() > 0)
+    if (isCalendarKind(kind) || columns.value(Column::LeaseSecond).toLongLong() > 0)
         return QString();
     switch (kind) {
     case FromNowCommission:
@@ -257,19 +256,29 @@ Connection::Record TaskComposer::saveRecord(const Connection::Record &columns, c
                                             const QString &positionId, const QString &id)
 {
     static const QStringList keys = {
-        "name", "eng_name", "order_command", "order_t", "lease_second", "timer_mode", "repeat_mode",
-        "repeat_time_day_month_year_in_second", "repeat_bigger_unit", "repeat_except",
-        "repeat_detail_day", "from_1970_seconds", "condition_speed",
+        Column::Name,
+        Column::EngName,
+        Column::OrderCommand,
+        Column::OrderT,
+        Column::LeaseSecond,
+        Column::TimerMode,
+        Column::RepeatMode,
+        Column::RepeatTimeDayMonthYearInSecond,
+        Column::RepeatBiggerUnit,
+        Column::RepeatExcept,
+        Column::RepeatDetailDay,
+        Column::From1970Seconds,
+        Column::ConditionSpeed,
     };
     Connection::Record record;
     for (const QString &key : keys)
         record.insert(key, columns.value(key));
-    const Connection::OperationType type = operationTypeFor(columns.value("order_t").toInt());
-    record.insert("position", type == Connection::None ? QString() : operand);
-    record.insert("position_id", positionId.isEmpty() ? QStringLiteral("-1") : positionId);
-    record.insert("operation_type", number(type));
-    record.insert("enable_state", number(Connection::Enable));
+    const Connection::OperationType type = operationTypeFor(columns.value(Column::OrderT).toInt());
+    record.insert(Column::Position, type == Connection::None ? QString() : operand);
+    record.insert(RecordKey::PositionId, positionId.isEmpty() ? QStringLiteral("-1") : positionId);
+    record.insert(Column::OperationType, number(type));
+    record.insert(Column::EnableState, number(Connection::Enable));
     if (!id.isEmpty())
-        record.insert("id", id);
+        record.insert(Column::Id, id);
     return record;
 }

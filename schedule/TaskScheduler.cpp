@@ -7,6 +7,7 @@
 #include "schedule/SchedulerClock.h"
 #include "schedule/TaskTimer.h"
 #include "schedule/TaskTimerFactory.h"
+#include "storage/RecordKeys.h"
 
 #include <QDebug>
 
@@ -14,12 +15,10 @@
 
 namespace {
 
-qint64 field(const Connection::Record &record, const char *column)
+qint64 field(const Connection::Record &record, const QString &column)
 {
-    return record.value(QString::fromLatin1(column)).toLongLong(nullptr, 10);
+    return record.value(column).toLongLong(nullptr, 10);
 }
-
-const QString DetailFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
 // What the user is told when a task cannot be armed.
 const char *const PastMomentReason = "执行时间等于或早于当前时间,命令不会执行";
@@ -59,7 +58,7 @@ const Connection::RecordList &TaskScheduler::planList() const
 int TaskScheduler::indexOfPlan(int id) const
 {
     for (int row = 0; row < plans.size(); ++row) {
-        if (field(plans.at(row), "id") == id)
+        if (field(plans.at(row), Column::Id) == id)
             return row;
     }
     return -1;
@@ -137,7 +136,7 @@ void TaskScheduler::arm(int id)
     // threshold behind.
     disarm(id);
     const int row = indexOfPlan(id);
-    if (row != -1 && !idleDetectable && waitsForIdleness(int(field(plans.at(row), "timer_mode")))) {
+    if (row != -1 && !idleDetectable && waitsForIdleness(int(field(plans.at(row), Column::TimerMode)))) {
         // It would run while somebody works unseen.
         qWarning() << "Task" << id << "waits for idleness, which this desktop cannot report; not armed";
         refuse(id, IdleUndetectableReason);
@@ -193,10 +192,10 @@ void TaskScheduler::startPlan(int row, int id)
     const Connection::Record record = plans.value(row);
     Armed armed;
     armed.timer = planTimers.value(id);
-    armed.timerMode = int(field(record, "timer_mode"));
-    armed.repeatMode = int(field(record, "repeat_mode"));
-    armed.threshold = int(field(record, "condition_speed"));
-    const qint64 leaseSecond = field(record, "lease_second");
+    armed.timerMode = int(field(record, Column::TimerMode));
+    armed.repeatMode = int(field(record, Column::RepeatMode));
+    armed.threshold = int(field(record, Column::ConditionSpeed));
+    const qint64 leaseSecond = field(record, Column::LeaseSecond);
 
     std::optional<ResolvedAction> action;
     try {
@@ -220,7 +219,7 @@ void TaskScheduler::startPlan(int row, int id)
 
     if (armed.timerMode == Connection::ToTarget && repeatsOnCalendar(armed.repeatMode))
         movePastNow(row, armed.repeatMode);
-    armed.target = field(plans.value(row), "from_1970_seconds");
+    armed.target = field(plans.value(row), Column::From1970Seconds);
     armed.periodMs = leaseSecond * 1000;
     armed.idleSince = deps.clock->monotonicMs();
     const qint64 interval = intervalSeconds(armed, leaseSecond);
@@ -357,7 +356,7 @@ void TaskScheduler::calendarDue(int id, qint64 lateMs)
     if (armed.repeatMode == Connection::EveryDay) {
         const int weekday = deps.clock->now().date().dayOfWeek();
         storeNextRun(row, QDateTime::fromSecsSinceEpoch(armed.target).addDays(1));
-        exceptionDay = isExceptionDay(int(field(plans.at(row), "repeat_except")), weekday);
+        exceptionDay = isExceptionDay(int(field(plans.at(row), Column::RepeatExcept)), weekday);
     } else {
         const QDateTime after = qMax(deps.clock->now(), QDateTime::fromSecsSinceEpoch(armed.target));
         storeNextRun(row, nextRepeatRun(row, after));
@@ -389,7 +388,7 @@ bool TaskScheduler::repeatsOnCalendar(int repeatMode)
 void TaskScheduler::movePastNow(int row, int repeatMode)
 {
     const QDateTime now = deps.clock->now();
-    QDateTime next = QDateTime::fromSecsSinceEpoch(field(plans.at(row), "from_1970_seconds"));
+    QDateTime next = QDateTime::fromSecsSinceEpoch(field(plans.at(row), Column::From1970Seconds));
     if (next > now)
         return;
     if (repeatMode == Connection::EveryDay) {
@@ -407,29 +406,29 @@ void TaskScheduler::movePastNow(int row, int repeatMode)
 QDateTime TaskScheduler::nextRepeatRun(int row, const QDateTime &after) const
 {
     const Connection::Record &plan = plans.at(row);
-    const QDateTime previous = QDateTime::fromSecsSinceEpoch(field(plan, "from_1970_seconds"));
+    const QDateTime previous = QDateTime::fromSecsSinceEpoch(field(plan, Column::From1970Seconds));
     // A calendar task keeps its time of day in lease_second; the stored moment stands in for it.
-    qint64 timeOfDay = field(plan, "lease_second");
+    qint64 timeOfDay = field(plan, Column::LeaseSecond);
     if (timeOfDay < 0 || timeOfDay >= 86400)
         timeOfDay = previous.time().msecsSinceStartOfDay() / 1000;
-    const QString dayText = plan.value(QStringLiteral("repeat_bigger_unit"));
-    return FirstRunCalculator::nextRepeat(int(field(plan, "repeat_mode")), dayText, int(timeOfDay), after,
+    const QString dayText = plan.value(Column::RepeatBiggerUnit);
+    return FirstRunCalculator::nextRepeat(int(field(plan, Column::RepeatMode)), dayText, int(timeOfDay), after,
                                           previous.date());
 }
 
 void TaskScheduler::storeNextRun(int row, const QDateTime &next)
 {
     Connection::Record &plan = plans[row];
-    plan[QStringLiteral("from_1970_seconds")] = QString::number(next.toSecsSinceEpoch());
-    plan[QStringLiteral("repeat_detail_day")] = next.toString(DetailFormat);
+    plan[Column::From1970Seconds] = QString::number(next.toSecsSinceEpoch());
+    plan[Column::RepeatDetailDay] = next.toString(DateFormat::DateTime);
     // Only the two moved columns: a task removed or edited meanwhile keeps what it has.
-    const Connection::Record update = {{QStringLiteral("id"), plan.value(QStringLiteral("id"))},
-                                       {QStringLiteral("from_1970_seconds"), plan.value(QStringLiteral("from_1970_seconds"))},
-                                       {QStringLiteral("repeat_detail_day"), plan.value(QStringLiteral("repeat_detail_day"))},
-                                       {QStringLiteral("position_id"), QStringLiteral("-1")}};
+    const Connection::Record update = {{Column::Id, plan.value(Column::Id)},
+                                       {Column::From1970Seconds, plan.value(Column::From1970Seconds)},
+                                       {Column::RepeatDetailDay, plan.value(Column::RepeatDetailDay)},
+                                       {RecordKey::PositionId, QStringLiteral("-1")}};
     if (!deps.connection->updatePlan(update))
-        qWarning() << "Cannot store the next run of task" << plan.value(QStringLiteral("id"));
-    emit nextRunStored(int(field(plan, "id")));
+        qWarning() << "Cannot store the next run of task" << plan.value(Column::Id);
+    emit nextRunStored(int(field(plan, Column::Id)));
 }
 
 void TaskScheduler::idleExpired(int id)

@@ -1,5 +1,6 @@
 #include "storage/Connection.h"
 
+#include "storage/RecordKeys.h"
 #include "storage/SqlValues.h"
 
 #include <QDebug>
@@ -54,13 +55,21 @@ const char *const PlanSeedRow =
 const QStringList &planInsertColumns()
 {
     static const QStringList columns = {
-        QStringLiteral("name"), QStringLiteral("eng_name"), QStringLiteral("order_command"),
-        QStringLiteral("order_t"), QStringLiteral("lease_second"), QStringLiteral("timer_mode"),
-        QStringLiteral("repeat_mode"), QStringLiteral("repeat_time_day_month_year_in_second"),
-        QStringLiteral("repeat_bigger_unit"), QStringLiteral("repeat_except"),
-        QStringLiteral("repeat_detail_day"), QStringLiteral("from_1970_seconds"),
-        QStringLiteral("condition_speed"), QStringLiteral("app_position_t"),
-        QStringLiteral("enable_state"),
+        Column::Name,
+        Column::EngName,
+        Column::OrderCommand,
+        Column::OrderT,
+        Column::LeaseSecond,
+        Column::TimerMode,
+        Column::RepeatMode,
+        Column::RepeatTimeDayMonthYearInSecond,
+        Column::RepeatBiggerUnit,
+        Column::RepeatExcept,
+        Column::RepeatDetailDay,
+        Column::From1970Seconds,
+        Column::ConditionSpeed,
+        Column::AppPositionT,
+        Column::EnableState,
     };
     return columns;
 }
@@ -85,14 +94,12 @@ QString placeholder(int index)
 Connection::Connection(QObject *parent)
     : QObject(parent)
     , connectionName(QString::fromLatin1(QSqlDatabase::defaultConnection))
-{
-}
+{ }
 
 Connection::Connection(QObject *parent, const QString &name)
     : QObject(parent)
     , connectionName(name)
-{
-}
+{ }
 
 // The default handle is a copy of the process-wide default connection; dropping it leaves
 // that connection as it is for the other objects. A named one goes with its object.
@@ -197,7 +204,7 @@ Connection::StorageState Connection::checkStorage()
     if (!probe.exec(QStringLiteral("select count(*) from sqlite_master"))) {
         lastError = probe.lastError().text();
         const bool foreign = probe.lastError().nativeErrorCode() == QLatin1String("26")
-                             || lastError.contains(QLatin1String("not a database"));
+            || lastError.contains(QLatin1String("not a database"));
         qWarning() << DatabaseFileName << "cannot be read:" << lastError;
         return foreign ? NotADatabase : CannotOpen;
     }
@@ -224,7 +231,8 @@ QString Connection::storageProblemText(StorageState state, const QString &detail
         return QStringLiteral("文件%1不是本程序能读取的数据库,任务无法读取和保存。该文件保持原样,未作任何改动。")
             .arg(QDir::toNativeSeparators(path));
     case ReadOnlyFile:
-        return QStringLiteral("数据库文件%1是只读的,任务的添加、修改和删除无法保存。").arg(QDir::toNativeSeparators(path));
+        return QStringLiteral("数据库文件%1是只读的,任务的添加、修改和删除无法保存。")
+            .arg(QDir::toNativeSeparators(path));
     case ReadOnlyFolder:
         return QStringLiteral("数据库文件%1所在的文件夹不可写,任务的添加、修改和删除无法保存。")
             .arg(QDir::toNativeSeparators(path));
@@ -270,8 +278,7 @@ void Connection::createAndSeed()
         return query.value(0).toLongLong() == 0;
     };
 
-    if (tableMissing(QStringLiteral(
-            "select count(*) from sqlite_master where type='table' and name='order_t';"))) {
+    if (tableMissing(QStringLiteral("select count(*) from sqlite_master where type='table' and name='order_t';"))) {
         execute(QString::fromUtf8(CreateOrderTable));
         for (const char *row : OrderSeedRows)
             execute(QString::fromUtf8(row));
@@ -302,8 +309,8 @@ Connection::RecordList Connection::selectRows(const Statement &statement) const
     return rows;
 }
 
-Connection::RecordList Connection::selectWithFilter(const QString &head, const Record &filter,
-                                                    const QString &joiner, const QString &tail)
+Connection::RecordList Connection::selectWithFilter(const QString &head, const Record &filter, const QString &joiner,
+                                                    const QString &tail)
 {
     if (!openDatabase())
         return {};
@@ -341,14 +348,13 @@ Connection::RecordList Connection::selectPlan(Record filter)
 
 Connection::RecordList Connection::selectOrder(Record filter)
 {
-    return selectWithFilter(QStringLiteral("SELECT * FROM order_t "), filter, QStringLiteral(" and "),
-                            QString());
+    return selectWithFilter(QStringLiteral("SELECT * FROM order_t "), filter, QStringLiteral(" and "), QString());
 }
 
 Connection::RecordList Connection::selectAppPosition(Record filter)
 {
-    return selectWithFilter(QStringLiteral("select * from app_position_t "), filter,
-                            QStringLiteral(" and "), QString());
+    return selectWithFilter(QStringLiteral("select * from app_position_t "), filter, QStringLiteral(" and "),
+                            QString());
 }
 
 Connection::Statement Connection::systemLogStatement(const Record &filter, bool *valid) const
@@ -360,10 +366,10 @@ Connection::Statement Connection::systemLogStatement(const Record &filter, bool 
         int index = 0;
         for (auto it = filter.cbegin(); it != filter.cend(); ++it, ++index) {
             QString condition;
-            if (it.key() == QLatin1String("start_timestamp") || it.key() == QLatin1String("timestamp"))
-                condition = QStringLiteral("%1 >=").arg(QStringLiteral("timestamp"));
+            if (it.key() == QLatin1String("start_timestamp") || it.key() == Column::Timestamp)
+                condition = QStringLiteral("%1 >=").arg(Column::Timestamp);
             else if (it.key() == QLatin1String("end_timestamp"))
-                condition = QStringLiteral("%1 <=").arg(QStringLiteral("timestamp"));
+                condition = QStringLiteral("%1 <=").arg(Column::Timestamp);
             else if (SqlValues::isIdentifier(it.key()))
                 condition = QStringLiteral("%1 =").arg(it.key());
             else {
@@ -372,9 +378,7 @@ Connection::Statement Connection::systemLogStatement(const Record &filter, bool 
                 return statement;
             }
             conditions << condition + placeholder(index);
-            const QString column = it.key().endsWith(QLatin1String("timestamp"))
-                                       ? QStringLiteral("timestamp")
-                                       : it.key();
+            const QString column = it.key().endsWith(Column::Timestamp) ? Column::Timestamp : it.key();
             statement.bindings.append({placeholder(index), SqlValues::bindValue(column, it.value())});
         }
         statement.text += QStringLiteral("where ") + conditions.join(QStringLiteral(" and "));
@@ -405,14 +409,12 @@ Connection::RecordList Connection::selectNewestSystemLog(Record filter)
 bool Connection::insertOperand(const Record &values, qlonglong *operandId) const
 {
     QSqlQuery query(handle);
-    const Statement statement{
-        QStringLiteral("insert into app_position_t (name, position, operation_type) values "
-                       "(:name, :position, :operation_type);"),
-        {{QStringLiteral(":name"), values.value(QStringLiteral("name"))},
-         {QStringLiteral(":position"), values.value(QStringLiteral("position"))},
-         {QStringLiteral(":operation_type"),
-          SqlValues::bindValue(QStringLiteral("operation_type"),
-                               values.value(QStringLiteral("operation_type")))}}};
+    const Statement statement{QStringLiteral("insert into app_position_t (name, position, operation_type) values "
+                                             "(:name, :position, :operation_type);"),
+                              {{QStringLiteral(":name"), values.value(Column::Name)},
+                               {QStringLiteral(":position"), values.value(Column::Position)},
+                               {QStringLiteral(":operation_type"),
+                                SqlValues::bindValue(Column::OperationType, values.value(Column::OperationType))}}};
     if (!execute(query, statement))
         return false;
     // The id of this very insert: another instance may have added a row since.
@@ -424,13 +426,13 @@ bool Connection::insertPlan(Record values)
 {
     if (!openDatabase())
         return false;
-    const bool hasOperand = !values.value(QStringLiteral("position")).isEmpty();
+    const bool hasOperand = !values.value(Column::Position).isEmpty();
     QStringList integerColumns = integerColumnsOf(planInsertColumns());
-    integerColumns.removeAll(QStringLiteral("app_position_t"));
+    integerColumns.removeAll(Column::AppPositionT);
     if (hasOperand)
-        integerColumns << QStringLiteral("operation_type");
-    const QString bad = SqlValues::firstBadInteger(
-        integerColumns, [&values](const QString &column) { return values.value(column); });
+        integerColumns << Column::OperationType;
+    const QString bad = SqlValues::firstBadInteger(integerColumns,
+                                                   [&values](const QString &column) { return values.value(column); });
     if (!bad.isEmpty()) {
         qWarning() << "insertPlan: column" << bad << "holds no whole number:" << values.value(bad);
         return false;
@@ -440,7 +442,7 @@ bool Connection::insertPlan(Record values)
     if (hasOperand && !insertOperand(values, &operandId))
         return false;
 
-    values.insert(QStringLiteral("app_position_t"), QString::number(operandId));
+    values.insert(Column::AppPositionT, QString::number(operandId));
     Statement statement{QStringLiteral("insert into plan_t (") + planInsertColumns().join(QStringLiteral(", "))
                             + QStringLiteral(") values ("),
                         {}};
@@ -460,9 +462,9 @@ bool Connection::updateOperand(const Record &values) const
     QSqlQuery query(handle);
     const Statement statement{
         QStringLiteral("UPDATE app_position_t SET position = :position , name = :name WHERE id = :id;"),
-        {{QStringLiteral(":id"), SqlValues::bindValue(QStringLiteral("id"), values.value(QStringLiteral("position_id")))},
-         {QStringLiteral(":position"), values.value(QStringLiteral("position"))},
-         {QStringLiteral(":name"), values.value(QStringLiteral("name"))}}};
+        {{QStringLiteral(":id"), SqlValues::bindValue(Column::Id, values.value(RecordKey::PositionId))},
+         {QStringLiteral(":position"), values.value(Column::Position)},
+         {QStringLiteral(":name"), values.value(Column::Name)}}};
     return execute(query, statement);
 }
 
@@ -475,15 +477,15 @@ bool Connection::updatePlan(Record values)
             qWarning() << "updatePlan: key is not a column name:" << it.key();
             return false;
         }
-        if (it.key() != QLatin1String("position_id") && it.key() != QLatin1String("operation_type")
+        if (it.key() != RecordKey::PositionId && it.key() != Column::OperationType
             && SqlValues::isIntegerColumn(it.key()) && !SqlValues::isWholeNumber(it.value())) {
             qWarning() << "updatePlan: column" << it.key() << "holds no whole number:" << it.value();
             return false;
         }
     }
 
-    const int positionId = values.value(QStringLiteral("position_id")).toInt();
-    const bool hasPosition = !values.value(QStringLiteral("position")).isEmpty();
+    const int positionId = values.value(RecordKey::PositionId).toInt();
+    const bool hasPosition = !values.value(Column::Position).isEmpty();
     qlonglong insertedOperand = -1;
     if (positionId == -1 && hasPosition) {
         if (!insertOperand(values, &insertedOperand))
@@ -497,10 +499,9 @@ bool Connection::updatePlan(Record values)
     int index = 0;
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         const QString &key = it.key();
-        if (key == QLatin1String("id") || key == QLatin1String("operation_type")
-            || key == QLatin1String("position"))
+        if (key == Column::Id || key == Column::OperationType || key == Column::Position)
             continue;
-        if (key == QLatin1String("position_id")) {
+        if (key == RecordKey::PositionId) {
             if (insertedOperand != -1) {
                 assignments << QStringLiteral("app_position_t =") + placeholder(index);
                 statement.bindings.append({placeholder(index++), insertedOperand});
@@ -511,12 +512,11 @@ bool Connection::updatePlan(Record values)
         statement.bindings.append({placeholder(index++), SqlValues::bindValue(key, it.value())});
     }
     if (assignments.isEmpty()) {
-        qWarning() << "updatePlan: nothing to write for task" << values.value(QStringLiteral("id"));
+        qWarning() << "updatePlan: nothing to write for task" << values.value(Column::Id);
         return false;
     }
     statement.text += assignments.join(QStringLiteral(" ,")) + QStringLiteral("  where id=:id");
-    statement.bindings.append({QStringLiteral(":id"),
-                               SqlValues::bindValue(QStringLiteral("id"), values.value(QStringLiteral("id")))});
+    statement.bindings.append({QStringLiteral(":id"), SqlValues::bindValue(Column::Id, values.value(Column::Id))});
     QSqlQuery query(handle);
     return execute(query, statement);
 }
@@ -526,17 +526,18 @@ bool Connection::deletePlan(Record values)
     if (!openDatabase())
         return false;
     QSqlQuery query(handle);
-    return execute(query, Statement{QStringLiteral("UPDATE plan_t SET enable_state = 0 WHERE id = :id;"),
-                                    {{QStringLiteral(":id"), values.value(QStringLiteral("id"))}}});
+    return execute(query,
+                   Statement{QStringLiteral("UPDATE plan_t SET enable_state = 0 WHERE id = :id;"),
+                             {{QStringLiteral(":id"), values.value(Column::Id)}}});
 }
 
 bool Connection::insertSystemLog(Record values)
 {
     if (!openDatabase())
         return false;
-    const QStringList integerColumns = {QStringLiteral("timestamp"), QStringLiteral("operation_index")};
-    const QString bad = SqlValues::firstBadInteger(
-        integerColumns, [&values](const QString &column) { return values.value(column); });
+    const QStringList integerColumns = {Column::Timestamp, Column::OperationIndex};
+    const QString bad = SqlValues::firstBadInteger(integerColumns,
+                                                   [&values](const QString &column) { return values.value(column); });
     if (!bad.isEmpty()) {
         qWarning() << "insertSystemLog: column" << bad << "holds no whole number:" << values.value(bad);
         return false;
@@ -551,8 +552,7 @@ bool Connection::insertSystemLog(Record values)
             return false;
         }
     }
-    for (const char *column : {"name", "operation_time", "timestamp", "operation_index"}) {
-        const QString key = QString::fromLatin1(column);
+    for (const QString &key : {Column::Name, Column::OperationTime, Column::Timestamp, Column::OperationIndex}) {
         systemLogInsert->bindValue(QLatin1Char(':') + key, SqlValues::bindValue(key, values.value(key)));
     }
     if (!systemLogInsert->exec()) {

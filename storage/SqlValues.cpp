@@ -1,5 +1,7 @@
 #include "storage/SqlValues.h"
 
+#include "storage/RecordKeys.h"
+
 #include <QRegularExpression>
 #include <QSet>
 
@@ -19,22 +21,12 @@ bool SqlValues::isWholeNumber(const QString &value)
 bool SqlValues::isIntegerColumn(const QString &column)
 {
     static const QSet<QString> columns = {
-        QStringLiteral("id"),
-        QStringLiteral("order_t"),
-        QStringLiteral("lease_second"),
-        QStringLiteral("timer_mode"),
-        QStringLiteral("repeat_mode"),
-        QStringLiteral("repeat_time_day_month_year_in_second"),
-        QStringLiteral("repeat_except"),
-        QStringLiteral("from_1970_seconds"),
-        QStringLiteral("condition_speed"),
-        QStringLiteral("app_position_t"),
-        QStringLiteral("enable_state"),
-        QStringLiteral("operation_type"),
-        QStringLiteral("timestamp"),
-        QStringLiteral("operation_index"),
-        QStringLiteral("is_file"),
-        QStringLiteral("usefully"),
+        Column::Id,           Column::OrderT,          Column::LeaseSecond,
+        Column::TimerMode,    Column::RepeatMode,      Column::RepeatTimeDayMonthYearInSecond,
+        Column::RepeatExcept, Column::From1970Seconds, Column::ConditionSpeed,
+        Column::AppPositionT, Column::EnableState,     Column::OperationType,
+        Column::Timestamp,    Column::OperationIndex,  Column::IsFile,
+        Column::Usefully,
     };
     return columns.contains(column);
 }
@@ -46,8 +38,7 @@ QVariant SqlValues::bindValue(const QString &column, const QString &value)
     return QVariant(value);
 }
 
-QString SqlValues::firstBadInteger(const QStringList &columns,
-                                   const std::function<QString(const QString &)> &valueOf)
+QString SqlValues::firstBadInteger(const QStringList &columns, const std::function<QString(const QString &)> &valueOf)
 {
     for (const QString &column : columns) {
         if (!isWholeNumber(valueOf(column)))

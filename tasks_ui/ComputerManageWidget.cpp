@@ -9,6 +9,7 @@
 #include "schedule/SystemTaskTimerFactory.h"
 #include "schedule/TaskScheduler.h"
 #include "storage/Connection.h"
+#include "storage/RecordKeys.h"
 #include "tasks_ui/CounterLabel.h"
 #include "tasks_ui/EditWidget.h"
 #include "tasks_ui/SliderWidget.h"
@@ -152,8 +153,8 @@ void ComputerManageWidget::buildTable()
     table = new QTableWidget(this);
     QHeaderView *header = table->horizontalHeader();
     header->setHighlightSections(false);
-    header->setStyleSheet(QStringLiteral(
-        "QHeaderView::section {background-color: #F5F8FF;border:none; border-right:0px solid gray;};"));
+    header->setStyleSheet(
+        QStringLiteral("QHeaderView::section {background-color: #F5F8FF;border:none; border-right:0px solid gray;};"));
     header->setFixedHeight(44);
     table->setColumnCount(1);
     table->setHorizontalHeaderLabels({QString()});
@@ -301,11 +302,11 @@ void ComputerManageWidget::refreshPlanRow(int row)
 
 void ComputerManageWidget::deletePlanFinish(QMap<QString, QString> dataMap)
 {
-    const int id = dataMap.value(QStringLiteral("id")).toInt();
+    const int id = dataMap.value(Column::Id).toInt();
     const int row = taskScheduler->indexOfPlan(id);
     if (row == -1)
         return;
-    if (!connection->deletePlan({{QStringLiteral("id"), dataMap.value(QStringLiteral("id"))}})) {
+    if (!connection->deletePlan({{Column::Id, dataMap.value(Column::Id)}})) {
         // The task is still in the file, so it stays in the list, as it was.
         qWarning() << "Task" << id << "could not be removed";
         NoticeBox::show(this, QStringLiteral("任务未能删除。%1").arg(connection->writeFailureText()));

@@ -1,9 +1,9 @@
 #include "tasks_ui/EditWidget.h"
 
-#include "widgets/PopupFrame.h"
-#include "widgets/WindowDrag.h"
 #include "log_ui/VATCalendarWidget.h"
 #include "log_ui/VATDateEdit.h"
+#include "storage/RecordKeys.h"
+#include "widgets/PopupFrame.h"
 #include "widgets/TAVComboBox.h"
 #include "widgets/TAVDateTimeEdit.h"
 #include "widgets/TAVEditLabel.h"
@@ -11,6 +11,7 @@
 #include "widgets/TAVLineEdit.h"
 #include "widgets/TAVRadioButton.h"
 #include "widgets/WholeNumberValidator.h"
+#include "widgets/WindowDrag.h"
 #include "widgets/WindowPlacement.h"
 
 #include <QButtonGroup>
@@ -31,7 +32,6 @@
 namespace {
 
 const QString SectionStyle = QStringLiteral("font: bold; font-size: 14px; color:#444444;");
-const QString DetailFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 const QDate EarliestDate(2021, 7, 19);
 
 bool hasOperand(int orderId)
@@ -43,7 +43,7 @@ QString defaultFileChooser(QWidget *parent, int orderId)
 {
     // Programs on Linux carry no ".exe" ending: the filter lets every file through.
     const QString filter = orderId == Connection::OpenFile ? QStringLiteral("可打开文件(*)")
-                                                            : QStringLiteral("可执行文件(*.exe *)");
+                                                           : QStringLiteral("可执行文件(*.exe *)");
     return QFileDialog::getOpenFileName(parent, QStringLiteral("选择"), QDir::homePath(), filter);
 }
 
@@ -128,7 +128,7 @@ void EditWidget::buildActionRow()
     actions->setFixedSize(140, 30);
     actions->setStyleSheet(QStringLiteral("font-size: 14px; color:#444444;"));
     for (const Connection::Record &row : qAsConst(catalogue))
-        actions->addItem(row.value(QStringLiteral("name")));
+        actions->addItem(row.value(Column::Name));
     if (catalogue.isEmpty())
         actions->addItem(QStringLiteral("异常"));
     grid->addWidget(actions, 0, 1);
@@ -181,7 +181,7 @@ void EditWidget::buildCalendarRows()
     onceDate->setCalendarWidget(calendar);
     // The date edit hands its own range to the calendar: the earliest date is set on the edit.
     onceDate->setMinimumDate(EarliestDate);
-    onceDate->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    onceDate->setDisplayFormat(DateFormat::Date);
     onceDate->setDate(now().date());
     once.time = makeTimeEdit(QStringLiteral("HH:mm"), QTime());
     once.inputs = {onceDate, once.time};
@@ -189,7 +189,7 @@ void EditWidget::buildCalendarRows()
     grid->addWidget(once.time, 3, 2);
 
     KindRow &daily = addRow(DayCommission, 4, QStringLiteral("每天"));
-    daily.time = makeTimeEdit(QStringLiteral("HH:mm:ss"), now().time());
+    daily.time = makeTimeEdit(DateFormat::Time, now().time());
     auto *exceptLabel = new QLabel(QStringLiteral("例外:"));
     exceptLabel->setFixedSize(40, 30);
     exceptLabel->setStyleSheet(QStringLiteral("font-size: 14px; color: #444444"));
@@ -217,7 +217,7 @@ void EditWidget::buildCalendarRows()
     weekdays = new TAVComboBox;
     for (int day = 1; day <= 7; ++day)
         weekdays->addItem(TaskComposer::weekdayName(day));
-    weekly.time = makeTimeEdit(QStringLiteral("HH:mm:ss"), QTime(0, 0));
+    weekly.time = makeTimeEdit(DateFormat::Time, QTime(0, 0));
     weekly.inputs = {weekdays, weekly.time};
     grid->addWidget(weekdays, 5, 1);
     grid->addWidget(weekly.time, 5, 2);
@@ -226,7 +226,7 @@ void EditWidget::buildCalendarRows()
     monthDays = new TAVComboBox;
     for (int day = 1; day <= 31; ++day)
         monthDays->addItem(QStringLiteral("%1日").arg(day));
-    monthly.time = makeTimeEdit(QStringLiteral("HH:mm:ss"), QTime(0, 0));
+    monthly.time = makeTimeEdit(DateFormat::Time, QTime(0, 0));
     monthly.inputs = {monthDays, monthly.time};
     grid->addWidget(monthDays, 6, 1);
     grid->addWidget(monthly.time, 6, 2);
@@ -247,7 +247,7 @@ void EditWidget::buildCalendarRows()
     yearLayout->addSpacing(20);
     yearLayout->addWidget(yearDays);
     yearLayout->addStretch();
-    yearly.time = makeTimeEdit(QStringLiteral("HH:mm:ss"), QTime(0, 0));
+    yearly.time = makeTimeEdit(DateFormat::Time, QTime(0, 0));
     yearly.inputs = {yearMonths, yearDays, yearly.time};
     grid->addWidget(yearRow, 7, 1);
     grid->addWidget(yearly.time, 7, 2);
@@ -282,7 +282,8 @@ void EditWidget::buildConditionRows()
         {FromUntilCommission, QStringLiteral("累计开机"), "0", hours, 23, "0", minutes, Minutes},
         {FromUploadCommission, QStringLiteral("上行速度"), "1", below, Periods, "0", rate, Rate},
         {FromDownloadCommission, QStringLiteral("下载速度"), "1", below, Periods, "0", rate, Rate},
-        {FreeCommission, QStringLiteral("电脑空闲"), "5", QStringLiteral("分钟后执行"), Periods, QString(), QString(), 0},
+        {FreeCommission, QStringLiteral("电脑空闲"), "5", QStringLiteral("分钟后执行"), Periods, QString(), QString(),
+         0},
     };
     int gridRow = 8;
     for (const ConditionRow &entry : conditionRows) {
@@ -441,8 +442,8 @@ void EditWidget::computeCalendarDate(int calendarKind)
         calendarDates[calendarKind] = FirstRunCalculator::monthly(monthDays->currentIndex() + 1, t, current);
         break;
     case YearCommission:
-        calendarDates[calendarKind] =
-            FirstRunCalculator::yearly(yearMonths->currentIndex() + 1, yearDays->currentIndex() + 1, t, current);
+        calendarDates[calendarKind] = FirstRunCalculator::yearly(yearMonths->currentIndex() + 1,
+                                                                 yearDays->currentIndex() + 1, t, current);
         break;
     default:
         break;
@@ -492,7 +493,7 @@ void EditWidget::planType(int index)
         choice.onlyOnce = onlyOnce && TaskComposer::allowsOnlyOnce(index);
         columns = TaskComposer::conditionColumns(commission, orderId, choice);
     }
-    executionLine->setText(TaskComposer::executionLine(columns.value(QStringLiteral("from_1970_seconds")).toLongLong()));
+    executionLine->setText(TaskComposer::executionLine(columns.value(Column::From1970Seconds).toLongLong()));
 }
 
 void EditWidget::actionChosen(int index)
@@ -522,7 +523,8 @@ void EditWidget::chooseOperand()
     addressInput->setFixedSize(400, 180);
     addressInput->setWindowModality(Qt::ApplicationModal);
     WindowPlacement::centreOn(addressInput, this);
-    connect(addressInput, &TAVInputWidget::getInputContent, this, [this](const QString &content) { operandText = content; });
+    connect(addressInput, &TAVInputWidget::getInputContent, this,
+            [this](const QString &content) { operandText = content; });
     connect(addressInput, &QObject::destroyed, this, [this] { addressInput = nullptr; });
     addressInput->show();
 }
@@ -541,10 +543,10 @@ void EditWidget::confirmAction(bool flag)
     }
     QString operandNow = operandText;
     if (hasOperand(orderId) && operandNow.isEmpty())
-        operandNow = editedTask.value(QStringLiteral("position"));
-    const QString id = editedTask.value(QStringLiteral("id"));
+        operandNow = editedTask.value(Column::Position);
+    const QString id = editedTask.value(Column::Id);
     const bool edits = !editedTask.isEmpty() && !id.isEmpty() && id != QLatin1String("-1");
-    const QString positionId = edits ? editedTask.value(QStringLiteral("app_position_t"), QStringLiteral("-1"))
+    const QString positionId = edits ? editedTask.value(Column::AppPositionT, QStringLiteral("-1"))
                                      : QStringLiteral("-1");
     const Connection::Record record = TaskComposer::saveRecord(columns, operandNow, positionId, edits ? id : QString());
     const bool stored = edits ? connection->updatePlan(record) : connection->insertPlan(record);
@@ -584,25 +586,25 @@ void EditWidget::loadPlan(const Connection::Record &record)
 {
     loading = true;
     editedTask = record;
-    const Connection::RecordList fresh = connection->selectPlan({{QStringLiteral("id"), record.value(QStringLiteral("id"))}});
+    const Connection::RecordList fresh = connection->selectPlan({{Column::Id, record.value(Column::Id)}});
     if (!fresh.isEmpty())
         editedTask = fresh.first();
-    const qlonglong operandId = editedTask.value(QStringLiteral("app_position_t")).toLongLong();
+    const qlonglong operandId = editedTask.value(Column::AppPositionT).toLongLong();
     if (operandId >= 0) {
-        const Connection::RecordList operands =
-            connection->selectAppPosition({{QStringLiteral("id"), QString::number(operandId)}});
+        const Connection::RecordList operands = connection->selectAppPosition(
+            {{Column::Id, QString::number(operandId)}});
         if (!operands.isEmpty())
-            editedTask.insert(QStringLiteral("position"), operands.first().value(QStringLiteral("position")));
+            editedTask.insert(Column::Position, operands.first().value(Column::Position));
     }
 
-    const int action = editedTask.value(QStringLiteral("order_t")).toInt();
+    const int action = editedTask.value(Column::OrderT).toInt();
     if (actions->currentIndex() == action)
         actionChosen(action);
     else
         actions->setCurrentIndex(action);
 
-    const QDateTime stored = QDateTime::fromString(editedTask.value(QStringLiteral("repeat_detail_day")), DetailFormat);
-    if (editedTask.value(QStringLiteral("timer_mode")).toInt() == Connection::ToTarget)
+    const QDateTime stored = QDateTime::fromString(editedTask.value(Column::RepeatDetailDay), DateFormat::DateTime);
+    if (editedTask.value(Column::TimerMode).toInt() == Connection::ToTarget)
         loadCalendarTask(editedTask, stored);
     else
         loadConditionTask(editedTask);
@@ -611,7 +613,7 @@ void EditWidget::loadPlan(const Connection::Record &record)
 
 void EditWidget::loadCalendarTask(const Connection::Record &task, const QDateTime &stored)
 {
-    const int calendarKind = task.value(QStringLiteral("repeat_mode")).toInt();
+    const int calendarKind = task.value(Column::RepeatMode).toInt();
     if (!TaskComposer::isCalendarKind(calendarKind))
         return;
     planType(calendarKind);
@@ -624,7 +626,7 @@ void EditWidget::loadCalendarTask(const Connection::Record &task, const QDateTim
             onceDate->setDate(date);
         break;
     case DayCommission: {
-        const int except = task.value(QStringLiteral("repeat_except")).toInt();
+        const int except = task.value(Column::RepeatExcept).toInt();
         saturday->setChecked(except == Connection::ExceptSat || except == Connection::ExceptWeekend);
         sunday->setChecked(except == Connection::ExceptSun || except == Connection::ExceptWeekend);
         break;
@@ -653,8 +655,8 @@ void EditWidget::loadCalendarTask(const Connection::Record &task, const QDateTim
 
 void EditWidget::loadConditionTask(const Connection::Record &task)
 {
-    const qint64 lease = task.value(QStringLiteral("lease_second")).toLongLong();
-    const int timerMode = task.value(QStringLiteral("timer_mode")).toInt();
+    const qint64 lease = task.value(Column::LeaseSecond).toLongLong();
+    const int timerMode = task.value(Column::TimerMode).toInt();
     const qint64 hours = qMax<qint64>(0, lease / 3600);
     const qint64 minutes = (lease - hours * 3600) / 60;
     int conditionKind = FreeCommission;
@@ -684,10 +686,10 @@ void EditWidget::loadConditionTask(const Connection::Record &task)
     } else {
         row.minutes->setText(QString::number(lease / 60));
         if (row.rate)
-            row.rate->setText(task.value(QStringLiteral("condition_speed")));
+            row.rate->setText(task.value(Column::ConditionSpeed));
     }
     // A task saved to run once keeps that choice when it is edited.
-    const bool runsOnce = task.value(QStringLiteral("repeat_mode")).toInt() == Connection::Once;
+    const bool runsOnce = task.value(Column::RepeatMode).toInt() == Connection::Once;
     if (TaskComposer::allowsOnlyOnce(conditionKind)) {
         onlyOnceCheck->setEnabled(true);
         onlyOnceCheck->setChecked(runsOnce);

@@ -1,9 +1,10 @@
 #include "tasks_ui/ShowingWidget.h"
 
+#include "schedule/TaskComposer.h"
+#include "storage/RecordKeys.h"
 #include "widgets/FittedLabel.h"
 #include "widgets/PopupFrame.h"
 #include "widgets/WindowDrag.h"
-#include "schedule/TaskComposer.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,19 +15,22 @@ ShowingWidget::ShowingWidget(QWidget *parent)
     : QWidget(parent)
 {
     QVBoxLayout *content = PopupFrame::build(this, QStringLiteral("任务描述"), QSize(400, 360),
-                                             QString::fromLatin1(PopupFrame::ContainerStyle),
-                                             QColor(0xF8, 0xF8, 0xF8));
+                                             QString::fromLatin1(PopupFrame::ContainerStyle), QColor(0xF8, 0xF8, 0xF8));
     content->addSpacing(40);
-    action = addRow(content, QStringLiteral("执行任务:"), QStringLiteral("QLabel{font: bold ; font-size: 14px; color: #444444;}"),
+    action = addRow(content, QStringLiteral("执行任务:"),
+                    QStringLiteral("QLabel{font: bold ; font-size: 14px; color: #444444;}"),
                     QStringLiteral("QLabel{font-size: 14px; color: #444444;}"), 1);
     content->addSpacing(40);
-    condition = addRow(content, QStringLiteral("执行条件:"), QStringLiteral("QLabel{font: bold ; font-size: 14px; color: #444444;}"),
+    condition = addRow(content, QStringLiteral("执行条件:"),
+                       QStringLiteral("QLabel{font: bold ; font-size: 14px; color: #444444;}"),
                        QStringLiteral("QLabel{;font-size: 14px; color: #444444;}"), 2);
     content->addSpacing(40);
-    time = addRow(content, QStringLiteral("执行时间:"), QStringLiteral("QLabel{font: bold; font-size: 14px; color: #444444;}"),
+    time = addRow(content, QStringLiteral("执行时间:"),
+                  QStringLiteral("QLabel{font: bold; font-size: 14px; color: #444444;}"),
                   QStringLiteral("QLabel{font-size: 14px; color: #444444;}"), 1);
     content->addSpacing(40);
-    operand = addRow(content, QStringLiteral("任务参数:"), QStringLiteral("QLabel{font: bold; font-size: 14px; color: #444444;}"),
+    operand = addRow(content, QStringLiteral("任务参数:"),
+                     QStringLiteral("QLabel{font: bold; font-size: 14px; color: #444444;}"),
                      QStringLiteral("QLabel{font-size: 14px; color: #444444;single-line}"), 0);
     operand->setFixedHeight(60);
     operand->setWordWrap(true);
@@ -37,7 +41,8 @@ ShowingWidget::ShowingWidget(QWidget *parent)
     buttons->addStretch();
     confirm = new QPushButton(QStringLiteral("确定"));
     confirm->setFixedSize(100, 30);
-    confirm->setStyleSheet(QStringLiteral("QPushButton{background-color: #5289EB; color: white;font-size: 14px;border: none;};"));
+    confirm->setStyleSheet(
+        QStringLiteral("QPushButton{background-color: #5289EB; color: white;font-size: 14px;border: none;};"));
     buttons->addWidget(confirm);
     buttons->addStretch();
     content->addLayout(buttons);
@@ -72,16 +77,16 @@ FittedLabel *ShowingWidget::addRow(QVBoxLayout *content, const QString &caption,
 
 void ShowingWidget::loadPlan(const Connection::Record &record)
 {
-    condition->setText(record.value(QStringLiteral("name")));
-    time->setText(record.value(QStringLiteral("repeat_detail_day")));
-    const qlonglong operandId = record.value(QStringLiteral("app_position_t")).toLongLong();
+    condition->setText(record.value(Column::Name));
+    time->setText(record.value(Column::RepeatDetailDay));
+    const qlonglong operandId = record.value(Column::AppPositionT).toLongLong();
     if (operandId >= 0) {
         Connection connection(nullptr);
-        const Connection::RecordList rows = connection.selectAppPosition({{QStringLiteral("id"), QString::number(operandId)}});
+        const Connection::RecordList rows = connection.selectAppPosition({{Column::Id, QString::number(operandId)}});
         if (!rows.isEmpty())
-            operand->setText(rows.first().value(QStringLiteral("position")));
+            operand->setText(rows.first().value(Column::Position));
     }
-    action->setText(TaskComposer::actionName(record.value(QStringLiteral("order_t")).toInt()));
+    action->setText(TaskComposer::actionName(record.value(Column::OrderT).toInt()));
 }
 
 QString ShowingWidget::actionText() const

@@ -1,16 +1,17 @@
 #include "tasks_ui/TableCellView.h"
 
-#include "widgets/FittedLabel.h"
-#include "widgets/ResourceText.h"
-#include "widgets/TAVMenu.h"
+#include "storage/RecordKeys.h"
 #include "tasks_ui/EditWidget.h"
 #include "tasks_ui/ShowingWidget.h"
 #include "tasks_ui/SliderWidget.h"
+#include "widgets/FittedLabel.h"
+#include "widgets/ResourceText.h"
+#include "widgets/TAVMenu.h"
 #include "widgets/WindowPlacement.h"
 
-#include <QPixmapCache>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPixmapCache>
 #include <QPushButton>
 #include <QWidgetAction>
 
@@ -101,9 +102,9 @@ void TableCellView::loadPlan(const Connection::Record &task)
 {
     if (&task != &record)
         record = task;
-    id = record.value(QStringLiteral("id")).toInt();
-    name->setText(record.value(QStringLiteral("name")));
-    icon->setPixmap(sharedPixmap(iconPathFor(record.value(QStringLiteral("order_t")).toInt())));
+    id = record.value(Column::Id).toInt();
+    name->setText(record.value(Column::Name));
+    icon->setPixmap(sharedPixmap(iconPathFor(record.value(Column::OrderT).toInt())));
     QFont nameFont = name->font();
     nameFont.setPointSize(12);
     name->setFont(nameFont);
@@ -126,7 +127,7 @@ int TableCellView::taskId() const
 
 void TableCellView::checkedChanged(bool flag)
 {
-    emit operaSliderSignal(record.value(QStringLiteral("id")).toInt(), flag);
+    emit operaSliderSignal(record.value(Column::Id).toInt(), flag);
 }
 
 void TableCellView::editShutdown(bool flag)
@@ -144,7 +145,7 @@ void TableCellView::editShutdown(bool flag)
 
 void TableCellView::closeWin()
 {
-    emit editPlanFinish(record.value(QStringLiteral("id")).toInt());
+    emit editPlanFinish(record.value(Column::Id).toInt());
 }
 
 void TableCellView::deleteShutdown(bool flag)

@@ -1,5 +1,7 @@
 #include "platform/linux/JournalPowerEventSource.h"
 
+#include "storage/RecordKeys.h"
+
 #include <QDebug>
 #include <QFile>
 #include <QJsonArray>
@@ -11,8 +13,7 @@
 JournalPowerEventSource::JournalPowerEventSource(const QString &journalFolder, const QString &bootIdFile)
     : journalDirectory(journalFolder)
     , bootIdPath(bootIdFile)
-{
-}
+{ }
 
 QString JournalPowerEventSource::commandLine(Kind kind, const QDateTime &cutOff) const
 {
@@ -80,6 +81,6 @@ QList<PowerEventSource::EventRecord> JournalPowerEventSource::events(const QByte
     std::sort(moments.begin(), moments.end());
     QList<EventRecord> records;
     for (const QDateTime &moment : qAsConst(moments))
-        records << EventRecord{{QStringLiteral("datetime"), dateText(moment)}};
+        records << EventRecord{{RecordKey::DateTime, dateText(moment)}};
     return records;
 }

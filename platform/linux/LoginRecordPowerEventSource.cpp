@@ -1,13 +1,14 @@
 #include "platform/linux/LoginRecordPowerEventSource.h"
 
+#include "storage/RecordKeys.h"
+
 #include <QRegularExpression>
 
 #include <algorithm>
 
 LoginRecordPowerEventSource::LoginRecordPowerEventSource(const QString &file)
     : recordFile(file)
-{
-}
+{ }
 
 QString LoginRecordPowerEventSource::commandLine(Kind kind, const QDateTime &cutOff) const
 {
@@ -26,8 +27,9 @@ QList<PowerEventSource::EventRecord> LoginRecordPowerEventSource::events(const Q
 {
     // "reboot   system boot  6.1.0-18-amd64   2026-11-02T16:00:00+08:00   still running"
     // "shutdown system down  6.1.0-18-amd64   2026-11-01T17:01:40+08:00 - 2026-11-02T16:00:00+08:00  (22:58)"
-    static const QRegularExpression line(QStringLiteral(
-        "^(reboot|shutdown)\\s+system (boot|down)\\s.*?(\\d{4}-\\d{2}-\\d{2}T\\d{2}:\\d{2}:\\d{2}(?:Z|[+-]\\d{2}:?\\d{2}))"));
+    static const QRegularExpression line(
+        QStringLiteral("^(reboot|shutdown)\\s+system "
+                       "(boot|down)\\s.*?(\\d{4}-\\d{2}-\\d{2}T\\d{2}:\\d{2}:\\d{2}(?:Z|[+-]\\d{2}:?\\d{2}))"));
     const QString wanted = kind == PowerOn ? QStringLiteral("reboot") : QStringLiteral("shutdown");
     QList<QDateTime> moments;
     for (const QString &text : QString::fromUtf8(output).split(QLatin1Char('\n'))) {
@@ -42,7 +44,7 @@ QList<PowerEventSource::EventRecord> LoginRecordPowerEventSource::events(const Q
     std::sort(moments.begin(), moments.end());
     QList<EventRecord> records;
     for (const QDateTime &moment : qAsConst(moments))
-        records << EventRecord{{QStringLiteral("datetime"), dateText(moment)}};
+        records << EventRecord{{RecordKey::DateTime, dateText(moment)}};
     return records;
 }
 
