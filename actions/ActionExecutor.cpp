@@ -117,7 +117,7 @@ QString ActionExecutor::programFileName(const QString &operand)
 
 QUrl ActionExecutor::addressOf(const QString &operand)
 {
-    const QUrl url(operand, QUrl::TolerantMode);
+    QUrl url(operand, QUrl::TolerantMode);
     // The address window asks for what follows "http://": most addresses come without it.
     if (url.scheme().isEmpty())
         return QUrl::fromUserInput(operand);

@@ -7,7 +7,7 @@
 #include <optional>
 
 // Resolves a task's action when it is armed and runs it when it fires.
-class ActionExecutor
+class ActionExecutor final
 {
 public:
     ActionExecutor(Connection *connection, ActionServices services);

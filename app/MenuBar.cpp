@@ -1,17 +1,27 @@
 #include "app/MenuBar.h"
 
+#include "app/VATCloseMessageBox.h"
+#include "storage/UserSettings.h"
 #include "widgets/ResourceText.h"
 #include "widgets/TAVMenu.h"
-#include "app/VATCloseMessageBox.h"
-#include "widgets/VendorPages.h"
 #include "widgets/TAVPushButton.h"
+#include "widgets/VendorPages.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QWidgetAction>
 
 namespace {
+
+const int MenuEntryHeight = 28;
+const int MenuTopPadding = 11;
+// Wide enough for the longest choice, "启动时恢复已开启的任务".
+const int ChoiceMenuWidth = 180;
+const QString ChoiceStyle = QStringLiteral(
+    "QCheckBox{font-size: 12px; color: #444444; padding-left: 14px; border-bottom: 1px solid #DBDBDB;}"
+    "QCheckBox:hover{background: #5289EB; color: #ffffff;}");
 
 TAVPushButton *makeTitleButton(const QString &sheet, const QString &toolTip, QWidget *parent)
 {
@@ -23,8 +33,9 @@ TAVPushButton *makeTitleButton(const QString &sheet, const QString &toolTip, QWi
 
 } // namespace
 
-MenuBar::MenuBar(QWidget *parent)
+MenuBar::MenuBar(QWidget *parent, UserSettings *settings)
     : QWidget(parent)
+    , userSettings(settings)
 {
     auto *logo = new QLabel(this);
     logo->setPixmap(QPixmap(QStringLiteral(":/Tickvale/logo")));
@@ -42,8 +53,8 @@ MenuBar::MenuBar(QWidget *parent)
     close = makeTitleButton(QStringLiteral(":/Tickvale/close"), QStringLiteral("关闭"), this);
 
     menu = buildDropDownMenu();
-    more->setStyleSheet(QStringLiteral(
-        "QPushButton::menu-indicator{image:none;};QPushButton::menu{background:transparent;};"));
+    more->setStyleSheet(
+        QStringLiteral("QPushButton::menu-indicator{image:none;};QPushButton::menu{background:transparent;};"));
     more->setMenu(menu);
 
     auto *layout = new QHBoxLayout(this);
@@ -66,11 +77,18 @@ MenuBar::MenuBar(QWidget *parent)
 TAVMenu *MenuBar::buildDropDownMenu()
 {
     auto *dropDown = new TAVMenu(this, more);
-    dropDown->setFixedSize(100, 67);
     dropDown->setRectPosition(TAVMenu::RectInCenter);
     dropDown->setStyleSheet(ResourceText::read(QStringLiteral(":/Tickvale/VATMenu")));
     addMenuEntry(dropDown, QStringLiteral("官方网站"), &VendorPages::openHomePage);
     addMenuEntry(dropDown, QStringLiteral("帮助"), &VendorPages::openHelpPage);
+    if (!userSettings) {
+        dropDown->setFixedSize(TAVMenu::DefaultWidth, MenuTopPadding + 2 * MenuEntryHeight);
+        return dropDown;
+    }
+    addChoiceEntry(dropDown, QStringLiteral("执行前提醒"), UserSettings::WarnBeforeActions);
+    addChoiceEntry(dropDown, QStringLiteral("开机自动启动"), UserSettings::StartAtLogin);
+    addChoiceEntry(dropDown, QStringLiteral("启动时恢复已开启的任务"), UserSettings::RestoreArmedTasks);
+    dropDown->setFixedSize(ChoiceMenuWidth, MenuTopPadding + 5 * MenuEntryHeight);
     return dropDown;
 }
 
@@ -84,6 +102,21 @@ void MenuBar::addMenuEntry(TAVMenu *dropDown, const QString &text, void (*open)(
     action->setDefaultWidget(label);
     action->setText(text);
     connect(action, &QAction::triggered, this, [open] { open(); });
+    dropDown->addAction(action);
+}
+
+void MenuBar::addChoiceEntry(TAVMenu *dropDown, const QString &text, int choice)
+{
+    const auto which = UserSettings::Choice(choice);
+    auto *check = new QCheckBox(text);
+    check->setObjectName(QStringLiteral("ChoiceCheck"));
+    check->setFixedHeight(MenuEntryHeight);
+    check->setStyleSheet(ChoiceStyle);
+    check->setChecked(userSettings->isOn(which));
+    connect(check, &QCheckBox::toggled, userSettings, [this, which](bool on) { userSettings->setOn(which, on); });
+    auto *action = new QWidgetAction(dropDown);
+    action->setDefaultWidget(check);
+    action->setText(text);
     dropDown->addAction(action);
 }
 

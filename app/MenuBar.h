@@ -8,14 +8,16 @@
 class QLabel;
 class TAVMenu;
 class TAVPushButton;
+class UserSettings;
 class VATCloseMessageBox;
 
 // The main window's title bar: logo, title, the "more" menu, minimise and close.
-class MenuBar : public QWidget
+class MenuBar final : public QWidget
 {
     Q_OBJECT
 public:
-    explicit MenuBar(QWidget *parent);
+    // With the user's settings, the "more" menu also offers the user's choices as check items.
+    explicit MenuBar(QWidget *parent, UserSettings *settings = nullptr);
 
     TAVPushButton *moreButton() const;
     TAVPushButton *minimizeButton() const;
@@ -34,12 +36,14 @@ protected:
 private:
     TAVMenu *buildDropDownMenu();
     void addMenuEntry(TAVMenu *menu, const QString &text, void (*open)());
+    void addChoiceEntry(TAVMenu *menu, const QString &text, int choice);
 
     QLabel *title;
     TAVPushButton *more;
     TAVPushButton *minimize;
     TAVPushButton *close;
     TAVMenu *menu;
+    UserSettings *userSettings;
     TAVMouseNKeyboardHook hook;
     QPointer<VATCloseMessageBox> box;
 };

@@ -3,8 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-PushButton::PushButton(const QString &normalPath, const QString &hoverPath,
-                       const QString &pressedPath, QWidget *parent)
+PushButton::PushButton(const QString &normalPath, const QString &hoverPath, const QString &pressedPath, QWidget *parent)
     : QPushButton(parent)
     , normal(normalPath)
     , hovered(hoverPath)

@@ -4,13 +4,12 @@
 #include <QPushButton>
 
 // The help picture button of the main window, with its caption "帮助".
-class PushButton : public QPushButton
+class PushButton final : public QPushButton
 {
 public:
     enum HoverState : unsigned char { Normal = 0, Hovered = 1, Pressed = 2 };
 
-    PushButton(const QString &normalPath, const QString &hoverPath, const QString &pressedPath,
-               QWidget *parent);
+    PushButton(const QString &normalPath, const QString &hoverPath, const QString &pressedPath, QWidget *parent);
 
     HoverState hoverState() const;
     // A release inside the button, edges included, is a click.

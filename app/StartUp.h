@@ -5,7 +5,7 @@ class QTranslator;
 class QWidget;
 
 // The steps between the start of the process and the first shown frame.
-class StartUp
+class StartUp final
 {
 public:
     // Settings the windowing layer reads when the application object is made.

@@ -14,8 +14,7 @@ const int CaptionDrop = 26;
 
 TabStyle::TabStyle()
     : QProxyStyle()
-{
-}
+{ }
 
 QString TabStyle::picturePath(int tabPosition, bool selected)
 {
@@ -24,8 +23,8 @@ QString TabStyle::picturePath(int tabPosition, bool selected)
     return format.arg(tabPosition / 2);
 }
 
-void TabStyle::drawItemText(QPainter *, const QRect &rect, int, const QPalette &, bool,
-                            const QString &text, QPalette::ColorRole) const
+void TabStyle::drawItemText(QPainter *, const QRect &rect, int, const QPalette &, bool, const QString &text,
+                            QPalette::ColorRole) const
 {
     qCDebug(tabStyleLog) << "item text not drawn:" << text << rect;
 }
@@ -67,15 +66,14 @@ void TabStyle::drawTabLabel(const QStyleOption *option, QPainter *painter) const
     painter->drawPixmap(tab->rect.left(), 0, QPixmap(picturePath(tab->position, selected)));
 }
 
-QRect TabStyle::subElementRect(SubElement element, const QStyleOption *option,
-                               const QWidget *widget) const
+QRect TabStyle::subElementRect(SubElement element, const QStyleOption *option, const QWidget *widget) const
 {
     qCDebug(tabStyleLog) << "sub element" << element;
     return QProxyStyle::subElementRect(element, option, widget);
 }
 
-QRect TabStyle::subControlRect(ComplexControl control, const QStyleOptionComplex *option,
-                               SubControl subControl, const QWidget *widget) const
+QRect TabStyle::subControlRect(ComplexControl control, const QStyleOptionComplex *option, SubControl subControl,
+                               const QWidget *widget) const
 {
     qCDebug(tabStyleLog) << "sub control" << control << subControl;
     return QProxyStyle::subControlRect(control, option, subControl, widget);

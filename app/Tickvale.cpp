@@ -3,11 +3,12 @@
 #include "app/MenuBar.h"
 #include "app/PushButton.h"
 #include "app/TabStyle.h"
-#include "widgets/VendorPages.h"
-#include "widgets/WindowDrag.h"
 #include "log_ui/LogManageWidget.h"
 #include "storage/Connection.h"
+#include "storage/UserSettings.h"
 #include "tasks_ui/ComputerManageWidget.h"
+#include "widgets/VendorPages.h"
+#include "widgets/WindowDrag.h"
 
 #include <QTabBar>
 #include <QTabWidget>
@@ -28,7 +29,8 @@ Tickvale::Tickvale(QWidget *parent)
     setFixedSize(900, 780);
     applyBackground();
 
-    titleBar = new MenuBar(nullptr);
+    settings = new UserSettings(this);
+    titleBar = new MenuBar(nullptr, settings);
     setWindowTitle(QStringLiteral("TickvalePro"));
 
     tabs = new QTabWidget(this);

@@ -8,9 +8,10 @@ class LogManageWidget;
 class MenuBar;
 class PushButton;
 class QTabWidget;
+class UserSettings;
 
 // The main window: title bar on top, then the two picture tabs and the help button.
-class Tickvale : public QWidget
+class Tickvale final : public QWidget
 {
     Q_OBJECT
 public:
@@ -34,4 +35,5 @@ private:
     LogManageWidget *logManage = nullptr;
     Connection *connection = nullptr;
     PushButton *help = nullptr;
+    UserSettings *settings = nullptr;
 };

@@ -57,15 +57,13 @@ QWidget *VATCloseMessageBox::buildButtonRow()
 
     confirm = new QPushButton(QStringLiteral("确定"));
     confirm->setFixedSize(100, 30);
-    confirm->setStyleSheet(
-        QStringLiteral("background-color:#5289EB;border:none;font-size:14px;color:#ffffff;"));
+    confirm->setStyleSheet(QStringLiteral("background-color:#5289EB;border:none;font-size:14px;color:#ffffff;"));
     layout->addWidget(confirm);
     layout->addSpacing(10);
 
     cancel = new QPushButton(QStringLiteral("取消"));
     cancel->setFixedSize(100, 30);
-    cancel->setStyleSheet(
-        QStringLiteral("background-color:#ffffff;border:none;font-size:14px;color:#444444;"));
+    cancel->setStyleSheet(QStringLiteral("background-color:#ffffff;border:none;font-size:14px;color:#444444;"));
     layout->addWidget(cancel);
     layout->addStretch();
     return row;

@@ -5,7 +5,7 @@
 class QPushButton;
 
 // Asks "您确定要退出程序吗?" before the program ends.
-class VATCloseMessageBox : public QWidget
+class VATCloseMessageBox final : public QWidget
 {
     Q_OBJECT
 public:

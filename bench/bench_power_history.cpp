@@ -84,8 +84,10 @@ int main(int argc, char *argv[])
     tab.show();
     QCoreApplication::processEvents();
     clock.restart();
-    tab.reloadRows({{QStringLiteral("start_timestamp"), QString::number(QDateTime(QDate(2000, 1, 1), QTime(0, 0)).toSecsSinceEpoch())},
-                    {QStringLiteral("end_timestamp"), QString::number(QDateTime(QDate(2013, 9, 9), QTime(0, 0)).toSecsSinceEpoch())}});
+    tab.reloadRows({{QStringLiteral("start_timestamp"),
+                     QString::number(QDateTime(QDate(2000, 1, 1), QTime(0, 0)).toSecsSinceEpoch())},
+                    {QStringLiteral("end_timestamp"),
+                     QString::number(QDateTime(QDate(2013, 9, 9), QTime(0, 0)).toSecsSinceEpoch())}});
     QCoreApplication::processEvents();
     std::printf("log table filled with %d rows: %.0f ms\n", tab.table()->rowCount(), milliseconds(clock));
     return 0;

@@ -45,9 +45,10 @@ int main(int argc, char *argv[])
         Connection connection(nullptr);
         connection.createTables();
         for (int i = 0; i < 100; ++i) {
-            connection.insertPlan(TaskComposer::saveRecord(
-                TaskComposer::conditionColumns(TaskComposer::FreeCommission, 5, {"", QString::number(60 + i), "", false}),
-                QString(), "-1"));
+            connection.insertPlan(
+                TaskComposer::saveRecord(TaskComposer::conditionColumns(TaskComposer::FreeCommission, 5,
+                                                                        {"", QString::number(60 + i), "", false}),
+                                         QString(), "-1"));
         }
     }
     StartUp::applyLocaleCodec();
@@ -75,8 +76,10 @@ int main(int argc, char *argv[])
     // A person moving the mouse without pause: a relative move every 2 ms for 10 s.
     QProcess mover;
     // The pointer moves outside the program's window: what is measured is the desktop-wide watch.
-    mover.start("sh", {"-c", "xdotool mousemove 1150 950; end=$(($(date +%s)+10)); while [ $(date +%s) -lt $end ]; do "
-                             "xdotool mousemove_relative -- 1 0 mousemove_relative -- -1 0 sleep 0.002; done"});
+    mover.start("sh",
+                {"-c",
+                 "xdotool mousemove 1150 950; end=$(($(date +%s)+10)); while [ $(date +%s) -lt $end ]; do "
+                 "xdotool mousemove_relative -- 1 0 mousemove_relative -- -1 0 sleep 0.002; done"});
     before = cpuSeconds();
     runFor(10);
     used = cpuSeconds() - before;

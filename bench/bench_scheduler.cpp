@@ -3,11 +3,11 @@
 #include "actions/ActionExecutor.h"
 #include "monitors/NetInfoThread.h"
 #include "platform/NetworkCounterSource.h"
+#include "platform/PlatformServices.h"
+#include "schedule/SystemSchedulerClock.h"
 #include "schedule/SystemTaskTimerFactory.h"
 #include "schedule/TaskComposer.h"
 #include "schedule/TaskScheduler.h"
-#include "platform/PlatformServices.h"
-#include "schedule/SystemSchedulerClock.h"
 
 #include <QCoreApplication>
 #include <QDir>

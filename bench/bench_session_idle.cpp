@@ -35,7 +35,7 @@ int main(int argc, char *argv[])
     QTimer::singleShot(seconds * 1000, &application, &QCoreApplication::quit);
     application.exec();
     const double used = cpuSeconds() - before;
-    std::printf("session idle time read for %d s: %.3f s of CPU (%.3f %% of one core), %d inputs seen\n", seconds,
-                used, 100 * used / seconds, inputs);
+    std::printf("session idle time read for %d s: %.3f s of CPU (%.3f %% of one core), %d inputs seen\n", seconds, used,
+                100 * used / seconds, inputs);
     return 0;
 }

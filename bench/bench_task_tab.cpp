@@ -23,7 +23,7 @@ class NoInput : public InputActivitySource
 {
 public:
     bool start() override { return true; }
-    void stop() override {}
+    void stop() override { }
 };
 
 double median(std::vector<double> values)
@@ -78,7 +78,8 @@ int main(int argc, char *argv[])
         delete editor;
         delete tab;
     }
-    std::printf("timed-task tab with 500 tasks, built and shown: median %.1f ms over %d runs\n", median(tabTimes), runs);
+    std::printf("timed-task tab with 500 tasks, built and shown: median %.1f ms over %d runs\n", median(tabTimes),
+                runs);
     std::printf("task editor opened and shown: median %.1f ms over %d runs\n", median(editorTimes), runs);
     return 0;
 }

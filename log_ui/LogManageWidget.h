@@ -19,7 +19,7 @@ class VATDateTimeBetweenWidget;
 class VATLogDateButton;
 
 // The log tab: when the computer was switched on and off, by period, with each run's length.
-class LogManageWidget : public QWidget
+class LogManageWidget final : public QWidget
 {
     Q_OBJECT
 public:

@@ -6,7 +6,7 @@
 #include <QString>
 
 // The power-history filters of the log tab's periods, from a given "now" (local time).
-class LogPeriods
+class LogPeriods final
 {
 public:
     using Filter = QMap<QString, QString>;

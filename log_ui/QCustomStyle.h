@@ -3,7 +3,7 @@
 #include <QProxyStyle>
 
 // The calendar's style: everything as usual, but never a focus frame.
-class QCustomStyle : public QProxyStyle
+class QCustomStyle final : public QProxyStyle
 {
 public:
     explicit QCustomStyle(QObject *parent = nullptr);

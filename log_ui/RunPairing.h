@@ -6,7 +6,7 @@
 
 // Pairs each power-off of a newest-first history with the power-on before it, and says how
 // long that run lasted.
-class RunPairing
+class RunPairing final
 {
 public:
     // For every row, the run length text of its column "时长" (empty where it has none).

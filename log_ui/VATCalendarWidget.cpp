@@ -83,10 +83,14 @@ void VATCalendarWidget::buildNavigationStrip()
 {
     QHBoxLayout *layout = makeStrip(QStringLiteral("CalendarTopWidget"), 20, 4);
 
-    previousYear = makeButton(QStringLiteral("CalendarLeftYearBtn"), QStringLiteral("<<"), QSize(24, 20), NavigationButtonStyle);
-    previousMonth = makeButton(QStringLiteral("CalendarLeftMonthBtn"), QStringLiteral("<"), QSize(20, 20), NavigationButtonStyle);
-    nextMonth = makeButton(QStringLiteral("CalendarRightMonthBtn"), QStringLiteral(">"), QSize(20, 20), NavigationButtonStyle);
-    nextYear = makeButton(QStringLiteral("CalendarRightYearBtn"), QStringLiteral(">>"), QSize(24, 20), NavigationButtonStyle);
+    previousYear = makeButton(QStringLiteral("CalendarLeftYearBtn"), QStringLiteral("<<"), QSize(24, 20),
+                              NavigationButtonStyle);
+    previousMonth = makeButton(QStringLiteral("CalendarLeftMonthBtn"), QStringLiteral("<"), QSize(20, 20),
+                               NavigationButtonStyle);
+    nextMonth = makeButton(QStringLiteral("CalendarRightMonthBtn"), QStringLiteral(">"), QSize(20, 20),
+                           NavigationButtonStyle);
+    nextYear = makeButton(QStringLiteral("CalendarRightYearBtn"), QStringLiteral(">>"), QSize(24, 20),
+                          NavigationButtonStyle);
     dataLabel = new QLabel;
     dataLabel->setObjectName(QStringLiteral("CalendarDataLabel"));
     dataLabel->setStyleSheet(QStringLiteral(

@@ -36,8 +36,7 @@ private:
     QHBoxLayout *makeStrip(const QString &objectName, int fontPixels, int spacing);
     void buildNavigationStrip();
     void buildBottomStrip();
-    QPushButton *makeButton(const QString &objectName, const QString &text, const QSize &size,
-                            const QString &style);
+    QPushButton *makeButton(const QString &objectName, const QString &text, const QSize &size, const QString &style);
     void showPage(int year, int month);
 
     QPushButton *previousYear = nullptr;

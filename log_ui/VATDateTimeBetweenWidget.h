@@ -8,7 +8,7 @@ class QHBoxLayout;
 class QPushButton;
 
 // A frameless window in which the user picks a start and an end date.
-class VATDateTimeBetweenWidget : public QWidget
+class VATDateTimeBetweenWidget final : public QWidget
 {
     Q_OBJECT
 public:

@@ -2,7 +2,6 @@
 
 #include "widgets/ResourceText.h"
 
-
 VATLogDateButton::VATLogDateButton(const QString &text, const QColor &textColour)
     : QPushButton(nullptr)
     , caption(text)

@@ -4,7 +4,7 @@
 #include <QPushButton>
 
 // A flat text button of the log tab's filter bar.
-class VATLogDateButton : public QPushButton
+class VATLogDateButton final : public QPushButton
 {
 public:
     VATLogDateButton(const QString &text, const QColor &colour);

@@ -15,7 +15,7 @@ class QThread;
 
 // Gathers the computer's power-on/off history into the database, and records how the program
 // is to be started.
-class Command : public QObject
+class Command final : public QObject
 {
     Q_OBJECT
 public:

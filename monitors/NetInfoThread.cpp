@@ -10,8 +10,7 @@
 NetInfoThread::NetInfoThread(QObject *parent, std::unique_ptr<NetworkCounterSource> counterSource)
     : QThread(parent)
     , source(counterSource ? std::move(counterSource) : PlatformServices::networkCounters())
-{
-}
+{ }
 
 NetInfoThread::~NetInfoThread()
 {

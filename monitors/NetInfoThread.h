@@ -12,12 +12,11 @@
 
 // Measures the total download and upload rate once a second and reports every threshold a
 // watching rate task has reached.
-class NetInfoThread : public QThread
+class NetInfoThread final : public QThread
 {
     Q_OBJECT
 public:
-    explicit NetInfoThread(QObject *parent,
-                           std::unique_ptr<NetworkCounterSource> source = nullptr);
+    explicit NetInfoThread(QObject *parent, std::unique_ptr<NetworkCounterSource> source = nullptr);
     ~NetInfoThread() override;
 
     void appendDownloadStandSpeed(int standSpeed);

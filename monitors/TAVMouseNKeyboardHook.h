@@ -9,7 +9,7 @@ class InputActivitySource;
 
 // Reports keyboard and mouse input anywhere on the desktop as hasAction(). The watch is
 // process-wide: one install serves one target object.
-class TAVMouseNKeyboardHook : public QObject
+class TAVMouseNKeyboardHook final : public QObject
 {
     Q_OBJECT
 public:

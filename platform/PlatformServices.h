@@ -17,7 +17,7 @@ class SystemClock;
 
 // Makes the operating system's implementation of each platform facility. Subsystems ask
 // here (or are handed a fake by tests) and never name an implementation themselves.
-class PlatformServices
+class PlatformServices final
 {
 public:
     static std::unique_ptr<NetworkCounterSource> networkCounters();

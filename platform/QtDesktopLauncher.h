@@ -3,7 +3,7 @@
 #include "platform/DesktopLauncher.h"
 
 // The desktop launcher every system Qt runs on offers.
-class QtDesktopLauncher : public DesktopLauncher
+class QtDesktopLauncher final : public DesktopLauncher
 {
 public:
     void startProgram(const QString &path) override;

@@ -4,8 +4,7 @@
 
 EverySecondThread::EverySecondThread(QObject *parent)
     : QThread(parent)
-{
-}
+{ }
 
 EverySecondThread::~EverySecondThread()
 {

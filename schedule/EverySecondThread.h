@@ -5,7 +5,7 @@
 class QTimer;
 
 // A worker thread whose only job is to say, once a second, that a second has passed.
-class EverySecondThread : public QThread
+class EverySecondThread final : public QThread
 {
     Q_OBJECT
 public:

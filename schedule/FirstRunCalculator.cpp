@@ -98,8 +98,8 @@ qint64 FirstRunCalculator::epochSeconds(const QDate &date, int timeOfDay)
     return QDateTime(date, QTime(0, 0), Qt::LocalTime).toSecsSinceEpoch() + timeOfDay;
 }
 
-QDateTime FirstRunCalculator::nextRepeat(int repeatMode, const QString &dayText, int timeOfDay,
-                                         const QDateTime &after, const QDate &previous)
+QDateTime FirstRunCalculator::nextRepeat(int repeatMode, const QString &dayText, int timeOfDay, const QDateTime &after,
+                                         const QDate &previous)
 {
     const QStringList parts = dayText.split(QLatin1Char('_'));
     bool firstRead = false;

@@ -5,7 +5,7 @@
 
 // The first moment a calendar task runs, from the user's choices and the current local time.
 // Weekdays are numbered 1 (Monday) to 7 (Sunday) throughout.
-class FirstRunCalculator
+class FirstRunCalculator final
 {
 public:
     enum ExceptDay { ExceptWithout = 1, ExceptSat = 2, ExceptSun = 4, ExceptAll = 8 };

@@ -8,7 +8,7 @@
 
 class SystemClock;
 
-class SystemSchedulerClock : public SchedulerClock
+class SystemSchedulerClock final : public SchedulerClock
 {
 public:
     explicit SystemSchedulerClock(std::shared_ptr<SystemClock> system);

@@ -7,7 +7,7 @@
 
 // A task timer on the event loop. A long interval is waited out in steps of at most 24 days,
 // each step measured against a monotonic clock, so that it never fires early.
-class SystemTaskTimer : public TaskTimer
+class SystemTaskTimer final : public TaskTimer
 {
     Q_OBJECT
 public:

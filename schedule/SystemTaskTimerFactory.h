@@ -2,7 +2,7 @@
 
 #include "schedule/TaskTimerFactory.h"
 
-class SystemTaskTimerFactory : public TaskTimerFactory
+class SystemTaskTimerFactory final : public TaskTimerFactory
 {
 public:
     TaskTimer *create(QObject *parent) override;

@@ -27,12 +27,12 @@ public:
     // What the user chose for a calendar kind (once, daily, weekly, monthly, yearly).
     struct CalendarChoice
     {
-        QDate firstRun;       // the first-run date already computed for the kind
-        int timeOfDay = 0;    // seconds after midnight
-        int weekday = 1;      // weekly: 1 Monday .. 7 Sunday
-        int monthDay = 1;     // monthly
-        int month = 1;        // yearly
-        int day = 1;          // yearly
+        QDate firstRun;              // the first-run date already computed for the kind
+        int timeOfDay = 0;           // seconds after midnight
+        int weekday = 1;             // weekly: 1 Monday .. 7 Sunday
+        int monthDay = 1;            // monthly
+        int month = 1;               // yearly
+        int day = 1;                 // yearly
         bool exceptSaturday = false; // daily
         bool exceptSunday = false;   // daily
     };

@@ -15,7 +15,7 @@ class TaskTimerFactory;
 
 // Decides when each switched-on task runs its action: one timer per armed task, restarted by
 // the monitors for rate and idle tasks, and the idle and running-time counters of the tab.
-class TaskScheduler : public QObject
+class TaskScheduler final : public QObject
 {
     Q_OBJECT
 public:
@@ -78,10 +78,10 @@ private:
         TaskTimer *timer = nullptr;
         int timerMode = 0;
         int repeatMode = 0;
-        qint64 target = 0;       // calendar tasks: seconds since the epoch
-        qint64 periodMs = 0;     // idle tasks
-        qint64 idleSince = 0;    // idle tasks: monotonic ms of arming
-        int threshold = 0;       // rate tasks
+        qint64 target = 0;    // calendar tasks: seconds since the epoch
+        qint64 periodMs = 0;  // idle tasks
+        qint64 idleSince = 0; // idle tasks: monotonic ms of arming
+        int threshold = 0;    // rate tasks
         ResolvedAction action;
     };
 

@@ -8,6 +8,9 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
 (cd "$build_dir" && ctest --output-on-failure -j2 --timeout 600)
 
+# The written style: formatting and the static checks (scripts/style.sh).
+BUILD_DIR=$build_dir "$project_dir/scripts/style.sh"
+
 sanitize_dir=${SANITIZE_BUILD_DIR:-$project_dir/build-sanitize}
 echo "== building with address and undefined-behaviour sanitizers in $sanitize_dir"
 cmake -S "$project_dir" -B "$sanitize_dir" -DCMAKE_BUILD_TYPE=Debug -DTICKVALE_WERROR=ON \

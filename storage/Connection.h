@@ -13,7 +13,7 @@ class QSqlQuery;
 
 // The one door to "database.db": schema, seed rows, the domain enumerations and every
 // read and write. Rows travel as maps from column name to text.
-class Connection : public QObject
+class Connection final : public QObject
 {
     Q_OBJECT
 public:
@@ -47,13 +47,7 @@ public:
     enum RepeatMode { Once = 0, EveryDay = 1, EveryWeek = 2, EveryMonth = 3, EveryYear = 4, More = 5 };
     Q_ENUM(RepeatMode)
 
-    enum RepeatExcept {
-        WithoutException = 0,
-        ExceptSat = 1,
-        ExceptSun = 2,
-        ExceptWeekend = 3,
-        NoWork = 4
-    };
+    enum RepeatExcept { WithoutException = 0, ExceptSat = 1, ExceptSun = 2, ExceptWeekend = 3, NoWork = 4 };
     Q_ENUM(RepeatExcept)
 
     enum OperationType { Software = 0, NetAddress = 1, File = 2, StioSoftWare = 3, None = 4 };
@@ -124,8 +118,7 @@ private:
     bool execute(const QString &text) const;
     RecordList selectRows(const Statement &statement) const;
     Statement systemLogStatement(const Record &filter, bool *valid) const;
-    RecordList selectWithFilter(const QString &head, const Record &filter, const QString &joiner,
-                                const QString &tail);
+    RecordList selectWithFilter(const QString &head, const Record &filter, const QString &joiner, const QString &tail);
     bool insertOperand(const Record &values, qlonglong *operandId) const;
     bool updateOperand(const Record &values) const;
 

@@ -1,14 +1,14 @@
 #pragma once
 
 #include <QString>
-#include <functional>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 
 // Checks on the values callers hand to the database: keys must be plain column names and
 // integer columns must hold whole numbers, so that nothing a caller passes can change a
 // statement or slip text into a number column.
-class SqlValues
+class SqlValues final
 {
 public:
     static bool isIdentifier(const QString &key);
@@ -17,6 +17,5 @@ public:
     // The value to bind for a column: a 64-bit integer for integer columns, the text otherwise.
     static QVariant bindValue(const QString &column, const QString &value);
     // The first of the given integer columns whose value is not a whole number, or empty.
-    static QString firstBadInteger(const QStringList &columns,
-                                   const std::function<QString(const QString &)> &valueOf);
+    static QString firstBadInteger(const QStringList &columns, const std::function<QString(const QString &)> &valueOf);
 };

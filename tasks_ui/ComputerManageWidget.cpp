@@ -40,8 +40,6 @@ ComputerManageWidget::ComputerManageWidget(QWidget *parent, ActionServices servi
 ComputerManageWidget::~ComputerManageWidget()
 {
     sampler->stopSampling();
-    // The scheduler uses the clock, timer factory and executor: it goes before they do.
-    delete taskScheduler;
 }
 
 void ComputerManageWidget::setUpScheduling(ActionServices services)
@@ -54,9 +52,11 @@ void ComputerManageWidget::setUpScheduling(ActionServices services)
     connection = new Connection(this);
     executor = std::make_unique<ActionExecutor>(connection, std::move(services));
     sampler = new NetInfoThread(this);
-    taskScheduler = new TaskScheduler({connection, executor.get(), sampler, timers.get(), clock.get()}, this);
+    taskScheduler = std::make_unique<TaskScheduler>(
+        TaskScheduler::Dependencies{connection, executor.get(), sampler, timers.get(), clock.get()}, nullptr);
     taskScheduler->setIdleDetectable(TAVMouseNKeyboardHook::detectsIdleness());
-    connect(&hook, &TAVMouseNKeyboardHook::idleDetectionChanged, taskScheduler, &TaskScheduler::setIdleDetectable);
+    connect(&hook, &TAVMouseNKeyboardHook::idleDetectionChanged, taskScheduler.get(),
+            &TaskScheduler::setIdleDetectable);
 
     connect(sampler, &NetInfoThread::overSpeed, this, &ComputerManageWidget::overspeedMethod);
     connect(sampler, &NetInfoThread::overSpeedOfUpload, this, &ComputerManageWidget::overspeedOfUploadMethod);
@@ -68,7 +68,7 @@ void ComputerManageWidget::setUpScheduling(ActionServices services)
     ticker->start(QThread::InheritPriority);
 
     sleepWatcher = PlatformServices::sleepWatcher();
-    connect(sleepWatcher.get(), &SleepWatcher::resumed, taskScheduler, &TaskScheduler::recheckCalendarTasks);
+    connect(sleepWatcher.get(), &SleepWatcher::resumed, taskScheduler.get(), &TaskScheduler::recheckCalendarTasks);
 }
 
 NetInfoThread *ComputerManageWidget::netInfoThread() const
@@ -83,7 +83,7 @@ TAVMouseNKeyboardHook *ComputerManageWidget::inputHook()
 
 TaskScheduler *ComputerManageWidget::scheduler() const
 {
-    return taskScheduler;
+    return taskScheduler.get();
 }
 
 void ComputerManageWidget::handleOperaSliderSignal(int index, bool flag)
@@ -139,11 +139,11 @@ void ComputerManageWidget::buildWidgets()
     layout->addWidget(buildStatusBar(), 1);
     buildStartQuestion();
 
-    connect(taskScheduler, &TaskScheduler::idleTimeText, idleValue, &QLabel::setText);
-    connect(taskScheduler, &TaskScheduler::runTimeText, runValue, &QLabel::setText);
-    connect(taskScheduler, &TaskScheduler::armingRefused, this, &ComputerManageWidget::armingRefused);
-    connect(taskScheduler, &TaskScheduler::taskEnded, this, &ComputerManageWidget::taskEnded);
-    connect(taskScheduler, &TaskScheduler::nextRunStored, this, &ComputerManageWidget::nextRunStored);
+    connect(taskScheduler.get(), &TaskScheduler::idleTimeText, idleValue, &QLabel::setText);
+    connect(taskScheduler.get(), &TaskScheduler::runTimeText, runValue, &QLabel::setText);
+    connect(taskScheduler.get(), &TaskScheduler::armingRefused, this, &ComputerManageWidget::armingRefused);
+    connect(taskScheduler.get(), &TaskScheduler::taskEnded, this, &ComputerManageWidget::taskEnded);
+    connect(taskScheduler.get(), &TaskScheduler::nextRunStored, this, &ComputerManageWidget::nextRunStored);
     for (int row = 0; row < taskScheduler->planList().size(); ++row)
         makeRow(row);
 }

@@ -25,7 +25,7 @@ class TaskTimerFactory;
 
 // The timed-task tab. Building it starts the desktop-wide input watch, the network sampler,
 // the one-second tick and the scheduler that arms the tasks.
-class ComputerManageWidget : public QWidget
+class ComputerManageWidget final : public QWidget
 {
     Q_OBJECT
 public:
@@ -88,7 +88,8 @@ private:
     std::unique_ptr<TaskTimerFactory> timers;
     std::unique_ptr<ActionExecutor> executor;
     std::unique_ptr<SleepWatcher> sleepWatcher;
-    TaskScheduler *taskScheduler = nullptr;
+    // Declared after the clock, timer factory and executor it uses, so that it goes first.
+    std::unique_ptr<TaskScheduler> taskScheduler;
 
     QTableWidget *table = nullptr;
     TAVPushButton *addBtn = nullptr;

@@ -6,7 +6,7 @@
 // enough for the longest text it can show: a change repaints the label alone instead of laying
 // out the whole window. The width follows the label's font, which start-up changes after the
 // window is built.
-class CounterLabel : public QLabel
+class CounterLabel final : public QLabel
 {
 public:
     CounterLabel(const QString &longestText, int height, QWidget *parent = nullptr);

@@ -28,7 +28,7 @@ class VATDateEdit;
 
 // The window in which a task is created or changed: an action, one of eleven conditions, and
 // the first run it gives. What the choices mean is the scheduling core's; this only gathers them.
-class EditWidget : public QWidget
+class EditWidget final : public QWidget
 {
     Q_OBJECT
 public:

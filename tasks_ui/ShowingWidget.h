@@ -9,7 +9,7 @@ class QLabel;
 class QPushButton;
 
 // The details of one task: its action, condition, time and operand.
-class ShowingWidget : public QWidget
+class ShowingWidget final : public QWidget
 {
     Q_OBJECT
 public:

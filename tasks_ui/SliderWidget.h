@@ -6,7 +6,7 @@
 class QTimer;
 
 // The on/off switch of a task row: a knob that slides to the right when switched on.
-class SliderWidget : public QWidget
+class SliderWidget final : public QWidget
 {
     Q_OBJECT
 public:

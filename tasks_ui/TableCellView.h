@@ -15,7 +15,7 @@ class TAVMenu;
 
 // One row of the task list: the action's icon, the task's description, its on/off switch and
 // a menu to edit, remove or show it. It only reports what the user did.
-class TableCellView : public QHeaderView
+class TableCellView final : public QHeaderView
 {
     Q_OBJECT
 public:

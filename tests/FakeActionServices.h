@@ -20,7 +20,9 @@ public:
 class FakePowerManager : public PowerManager
 {
 public:
-    explicit FakePowerManager(ActionLog *callLog) : log(callLog) {}
+    explicit FakePowerManager(ActionLog *callLog)
+        : log(callLog)
+    { }
     void powerOff() override { log->calls << "power off"; }
     void reboot() override { log->calls << "reboot"; }
     void hibernate() override { log->calls << "hibernate"; }
@@ -39,7 +41,9 @@ class FakeFacilities : public CommandInterpreter,
                        public DesktopLauncher
 {
 public:
-    explicit FakeFacilities(ActionLog *callLog) : log(callLog) {}
+    explicit FakeFacilities(ActionLog *callLog)
+        : log(callLog)
+    { }
     void run(const QString &commandText) override { log->calls << "interpreter: " + commandText; }
     void turnOff() override { log->calls << "display off"; }
     void disconnectAll() override { log->calls << "disconnect all"; }

@@ -7,7 +7,9 @@
 class FakeInputSource : public InputActivitySource
 {
 public:
-    explicit FakeInputSource(bool canDetect = true) : detectable(canDetect) {}
+    explicit FakeInputSource(bool canDetect = true)
+        : detectable(canDetect)
+    { }
     bool start() override
     {
         running = true;
@@ -15,7 +17,11 @@ public:
     }
     void stop() override { running = false; }
     bool detectsIdleness() const override { return detectable; }
-    void press() { if (running) emit activity(); }
+    void press()
+    {
+        if (running)
+            emit activity();
+    }
     void setDetectable(bool canDetect)
     {
         detectable = canDetect;

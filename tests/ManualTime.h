@@ -13,7 +13,10 @@ class ManualTime;
 class ManualTimer : public TaskTimer
 {
 public:
-    ManualTimer(ManualTime *source, QObject *parent) : TaskTimer(parent), time(source) {}
+    ManualTimer(ManualTime *source, QObject *parent)
+        : TaskTimer(parent)
+        , time(source)
+    { }
     void start(qint64 intervalMs) override;
     void stop() override { active = false; }
     bool isActive() const override { return active; }
@@ -37,9 +40,9 @@ class ManualTime : public SchedulerClock, public TaskTimerFactory
 {
 public:
     explicit ManualTime(const QDateTime &wallStart, qint64 uptimeStartSeconds = 5000)
-        : wallStartMs(wallStart.toMSecsSinceEpoch()), uptimeStartMs(uptimeStartSeconds * 1000)
-    {
-    }
+        : wallStartMs(wallStart.toMSecsSinceEpoch())
+        , uptimeStartMs(uptimeStartSeconds * 1000)
+    { }
 
     QDateTime now() const override { return QDateTime::fromMSecsSinceEpoch(wallStartMs + wallShiftMs + elapsed); }
     qint64 uptimeSeconds() const override { return (uptimeStartMs + sleptMs + elapsed) / 1000; }
@@ -85,7 +88,8 @@ private:
     {
         ManualTimer *best = nullptr;
         for (const auto &timer : qAsConst(timers)) {
-            if (timer && timer->isActive() && timer->deadline() <= end && (!best || timer->deadline() < best->deadline()))
+            if (timer && timer->isActive() && timer->deadline() <= end
+                && (!best || timer->deadline() < best->deadline()))
                 best = timer;
         }
         return best;

@@ -33,7 +33,7 @@ public:
     static bool toolsPresent()
     {
         return !QStandardPaths::findExecutable("dbus-daemon").isEmpty() && QFile::exists(python())
-               && QProcess::execute(python(), {"-c", "import dbusmock"}) == 0;
+            && QProcess::execute(python(), {"-c", "import dbusmock"}) == 0;
     }
 
     bool start()
@@ -58,8 +58,9 @@ public:
         environment.insert("DBUS_SESSION_BUS_ADDRESS", busAddress);
         process->setProcessEnvironment(environment);
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        QStringList arguments = {"-m", "dbusmock", sessionService ? "--session" : "--system", "--template",
-                                 templateName, "-l", logOf(templateName)};
+        QStringList arguments = {
+            "-m", "dbusmock",         sessionService ? "--session" : "--system", "--template", templateName,
+            "-l", logOf(templateName)};
         if (!parameters.isEmpty())
             arguments << "--parameters" << parameters;
         process->start(python(), arguments);

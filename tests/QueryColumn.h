@@ -3,6 +3,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QVariant>
 
 // The first column of every row a statement returns on the default connection, as text;
 // "<failed>" when the statement fails.

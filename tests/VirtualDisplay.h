@@ -21,7 +21,7 @@ public:
     static bool toolsPresent()
     {
         return !QStandardPaths::findExecutable("Xvfb").isEmpty()
-               && !QStandardPaths::findExecutable("xdotool").isEmpty();
+            && !QStandardPaths::findExecutable("xdotool").isEmpty();
     }
 
     // Starts the server on the first free display number from `first`; false if none came up.

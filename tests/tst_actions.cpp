@@ -1,8 +1,8 @@
+#include "FakeActionServices.h"
+#include "ScratchDirectory.h"
 #include "actions/ActionExecutor.h"
 #include "platform/PlatformServices.h"
 #include "platform/QtDesktopLauncher.h"
-#include "FakeActionServices.h"
-#include "ScratchDirectory.h"
 
 #include <QDesktopServices>
 #include <QProcess>
@@ -76,11 +76,21 @@ void TestActions::resolveAction_data()
     QTest::addColumn<bool>("resolves");
     QTest::addColumn<QString>("command");
     QTest::addColumn<bool>("operandRoute");
-    QTest::newRow("restart, no operand") << "1" << "" << "-1" << true << "shutdown -r " << false;
-    QTest::newRow("run a program") << "7" << "/usr/bin/true" << "1" << true << "" << true;
-    QTest::newRow("close a program") << "10" << "/usr/bin/xterm" << "1" << true << "wmic process where name=\"%1\" delete" << true;
-    QTest::newRow("operand row missing") << "9" << "" << "42" << true << "start " << false;
-    QTest::newRow("unknown action") << "99" << "" << "-1" << false << "" << false;
+    QTest::newRow("restart, no operand") << "1"
+                                         << ""
+                                         << "-1" << true << "shutdown -r " << false;
+    QTest::newRow("run a program") << "7"
+                                   << "/usr/bin/true"
+                                   << "1" << true << "" << true;
+    QTest::newRow("close a program") << "10"
+                                     << "/usr/bin/xterm"
+                                     << "1" << true << "wmic process where name=\"%1\" delete" << true;
+    QTest::newRow("operand row missing") << "9"
+                                         << ""
+                                         << "42" << true << "start " << false;
+    QTest::newRow("unknown action") << "99"
+                                    << ""
+                                    << "-1" << false << "" << false;
 }
 
 void TestActions::resolveAction()
@@ -92,14 +102,22 @@ void TestActions::resolveAction()
     QFETCH(QString, command);
     QFETCH(bool, operandRoute);
     if (!operand.isEmpty()) {
-        QVERIFY(connection->insertPlan({{"name", "x"}, {"order_t", orderId}, {"lease_second", "1"}, {"timer_mode", "1"},
-                                        {"repeat_mode", "0"}, {"repeat_time_day_month_year_in_second", "-1"},
-                                        {"repeat_except", "4"}, {"from_1970_seconds", "0"}, {"condition_speed", "-1"},
-                                        {"enable_state", "1"}, {"position", operand}, {"operation_type", "0"}}));
+        QVERIFY(connection->insertPlan({{"name", "x"},
+                                        {"order_t", orderId},
+                                        {"lease_second", "1"},
+                                        {"timer_mode", "1"},
+                                        {"repeat_mode", "0"},
+                                        {"repeat_time_day_month_year_in_second", "-1"},
+                                        {"repeat_except", "4"},
+                                        {"from_1970_seconds", "0"},
+                                        {"condition_speed", "-1"},
+                                        {"enable_state", "1"},
+                                        {"position", operand},
+                                        {"operation_type", "0"}}));
     }
     ActionExecutor executor(connection.get(), fakeActionServices(&log));
-    const std::optional<ResolvedAction> action =
-        executor.resolveAction({{"id", "5"}, {"order_t", orderId}, {"app_position_t", operandId}});
+    const std::optional<ResolvedAction> action = executor.resolveAction(
+        {{"id", "5"}, {"order_t", orderId}, {"app_position_t", operandId}});
     QCOMPARE(action.has_value(), resolves);
     if (!resolves)
         return;
@@ -162,9 +180,12 @@ void TestActions::operandRoute_data()
     QTest::newRow("close, no slash") << 10 << "C:\\tools\\x.exe" << QStringList{"terminate: C:\\tools\\x.exe"};
     QTest::newRow("close, ends in a slash") << 10 << "/opt/tools/" << QStringList{"terminate: "};
     QTest::newRow("run a program") << 7 << "/opt/my app/run me" << QStringList{"start: /opt/my app/run me"};
-    QTest::newRow("address without scheme") << 8 << "www.example.org/a b" << QStringList{"open address: http://www.example.org/a b"};
-    QTest::newRow("address with scheme") << 8 << "https://example.org/?q=1" << QStringList{"open address: https://example.org/?q=1"};
-    QTest::newRow("file with blanks") << 9 << "/home/user/my notes.txt" << QStringList{"open file: /home/user/my notes.txt"};
+    QTest::newRow("address without scheme")
+        << 8 << "www.example.org/a b" << QStringList{"open address: http://www.example.org/a b"};
+    QTest::newRow("address with scheme") << 8 << "https://example.org/?q=1"
+                                         << QStringList{"open address: https://example.org/?q=1"};
+    QTest::newRow("file with blanks") << 9 << "/home/user/my notes.txt"
+                                      << QStringList{"open file: /home/user/my notes.txt"};
     QTest::newRow("disconnect") << 11 << "anything" << QStringList{"disconnect all"};
     for (int id = 0; id <= 6; ++id)
         QTest::addRow("action %d takes no operand", id) << id << "/usr/bin/true" << QStringList{};
@@ -176,7 +197,10 @@ void TestActions::operandRoute()
     QFETCH(QString, operand);
     QFETCH(QStringList, calls);
     ActionExecutor executor(connection.get(), fakeActionServices(&log));
-    executor.run(ResolvedAction{"wmic process where name=\"%1\" delete", QString::number(orderId), operand, true,
+    executor.run(ResolvedAction{"wmic process where name=\"%1\" delete",
+                                QString::number(orderId),
+                                operand,
+                                true,
                                 {{"commandStr", "wmic process where name=\"%1\" delete"},
                                  {"appPositionStr", operand},
                                  {"orderId", QString::number(orderId)}}});
@@ -250,7 +274,8 @@ void TestActions::closeProgramEndsOnlyThatProgram()
     auto services = fakeActionServices(&log);
     services.terminator = std::make_shared<ProcProcessTerminator>();
     ActionExecutor executor(connection.get(), services);
-    executor.executeOrder({{"orderId", "10"}, {"appPositionStr", scratch->path() + "/" + unique},
+    executor.executeOrder({{"orderId", "10"},
+                           {"appPositionStr", scratch->path() + "/" + unique},
                            {"commandStr", "wmic process where name=\"%1\" delete"}});
     QVERIFY(target.waitForFinished(5000));
     QCOMPARE(bystander.state(), QProcess::Running);
@@ -278,10 +303,11 @@ void TestActions::operandsNeverReachAShell()
     services.terminator = PlatformServices::processTerminator();
     services.interpreter = PlatformServices::commandInterpreter(services.power);
     ActionExecutor executor(connection.get(), services);
-    const QStringList canaries = {"x\"; touch CANARY1; \"", "$(touch CANARY2)", "`touch CANARY3`",
-                                  "a & touch CANARY4", "/tmp/none; touch CANARY5"};
+    const QStringList canaries = {"x\"; touch CANARY1; \"", "$(touch CANARY2)", "`touch CANARY3`", "a & touch CANARY4",
+                                  "/tmp/none; touch CANARY5"};
     for (const QString &operand : canaries) {
-        executor.executeOrder({{"orderId", QString::number(orderId)}, {"appPositionStr", operand},
+        executor.executeOrder({{"orderId", QString::number(orderId)},
+                               {"appPositionStr", operand},
                                {"commandStr", "wmic process where name=\"%1\" delete"}});
     }
     QTest::qWait(1500);

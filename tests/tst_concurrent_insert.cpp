@@ -1,5 +1,5 @@
-#include "storage/Connection.h"
 #include "ScratchDirectory.h"
+#include "storage/Connection.h"
 
 #include <QProcess>
 #include <QtTest>

@@ -1,6 +1,6 @@
-#include "storage/Connection.h"
 #include "QueryColumn.h"
 #include "ScratchDirectory.h"
+#include "storage/Connection.h"
 
 #include <QFile>
 #include <QSqlQuery>
@@ -115,8 +115,8 @@ void TestConnection::catalogueIsSeededValueForValue()
 {
     const Connection::RecordList rows = db->selectOrder({});
     QCOMPARE(rows.size(), 12);
-    const QStringList names = {"关机", "重启", "注销当前用户", "系统锁定", "电脑睡眠", "关闭显示器",
-                               "电脑待机", "运行软件", "打开网址", "打开文件", "关闭软件", "断开网络"};
+    const QStringList names = {"关机",     "重启",     "注销当前用户", "系统锁定", "电脑睡眠", "关闭显示器",
+                               "电脑待机", "运行软件", "打开网址",     "打开文件", "关闭软件", "断开网络"};
     const QStringList commands = {"shutdown -s -f",
                                   "shutdown -r ",
                                   "logoff",
@@ -148,11 +148,22 @@ void TestConnection::seedTaskIsSeededValueForValue()
     const Connection::RecordList plans = db->selectPlanList();
     QCOMPARE(plans.size(), 1);
     const Record expected = {
-        {"id", "0"}, {"name", "电脑连续空闲10分钟后执行关闭显示器"}, {"eng_name", ""}, {"order_command", ""},
-        {"order_t", "5"}, {"lease_second", "600"}, {"timer_mode", "6"}, {"repeat_mode", "5"},
-        {"repeat_time_day_month_year_in_second", "-1"}, {"repeat_bigger_unit", "0"},
-        {"repeat_except", "4"}, {"repeat_detail_day", ""}, {"from_1970_seconds", "0"},
-        {"condition_speed", "-1"}, {"app_position_t", "-1"}, {"enable_state", "1"},
+        {"id", "0"},
+        {"name", "电脑连续空闲10分钟后执行关闭显示器"},
+        {"eng_name", ""},
+        {"order_command", ""},
+        {"order_t", "5"},
+        {"lease_second", "600"},
+        {"timer_mode", "6"},
+        {"repeat_mode", "5"},
+        {"repeat_time_day_month_year_in_second", "-1"},
+        {"repeat_bigger_unit", "0"},
+        {"repeat_except", "4"},
+        {"repeat_detail_day", ""},
+        {"from_1970_seconds", "0"},
+        {"condition_speed", "-1"},
+        {"app_position_t", "-1"},
+        {"enable_state", "1"},
     };
     QCOMPARE(plans.first(), expected);
 }
@@ -160,8 +171,7 @@ void TestConnection::seedTaskIsSeededValueForValue()
 void TestConnection::secondCreateChangesNothing()
 {
     QVERIFY(db->openDatabase());
-    const QString dumpStatement =
-        "select group_concat(id || '|' || name || '|' || order_command, ';') from order_t";
+    const QString dumpStatement = "select group_concat(id || '|' || name || '|' || order_command, ';') from order_t";
     const QStringList before = queryColumn(dumpStatement) + queryColumn("select count(*) from plan_t");
     QVERIFY(db->createTables());
     QVERIFY(db->createTables());
@@ -219,7 +229,8 @@ void TestConnection::unopenableDatabaseGivesEmptyResults()
     QVERIFY(db->selectPlanList().isEmpty());
     QVERIFY(db->selectOrder({}).isEmpty());
     QVERIFY(!db->insertPlan(taskValues()));
-    QVERIFY(!db->insertSystemLog({{"name", "开机"}, {"operation_time", "x"}, {"timestamp", "1"}, {"operation_index", "1"}}));
+    QVERIFY(!db->insertSystemLog(
+        {{"name", "开机"}, {"operation_time", "x"}, {"timestamp", "1"}, {"operation_index", "1"}}));
 }
 
 void TestConnection::foreignFileIsNeverTouched()
@@ -252,8 +263,8 @@ void TestConnection::filteredSelects_data()
     QTest::addColumn<QStringList>("ids");
 
     QTest::newRow("order by id") << "order_t" << Record{{"id", "3"}} << QStringList{"3"};
-    QTest::newRow("order, whole catalogue") << "order_t" << Record{}
-                                            << QStringList{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11"};
+    QTest::newRow("order, whole catalogue")
+        << "order_t" << Record{} << QStringList{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11"};
     QTest::newRow("order, two keys") << "order_t" << Record{{"id", "2"}, {"is_file", "1"}} << QStringList{"2"};
     QTest::newRow("order, keys that exclude") << "order_t" << Record{{"id", "4"}, {"is_file", "1"}} << QStringList{};
     QTest::newRow("operand by id") << "app_position_t" << Record{{"id", "3"}} << QStringList{"3"};
@@ -371,15 +382,15 @@ void TestConnection::updatePlanOperandCases()
     QVERIFY(db->insertPlan(taskValues()));
 
     // No operand yet, a new one given: inserted, and the task points at it.
-    QVERIFY(db->updatePlan({{"id", "1"}, {"name", "运行 A"}, {"position_id", "-1"},
-                            {"position", "/opt/a"}, {"operation_type", "0"}}));
+    QVERIFY(db->updatePlan(
+        {{"id", "1"}, {"name", "运行 A"}, {"position_id", "-1"}, {"position", "/opt/a"}, {"operation_type", "0"}}));
     Record task = db->selectPlan({{"id", "1"}}).value(0);
     QCOMPARE(task.value("app_position_t"), QString("1"));
     QCOMPARE(task.value("name"), QStringLiteral("运行 A"));
 
     // An existing operand: rewritten in place, the task's reference unchanged.
-    QVERIFY(db->updatePlan({{"id", "1"}, {"name", "运行 B"}, {"position_id", "1"},
-                            {"position", "/opt/b"}, {"operation_type", "0"}}));
+    QVERIFY(db->updatePlan(
+        {{"id", "1"}, {"name", "运行 B"}, {"position_id", "1"}, {"position", "/opt/b"}, {"operation_type", "0"}}));
     const Connection::RecordList operands = db->selectAppPosition({});
     QCOMPARE(operands.size(), 1);
     QCOMPARE(operands.first().value("position"), QString("/opt/b"));
@@ -387,8 +398,8 @@ void TestConnection::updatePlanOperandCases()
     QCOMPARE(db->selectPlan({{"id", "1"}}).value(0).value("app_position_t"), QString("1"));
 
     // No operand and none given: only the named columns change.
-    QVERIFY(db->updatePlan({{"id", "0"}, {"enable_state", "1"}, {"lease_second", "900"},
-                            {"position_id", "-1"}, {"position", ""}}));
+    QVERIFY(db->updatePlan(
+        {{"id", "0"}, {"enable_state", "1"}, {"lease_second", "900"}, {"position_id", "-1"}, {"position", ""}}));
     task = db->selectPlan({{"id", "0"}}).value(0);
     QCOMPARE(task.value("lease_second"), QString("900"));
     QCOMPARE(task.value("timer_mode"), QString("6"));
@@ -438,14 +449,14 @@ void TestConnection::valuesRoundTripUnchanged()
     QCOMPARE(stored.value("repeat_detail_day"), value);
     QCOMPARE(db->selectAppPosition({{"id", "1"}}).value(0).value("position"), value);
 
-    QVERIFY(db->updatePlan({{"id", "1"}, {"eng_name", value}, {"position_id", "1"},
-                            {"position", value + "!"}, {"name", value}}));
+    QVERIFY(db->updatePlan(
+        {{"id", "1"}, {"eng_name", value}, {"position_id", "1"}, {"position", value + "!"}, {"name", value}}));
     stored = db->selectPlan({{"id", "1"}}).value(0);
     QCOMPARE(stored.value("eng_name"), value);
     QCOMPARE(db->selectAppPosition({{"id", "1"}}).value(0).value("position"), value + "!");
 
-    QVERIFY(db->insertSystemLog({{"name", value}, {"operation_time", value}, {"timestamp", "7"},
-                                 {"operation_index", "1"}}));
+    QVERIFY(db->insertSystemLog(
+        {{"name", value}, {"operation_time", value}, {"timestamp", "7"}, {"operation_index", "1"}}));
     const Record log = db->selectSystemLog({}).value(0);
     QCOMPARE(log.value("name"), value);
     QCOMPARE(log.value("operation_time"), value);

@@ -1,6 +1,6 @@
+#include "VirtualDisplay.h"
 #include "platform/linux/DpmsControl.h"
 #include "platform/linux/XDpmsDisplayPower.h"
-#include "VirtualDisplay.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -22,7 +22,9 @@ struct DpmsDisplay
 class FakeDpms : public DpmsControl
 {
 public:
-    explicit FakeDpms(DpmsDisplay *screen) : display(screen) {}
+    explicit FakeDpms(DpmsDisplay *screen)
+        : display(screen)
+    { }
     bool open() override
     {
         display->calls << "open";
@@ -104,8 +106,7 @@ void TestDisplayPower::theUsersSettingComesBackWithTheDisplay_data()
     QTest::addColumn<QStringList>("afterInput");
     QTest::newRow("blanking off: on to switch off, off again after input")
         << false << 1 << QStringList{"open", "enable", "off"} << QStringList{"disable", "close"};
-    QTest::newRow("blanking on: left on")
-        << true << 1 << QStringList{"open", "off", "close"} << QStringList();
+    QTest::newRow("blanking on: left on") << true << 1 << QStringList{"open", "off", "close"} << QStringList();
     QTest::newRow("two tasks while it is off: the user's setting comes back once")
         << false << 2 << QStringList{"open", "enable", "off", "off"} << QStringList{"disable", "close"};
 }

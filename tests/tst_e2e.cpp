@@ -1,6 +1,6 @@
-#include "schedule/TaskComposer.h"
 #include "e2e/ProgramSession.h"
 #include "e2e/SessionDatabase.h"
+#include "schedule/TaskComposer.h"
 
 #include <QtTest>
 
@@ -169,31 +169,35 @@ void TestEndToEnd::disconnectAndOpenAddress()
 {
     auto program = session();
     QVERIFY(program);
-    program->addTool("xdg-open", "env > \"$(dirname \"$0\")/../opened-environment.txt\"; "
-                                 "printf '%s\\n' \"$@\" >> \"$(dirname \"$0\")/../opened.txt\"");
+    program->addTool("xdg-open",
+                     "env > \"$(dirname \"$0\")/../opened-environment.txt\"; "
+                     "printf '%s\\n' \"$@\" >> \"$(dirname \"$0\")/../opened.txt\"");
     const QString address = "example.org/e2e?q=1&x='y';$(touch CANARY)";
     // Both run once, some seconds after the switch (a period of zero is never armed).
-    addTasks(*program, {TC::saveRecord(soonAfterPowerOn(11), "", "-1"), TC::saveRecord(soonAfterPowerOn(8), address, "-1")});
-    QVERIFY(bus.runPython(QStringLiteral(
-        "import dbus; b=dbus.bus.BusConnection('%1'); "
-        "o=b.get_object('org.freedesktop.NetworkManager','/org/freedesktop/NetworkManager'); "
-        "o.SetProperty('/org/freedesktop/NetworkManager','org.freedesktop.NetworkManager','ActiveConnections',"
-        "dbus.Array(['/org/freedesktop/NetworkManager/ActiveConnection/3'], signature='o'), "
-        "dbus_interface='org.freedesktop.DBus.Mock')").arg(bus.address())));
+    addTasks(*program,
+             {TC::saveRecord(soonAfterPowerOn(11), "", "-1"), TC::saveRecord(soonAfterPowerOn(8), address, "-1")});
+    QVERIFY(bus.runPython(
+        QStringLiteral(
+            "import dbus; b=dbus.bus.BusConnection('%1'); "
+            "o=b.get_object('org.freedesktop.NetworkManager','/org/freedesktop/NetworkManager'); "
+            "o.SetProperty('/org/freedesktop/NetworkManager','org.freedesktop.NetworkManager','ActiveConnections',"
+            "dbus.Array(['/org/freedesktop/NetworkManager/ActiveConnection/3'], signature='o'), "
+            "dbus_interface='org.freedesktop.DBus.Mock')")
+            .arg(bus.address())));
     bus.clearLog("networkmanager");
     QVERIFY(program->start(bus.address()));
     QVERIFY(!program->waitForWindow().isEmpty());
     QVERIFY(program->switchOn(1));
     QVERIFY(program->switchOn(2));
-    QTRY_VERIFY_WITH_TIMEOUT(bus.calls("networkmanager").contains(
-                                 "DeactivateConnection \"/org/freedesktop/NetworkManager/ActiveConnection/3\""),
-                             40000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        bus.calls("networkmanager")
+            .contains("DeactivateConnection \"/org/freedesktop/NetworkManager/ActiveConnection/3\""),
+        40000);
     QFile opened(program->path("opened.txt"));
     QTRY_VERIFY_WITH_TIMEOUT(opened.exists(), 40000);
     QTest::qWait(300);
     QVERIFY(opened.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(opened.readAll()).trimmed(),
-             QUrl::fromUserInput(address).toString(QUrl::FullyEncoded));
+    QCOMPARE(QString::fromUtf8(opened.readAll()).trimmed(), QUrl::fromUserInput(address).toString(QUrl::FullyEncoded));
     QVERIFY(!QFile::exists(program->path("CANARY")));
     // The program's own graphics setting is not handed on to what it starts.
     QFile environment(program->path("opened-environment.txt"));
@@ -234,7 +238,8 @@ void TestEndToEnd::logTabShowsRunsFromTheJournal()
                                                 {base + Q_INT64_C(86400) * 1000000, base + Q_INT64_C(90000) * 1000000}};
     for (int i = 0; i < boots.size(); ++i) {
         for (qint64 moment : {boots.at(i).first, boots.at(i).second}) {
-            exportText += QStringLiteral("__REALTIME_TIMESTAMP=%1\n__MONOTONIC_TIMESTAMP=%2\n_BOOT_ID=%3\nMESSAGE=m\n\n")
+            exportText += QStringLiteral(
+                              "__REALTIME_TIMESTAMP=%1\n__MONOTONIC_TIMESTAMP=%2\n_BOOT_ID=%3\nMESSAGE=m\n\n")
                               .arg(moment)
                               .arg(moment - boots.at(i).first + 1)
                               .arg(QString(32, QChar('a' + i)))
@@ -248,8 +253,9 @@ void TestEndToEnd::logTabShowsRunsFromTheJournal()
     QCOMPARE(QProcess::execute("/lib/systemd/systemd-journal-remote",
                                {"-o", program->path("journal/system.journal"), program->path("journal.export")}),
              0);
-    program->addTool("journalctl", QStringLiteral("exec /usr/bin/journalctl --directory=\"%1\" \"$@\"")
-                                       .arg(program->path("journal")));
+    program->addTool(
+        "journalctl",
+        QStringLiteral("exec /usr/bin/journalctl --directory=\"%1\" \"$@\"").arg(program->path("journal")));
     QVERIFY(program->start(bus.address()));
     QVERIFY2(!program->waitForWindow().isEmpty(), qPrintable(program->output()));
     // The history is gathered while the window is up.

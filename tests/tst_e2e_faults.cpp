@@ -2,9 +2,9 @@
 #include "e2e/SessionDatabase.h"
 
 #include <QCryptographicHash>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QThread>
-#include <QRandomGenerator>
 #include <QtTest>
 
 #include <signal.h>
@@ -111,8 +111,10 @@ void TestEndToEndFaults::readOnlyDatabaseAndUnwritableFolder()
     // A folder the unprivileged user may enter and read but not write.
     const QString folder = program.path("locked");
     QVERIFY(QDir().mkpath(folder));
-    QFile::setPermissions(program.path("."), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    QFile::setPermissions(program.path("."),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    QFile::setPermissions(folder,
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
     QByteArray before;
     if (withDatabase) {
         {

@@ -1,20 +1,20 @@
+#include "ModalAnswerer.h"
+#include "ScratchDirectory.h"
+#include "log_ui/VATDateEdit.h"
 #include "schedule/TaskComposer.h"
 #include "tasks_ui/EditWidget.h"
 #include "widgets/TAVComboBox.h"
 #include "widgets/TAVDateTimeEdit.h"
 #include "widgets/TAVInputWidget.h"
 #include "widgets/TAVRadioButton.h"
-#include "log_ui/VATDateEdit.h"
-#include "ModalAnswerer.h"
-#include "ScratchDirectory.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
-#include <QSqlQuery>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QtTest>
 
 #include <memory>
@@ -25,10 +25,20 @@ using TC = TaskComposer;
 namespace {
 // Wednesday 2026-12-09, 10:00.
 const QDateTime Now(QDate(2026, 12, 9), QTime(10, 0, 0));
-const QStringList ComparedColumns = {"name", "order_t", "lease_second", "timer_mode", "repeat_mode",
-                                     "repeat_time_day_month_year_in_second", "repeat_bigger_unit",
-                                     "repeat_except", "repeat_detail_day", "from_1970_seconds",
-                                     "condition_speed", "enable_state", "eng_name", "order_command"};
+const QStringList ComparedColumns = {"name",
+                                     "order_t",
+                                     "lease_second",
+                                     "timer_mode",
+                                     "repeat_mode",
+                                     "repeat_time_day_month_year_in_second",
+                                     "repeat_bigger_unit",
+                                     "repeat_except",
+                                     "repeat_detail_day",
+                                     "from_1970_seconds",
+                                     "condition_speed",
+                                     "enable_state",
+                                     "eng_name",
+                                     "order_command"};
 
 void typeInto(QLineEdit *edit, const QString &text)
 {
@@ -289,16 +299,24 @@ void TestEditor::loadingStoredTasks_data()
     QTest::addColumn<QString>("hours");
     QTest::addColumn<QString>("minutes");
     QTest::addColumn<QString>("rate");
-    QTest::newRow("countdown of 5400 s") << TC::conditionColumns(TC::FromNowCommission, 0, {"1", "30", "", false})
-                                          << 5 << "1" << "30" << "";
-    QTest::newRow("upload task of 7200 s") << TC::conditionColumns(TC::FromUploadCommission, 0, {"", "120", "30", false})
-                                             << 8 << "" << "120" << "30";
-    QTest::newRow("download task") << TC::conditionColumns(TC::FromDownloadCommission, 2, {"", "5", "80", false})
-                                   << 9 << "" << "5" << "80";
-    QTest::newRow("after power-on") << TC::conditionColumns(TC::FromOnCommission, 1, {"3", "5", "", true})
-                                    << 6 << "3" << "5" << "";
-    QTest::newRow("idle, run once") << TC::conditionColumns(TC::FreeCommission, 5, {"", "10", "", true})
-                                    << 10 << "" << "10" << "";
+    QTest::newRow("countdown of 5400 s") << TC::conditionColumns(TC::FromNowCommission, 0, {"1", "30", "", false}) << 5
+                                         << "1"
+                                         << "30"
+                                         << "";
+    QTest::newRow("upload task of 7200 s")
+        << TC::conditionColumns(TC::FromUploadCommission, 0, {"", "120", "30", false}) << 8 << ""
+        << "120"
+        << "30";
+    QTest::newRow("download task") << TC::conditionColumns(TC::FromDownloadCommission, 2, {"", "5", "80", false}) << 9
+                                   << ""
+                                   << "5"
+                                   << "80";
+    QTest::newRow("after power-on") << TC::conditionColumns(TC::FromOnCommission, 1, {"3", "5", "", true}) << 6 << "3"
+                                    << "5"
+                                    << "";
+    QTest::newRow("idle, run once") << TC::conditionColumns(TC::FreeCommission, 5, {"", "10", "", true}) << 10 << ""
+                                    << "10"
+                                    << "";
 }
 
 void TestEditor::loadingStoredTasks()
@@ -366,25 +384,66 @@ void TestEditor::numberFieldsTakeWholeNumbersOnly_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("leaseSecond");
     const int now = EditWidget::FromNowCommission;
-    QTest::newRow("1.5 hours") << now << "hours" << "1.5" << "15" << "从现在开始15小时0分后关机" << "54000";
-    QTest::newRow("abc hours") << now << "hours" << "abc" << "" << "从现在开始0小时0分后关机" << "0";
-    QTest::newRow("-2 hours") << now << "hours" << "-2" << "2" << "从现在开始2小时0分后关机" << "7200";
-    QTest::newRow("1.5 minutes") << now << "minutes" << "1.5" << "15" << "从现在开始0小时15分后关机" << "900";
-    QTest::newRow("75 minutes") << now << "minutes" << "75" << "7" << "从现在开始0小时7分后关机" << "420";
-    QTest::newRow("99999 hours") << int(EditWidget::FromOnCommission) << "hours" << "99999" << "9999"
-                                 << "从电脑开机开始9999小时0分后关机" << "35996400";
-    QTest::newRow("25 hours of running time") << int(EditWidget::FromUntilCommission) << "hours" << "25" << "2"
-                                              << "全天累计开机2小时0分后关机" << "7200";
-    QTest::newRow("1.5 idle minutes") << int(EditWidget::FreeCommission) << "minutes" << "1.5" << "15"
-                                      << "电脑连续空闲15分钟后执行关机" << "900";
-    QTest::newRow("abc idle minutes") << int(EditWidget::FreeCommission) << "minutes" << "abc" << ""
-                                      << "电脑连续空闲0分钟后执行关机" << "0";
-    QTest::newRow("2,5 upload minutes") << int(EditWidget::FromUploadCommission) << "minutes" << "2,5" << "25"
-                                        << "上传速度连续25分钟低于0KB/s后关机" << "1500";
-    QTest::newRow("12.5 KB/s") << int(EditWidget::FromDownloadCommission) << "rate" << "12.5" << "125"
-                               << "下载速度连续1分钟低于125KB/s后关机" << "60";
-    QTest::newRow("1e3 KB/s") << int(EditWidget::FromDownloadCommission) << "rate" << "1e3" << "13"
-                              << "下载速度连续1分钟低于13KB/s后关机" << "60";
+    QTest::newRow("1.5 hours") << now << "hours"
+                               << "1.5"
+                               << "15"
+                               << "从现在开始15小时0分后关机"
+                               << "54000";
+    QTest::newRow("abc hours") << now << "hours"
+                               << "abc"
+                               << ""
+                               << "从现在开始0小时0分后关机"
+                               << "0";
+    QTest::newRow("-2 hours") << now << "hours"
+                              << "-2"
+                              << "2"
+                              << "从现在开始2小时0分后关机"
+                              << "7200";
+    QTest::newRow("1.5 minutes") << now << "minutes"
+                                 << "1.5"
+                                 << "15"
+                                 << "从现在开始0小时15分后关机"
+                                 << "900";
+    QTest::newRow("75 minutes") << now << "minutes"
+                                << "75"
+                                << "7"
+                                << "从现在开始0小时7分后关机"
+                                << "420";
+    QTest::newRow("99999 hours") << int(EditWidget::FromOnCommission) << "hours"
+                                 << "99999"
+                                 << "9999"
+                                 << "从电脑开机开始9999小时0分后关机"
+                                 << "35996400";
+    QTest::newRow("25 hours of running time") << int(EditWidget::FromUntilCommission) << "hours"
+                                              << "25"
+                                              << "2"
+                                              << "全天累计开机2小时0分后关机"
+                                              << "7200";
+    QTest::newRow("1.5 idle minutes") << int(EditWidget::FreeCommission) << "minutes"
+                                      << "1.5"
+                                      << "15"
+                                      << "电脑连续空闲15分钟后执行关机"
+                                      << "900";
+    QTest::newRow("abc idle minutes") << int(EditWidget::FreeCommission) << "minutes"
+                                      << "abc"
+                                      << ""
+                                      << "电脑连续空闲0分钟后执行关机"
+                                      << "0";
+    QTest::newRow("2,5 upload minutes") << int(EditWidget::FromUploadCommission) << "minutes"
+                                        << "2,5"
+                                        << "25"
+                                        << "上传速度连续25分钟低于0KB/s后关机"
+                                        << "1500";
+    QTest::newRow("12.5 KB/s") << int(EditWidget::FromDownloadCommission) << "rate"
+                               << "12.5"
+                               << "125"
+                               << "下载速度连续1分钟低于125KB/s后关机"
+                               << "60";
+    QTest::newRow("1e3 KB/s") << int(EditWidget::FromDownloadCommission) << "rate"
+                              << "1e3"
+                              << "13"
+                              << "下载速度连续1分钟低于13KB/s后关机"
+                              << "60";
 }
 
 void TestEditor::numberFieldsTakeWholeNumbersOnly()
@@ -398,7 +457,8 @@ void TestEditor::numberFieldsTakeWholeNumbersOnly()
     auto editor = newEditor();
     QTest::mouseClick(editor->kindButton(kind), Qt::LeftButton);
     QLineEdit *edit = field == "hours" ? editor->hoursEdit(kind)
-                      : field == "minutes" ? editor->minutesEdit(kind) : editor->rateEdit(kind);
+        : field == "minutes"           ? editor->minutesEdit(kind)
+                                       : editor->rateEdit(kind);
     typeInto(edit, typed);
     QCOMPARE(edit->text(), shown);
     // The description says what is stored.
@@ -413,9 +473,12 @@ void TestEditor::everyNumberFieldRefusesPointsAndLetters_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
     const QList<QPair<int, QStringList>> fields = {
-        {EditWidget::FromNowCommission, {"hours", "minutes"}},   {EditWidget::FromOnCommission, {"hours", "minutes"}},
-        {EditWidget::FromUntilCommission, {"hours", "minutes"}}, {EditWidget::FromUploadCommission, {"minutes", "rate"}},
-        {EditWidget::FromDownloadCommission, {"minutes", "rate"}}, {EditWidget::FreeCommission, {"minutes"}},
+        {EditWidget::FromNowCommission, {"hours", "minutes"}},
+        {EditWidget::FromOnCommission, {"hours", "minutes"}},
+        {EditWidget::FromUntilCommission, {"hours", "minutes"}},
+        {EditWidget::FromUploadCommission, {"minutes", "rate"}},
+        {EditWidget::FromDownloadCommission, {"minutes", "rate"}},
+        {EditWidget::FreeCommission, {"minutes"}},
     };
     const QList<QPair<QString, QString>> inputs = {{"1.5", "15"}, {"abc", ""}, {"0", "0"}};
     for (const auto &kindFields : fields) {
@@ -436,7 +499,8 @@ void TestEditor::everyNumberFieldRefusesPointsAndLetters()
     auto editor = newEditor();
     QTest::mouseClick(editor->kindButton(kind), Qt::LeftButton);
     QLineEdit *edit = field == "hours" ? editor->hoursEdit(kind)
-                      : field == "minutes" ? editor->minutesEdit(kind) : editor->rateEdit(kind);
+        : field == "minutes"           ? editor->minutesEdit(kind)
+                                       : editor->rateEdit(kind);
     typeInto(edit, typed);
     QCOMPARE(edit->text(), shown);
     // Nothing typed that was refused reaches the description.
@@ -501,10 +565,12 @@ void TestEditor::firstRunFollowsTheTimeTyped_data()
                                                    << "2026-12-14 04:00:00";
     QTest::newRow("monthly, the 7th, later today") << int(EditWidget::MonthCommission) << QStringList{"7"} << "041000"
                                                    << "2026-12-07 04:10:00";
-    QTest::newRow("yearly, 7 December, later today") << int(EditWidget::YearCommission) << QStringList{"12", "7"}
-                                                     << "041000" << "2026-12-07 04:10:00";
-    QTest::newRow("yearly, 7 December, earlier today") << int(EditWidget::YearCommission) << QStringList{"12", "7"}
-                                                       << "035900" << "2027-12-07 03:59:00";
+    QTest::newRow("yearly, 7 December, later today")
+        << int(EditWidget::YearCommission) << QStringList{"12", "7"} << "041000"
+        << "2026-12-07 04:10:00";
+    QTest::newRow("yearly, 7 December, earlier today")
+        << int(EditWidget::YearCommission) << QStringList{"12", "7"} << "035900"
+        << "2027-12-07 03:59:00";
 }
 
 void TestEditor::firstRunFollowsTheTimeTyped()
@@ -519,10 +585,9 @@ void TestEditor::firstRunFollowsTheTimeTyped()
     editor->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(editor.get()));
     QTest::mouseClick(editor->kindButton(kind), Qt::LeftButton);
-    const QList<QComboBox *> lists = kind == EditWidget::WeekCommission    ? QList<QComboBox *>{editor->weekdayList()}
-                                     : kind == EditWidget::MonthCommission ? QList<QComboBox *>{editor->monthDayList()}
-                                                                           : QList<QComboBox *>{editor->yearMonthList(),
-                                                                                                editor->yearDayList()};
+    const QList<QComboBox *> lists = kind == EditWidget::WeekCommission ? QList<QComboBox *>{editor->weekdayList()}
+        : kind == EditWidget::MonthCommission                           ? QList<QComboBox *>{editor->monthDayList()}
+                                              : QList<QComboBox *>{editor->yearMonthList(), editor->yearDayList()};
     for (int i = 0; i < picks.size(); ++i)
         pick(lists.at(i), picks.at(i));
     typeTime(editor->timeEdit(kind), time);
@@ -555,7 +620,8 @@ void TestEditor::failedSaveSaysSoAndKeepsTheEditorOpen()
 {
     // The file refuses every new task, as a full disk or a locked file would.
     QSqlQuery refuse(QSqlDatabase::database());
-    QVERIFY(refuse.exec("create trigger refuse_tasks before insert on plan_t begin select raise(abort, 'disk full'); end"));
+    QVERIFY(
+        refuse.exec("create trigger refuse_tasks before insert on plan_t begin select raise(abort, 'disk full'); end"));
     auto editor = newEditor();
     QTest::mouseClick(editor->kindButton(EditWidget::FreeCommission), Qt::LeftButton);
     QSignalSpy closed(editor.get(), &EditWidget::closeWin);

@@ -1,5 +1,5 @@
-#include "schedule/FirstRunCalculator.h"
 #include "TestTimeZone.h"
+#include "schedule/FirstRunCalculator.h"
 
 #include <QtTest>
 
@@ -75,12 +75,18 @@ void TestFirstRun::daily_data()
     QTest::addColumn<int>("time");
     QTest::addColumn<int>("flags");
     QTest::addColumn<QDate>("expected");
-    QTest::newRow("later today") << at("2026-12-09 07:00:00") << hms(8, 0) << int(Calc::ExceptWithout) << QDate(2026, 12, 9);
-    QTest::newRow("equal to now is not ahead") << at("2026-12-09 08:00:00") << hms(8, 0) << int(Calc::ExceptWithout) << QDate(2026, 12, 10);
-    QTest::newRow("Friday after the time, Saturday excepted") << at("2026-12-11 09:00:00") << hms(8, 0) << int(Calc::ExceptSat) << QDate(2026, 12, 13);
-    QTest::newRow("Saturday before the time, weekend excepted") << at("2026-12-12 07:00:00") << hms(8, 0) << int(Calc::ExceptAll) << QDate(2026, 12, 14);
-    QTest::newRow("Sunday after the time, weekend excepted") << at("2026-12-13 09:00:00") << hms(8, 0) << int(Calc::ExceptAll) << QDate(2026, 12, 14);
-    QTest::newRow("New Year's Eve after the time") << at("2026-12-31 23:59:59") << hms(23, 0) << int(Calc::ExceptWithout) << QDate(2027, 1, 1);
+    QTest::newRow("later today") << at("2026-12-09 07:00:00") << hms(8, 0) << int(Calc::ExceptWithout)
+                                 << QDate(2026, 12, 9);
+    QTest::newRow("equal to now is not ahead")
+        << at("2026-12-09 08:00:00") << hms(8, 0) << int(Calc::ExceptWithout) << QDate(2026, 12, 10);
+    QTest::newRow("Friday after the time, Saturday excepted")
+        << at("2026-12-11 09:00:00") << hms(8, 0) << int(Calc::ExceptSat) << QDate(2026, 12, 13);
+    QTest::newRow("Saturday before the time, weekend excepted")
+        << at("2026-12-12 07:00:00") << hms(8, 0) << int(Calc::ExceptAll) << QDate(2026, 12, 14);
+    QTest::newRow("Sunday after the time, weekend excepted")
+        << at("2026-12-13 09:00:00") << hms(8, 0) << int(Calc::ExceptAll) << QDate(2026, 12, 14);
+    QTest::newRow("New Year's Eve after the time")
+        << at("2026-12-31 23:59:59") << hms(23, 0) << int(Calc::ExceptWithout) << QDate(2027, 1, 1);
 }
 
 void TestFirstRun::daily()
@@ -120,12 +126,16 @@ void TestFirstRun::monthly_data()
     QTest::addColumn<int>("day");
     QTest::addColumn<int>("time");
     QTest::addColumn<QDate>("expected");
-    QTest::newRow("15th on 15 December after the time") << at("2026-12-15 09:00:00") << 15 << hms(8, 0) << QDate(2027, 1, 15);
-    QTest::newRow("15th on 15 December before the time") << at("2026-12-15 07:00:00") << 15 << hms(8, 0) << QDate(2026, 12, 15);
+    QTest::newRow("15th on 15 December after the time")
+        << at("2026-12-15 09:00:00") << 15 << hms(8, 0) << QDate(2027, 1, 15);
+    QTest::newRow("15th on 15 December before the time")
+        << at("2026-12-15 07:00:00") << 15 << hms(8, 0) << QDate(2026, 12, 15);
     QTest::newRow("10th on the 20th") << at("2026-11-20 09:00:00") << 10 << hms(8, 0) << QDate(2026, 12, 10);
     QTest::newRow("31st in a 30-day month") << at("2026-04-10 09:00:00") << 31 << hms(8, 0) << QDate(2026, 4, 30);
-    QTest::newRow("31st on 30 April after the time") << at("2026-04-30 09:00:00") << 31 << hms(8, 0) << QDate(2026, 5, 31);
-    QTest::newRow("30th from January into February") << at("2027-01-31 09:00:00") << 30 << hms(8, 0) << QDate(2027, 2, 28);
+    QTest::newRow("31st on 30 April after the time")
+        << at("2026-04-30 09:00:00") << 31 << hms(8, 0) << QDate(2026, 5, 31);
+    QTest::newRow("30th from January into February")
+        << at("2027-01-31 09:00:00") << 30 << hms(8, 0) << QDate(2027, 2, 28);
 }
 
 void TestFirstRun::monthly()
@@ -144,11 +154,15 @@ void TestFirstRun::yearly_data()
     QTest::addColumn<int>("day");
     QTest::addColumn<int>("time");
     QTest::addColumn<QDate>("expected");
-    QTest::newRow("1 May on 1 May after the time") << at("2026-05-01 09:00:00") << 5 << 1 << hms(8, 0) << QDate(2027, 5, 1);
+    QTest::newRow("1 May on 1 May after the time")
+        << at("2026-05-01 09:00:00") << 5 << 1 << hms(8, 0) << QDate(2027, 5, 1);
     QTest::newRow("1 May on 30 April") << at("2026-04-30 09:00:00") << 5 << 1 << hms(8, 0) << QDate(2026, 5, 1);
-    QTest::newRow("1 May on 1 May before the time") << at("2026-05-01 07:00:00") << 5 << 1 << hms(8, 0) << QDate(2026, 5, 1);
-    QTest::newRow("29 February in a common year") << at("2026-12-09 09:00:00") << 2 << 29 << hms(8, 0) << QDate(2027, 2, 28);
-    QTest::newRow("29 February in a leap year") << at("2027-12-09 09:00:00") << 2 << 29 << hms(8, 0) << QDate(2028, 2, 29);
+    QTest::newRow("1 May on 1 May before the time")
+        << at("2026-05-01 07:00:00") << 5 << 1 << hms(8, 0) << QDate(2026, 5, 1);
+    QTest::newRow("29 February in a common year")
+        << at("2026-12-09 09:00:00") << 2 << 29 << hms(8, 0) << QDate(2027, 2, 28);
+    QTest::newRow("29 February in a leap year")
+        << at("2027-12-09 09:00:00") << 2 << 29 << hms(8, 0) << QDate(2028, 2, 29);
     QTest::newRow("31 April") << at("2026-01-09 09:00:00") << 4 << 31 << hms(8, 0) << QDate(2026, 4, 30);
 }
 
@@ -175,7 +189,8 @@ void TestFirstRun::epochIsTheLocalMomentAlsoOnDaylightSavingDays_data()
     QTest::newRow("winter") << QDate(2026, 12, 9) << hms(8, 30) << Q_INT64_C(1796801400);
     QTest::newRow("spring-forward day") << QDate(2026, 3, 29) << hms(8, 0) << Q_INT64_C(1774764000);
     QTest::newRow("fall-back day") << QDate(2026, 10, 25) << hms(22, 0) << Q_INT64_C(1792962000);
-    QTest::newRow("skipped clock time counts from midnight") << QDate(2026, 3, 29) << hms(2, 30) << Q_INT64_C(1774747800);
+    QTest::newRow("skipped clock time counts from midnight")
+        << QDate(2026, 3, 29) << hms(2, 30) << Q_INT64_C(1774747800);
     QTest::newRow("after 2038") << QDate(2040, 1, 1) << hms(0, 0, 1) << Q_INT64_C(2208985201);
 }
 

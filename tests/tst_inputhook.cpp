@@ -1,6 +1,6 @@
+#include "VirtualDisplay.h"
 #include "monitors/TAVMouseNKeyboardHook.h"
 #include "platform/linux/XInputActivitySource.h"
-#include "VirtualDisplay.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -80,8 +80,7 @@ void TestInputHook::countsOnlyQualifyingInput_data()
     QTest::newRow("key press, not its release") << QStringList{"key", "a"} << 1;
     QTest::newRow("three key presses") << QStringList{"key", "--delay", "20", "a", "b", "c"} << 3;
     QTest::newRow("key with Alt held") << QStringList{"keydown", "alt", "key", "a", "keyup", "alt"} << 0;
-    QTest::newRow("key after Alt was let go")
-        << QStringList{"keydown", "alt", "keyup", "alt", "key", "a"} << 1;
+    QTest::newRow("key after Alt was let go") << QStringList{"keydown", "alt", "keyup", "alt", "key", "a"} << 1;
     QTest::newRow("left click: press and release") << QStringList{"click", "1"} << 2;
     QTest::newRow("right click: press and release") << QStringList{"click", "3"} << 2;
     QTest::newRow("middle click") << QStringList{"click", "2"} << 0;
@@ -121,8 +120,8 @@ void TestInputHook::keysCountWhileAnotherProgramHoldsTheKeyboard_data()
         << 2 << QStringList() << QStringList{"key", "--delay", "20", "a", "b"} << QStringList() << 2;
     // A server that speaks XInput 2.0 only withholds the release: Alt must not stay held.
     QTest::newRow("Alt release unseen, keys a second later")
-        << 0 << QStringList{"keydown", "alt"} << QStringList{"keyup", "alt"}
-        << QStringList{"sleep", "1.5", "key", "a"} << 1;
+        << 0 << QStringList{"keydown", "alt"} << QStringList{"keyup", "alt"} << QStringList{"sleep", "1.5", "key", "a"}
+        << 1;
 }
 
 void TestInputHook::keysCountWhileAnotherProgramHoldsTheKeyboard()
@@ -135,7 +134,8 @@ void TestInputHook::keysCountWhileAnotherProgramHoldsTheKeyboard()
     TAVMouseNKeyboardHook::setSourceFactory(
         [xinputMinor] { return std::make_unique<XInputActivitySource>(nullptr, xinputMinor); });
     if (xinputMinor < 1)
-        QTest::ignoreMessage(QtWarningMsg, "The X display offers XInput 2.0 only: input inside other programs' grabs is not seen");
+        QTest::ignoreMessage(QtWarningMsg,
+                             "The X display offers XInput 2.0 only: input inside other programs' grabs is not seen");
     TAVMouseNKeyboardHook::installHook(&hook);
     TAVMouseNKeyboardHook::setSourceFactory(nullptr);
     QVERIFY(TAVMouseNKeyboardHook::isInstalled());

@@ -1,10 +1,10 @@
+#include "QueryColumn.h"
+#include "ScratchDirectory.h"
 #include "log_ui/LogManageWidget.h"
 #include "log_ui/LogPeriods.h"
 #include "log_ui/RunPairing.h"
 #include "log_ui/VATDateTimeBetweenWidget.h"
 #include "log_ui/VATLogDateButton.h"
-#include "QueryColumn.h"
-#include "ScratchDirectory.h"
 
 #include <QDateEdit>
 #include <QHeaderView>
@@ -126,16 +126,16 @@ void TestLogTab::periods_data()
     QTest::newRow("all") << "all" << now("2026-12-09 10:00:00") << Filter{{"timestamp", "0"}};
     QTest::newRow("month, December") << "month" << now("2026-12-09 10:00:00")
                                      << between("2026-12-01 00:00:00", "2026-12-31 23:59:59");
-    QTest::newRow("month, February of a leap year") << "month" << now("2028-02-29 23:59:59")
-                                                    << between("2028-02-01 00:00:00", "2028-02-29 23:59:59");
+    QTest::newRow("month, February of a leap year")
+        << "month" << now("2028-02-29 23:59:59") << between("2028-02-01 00:00:00", "2028-02-29 23:59:59");
     QTest::newRow("week across a month") << "week" << now("2026-12-02 15:30:00")
                                          << between("2026-11-30 00:00:00", "2026-12-06 23:59:59");
     QTest::newRow("week on a Sunday") << "week" << now("2026-12-06 08:00:00")
                                       << between("2026-11-30 00:00:00", "2026-12-06 23:59:59");
-    QTest::newRow("yesterday across a month start") << "yesterday" << now("2026-12-01 00:30:00")
-                                                    << between("2026-11-30 00:00:00", "2026-11-30 23:59:59");
-    QTest::newRow("today, no upper bound") << "today" << now("2026-12-09 10:00:00")
-                                           << Filter{{"timestamp", at("2026-12-09 00:00:00")}};
+    QTest::newRow("yesterday across a month start")
+        << "yesterday" << now("2026-12-01 00:30:00") << between("2026-11-30 00:00:00", "2026-11-30 23:59:59");
+    QTest::newRow("today, no upper bound")
+        << "today" << now("2026-12-09 10:00:00") << Filter{{"timestamp", at("2026-12-09 00:00:00")}};
 }
 
 void TestLogTab::periods()
@@ -164,13 +164,14 @@ void TestLogTab::pairing_data()
     QTest::newRow("off then on of the same day")
         << QList<Record>{logRow("关机", "2026-12-09 12:00:00"), logRow("开机", "2026-12-09 09:30:15")}
         << QStringList{"用时2小时29分钟45秒 (共8985秒)", ""};
-    QTest::newRow("on, off, off, on")
-        << QList<Record>{logRow("开机", "2026-12-09 18:00:00"), logRow("关机", "2026-12-09 17:00:00"),
-                         logRow("关机", "2026-12-09 12:00:00"), logRow("开机", "2026-12-09 11:00:00")}
-        << QStringList{"", "", "用时1小时0分钟0秒 (共3600秒)", ""};
-    QTest::newRow("a run over a day")
-        << QList<Record>{logRow("关机", "2026-12-10 10:01:02"), logRow("开机", "2026-12-09 09:00:00")}
-        << QStringList{"用时25小时1分钟2秒 (共90062秒)", ""};
+    QTest::newRow("on, off, off, on") << QList<Record>{logRow("开机", "2026-12-09 18:00:00"),
+                                                       logRow("关机", "2026-12-09 17:00:00"),
+                                                       logRow("关机", "2026-12-09 12:00:00"),
+                                                       logRow("开机", "2026-12-09 11:00:00")}
+                                      << QStringList{"", "", "用时1小时0分钟0秒 (共3600秒)", ""};
+    QTest::newRow("a run over a day") << QList<Record>{logRow("关机", "2026-12-10 10:01:02"),
+                                                       logRow("开机", "2026-12-09 09:00:00")}
+                                      << QStringList{"用时25小时1分钟2秒 (共90062秒)", ""};
     QTest::newRow("an unknown name takes no part")
         << QList<Record>{logRow("关机", "2026-12-09 12:00:00"), logRow("重启", "2026-12-09 11:00:00"),
                          logRow("开机", "2026-12-09 10:00:00")}

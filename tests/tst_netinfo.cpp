@@ -17,7 +17,9 @@ namespace {
 class FakeCounters : public NetworkCounterSource
 {
 public:
-    explicit FakeCounters(NetworkTotals *source) : totals(source) {}
+    explicit FakeCounters(NetworkTotals *source)
+        : totals(source)
+    { }
     bool isSupported() const override { return true; }
     NetworkTotals read() override { return *totals; }
 
@@ -129,12 +131,13 @@ void TestNetInfo::parsesEveryInterfaceOfProcNetDev()
 #ifndef Q_OS_LINUX
     QSKIP("/proc/net/dev is where Linux keeps its interface counters");
 #else
-    const QByteArray text =
-        "Inter-|   Receive                                                |  Transmit\n"
-        " face |bytes    packets errs drop fifo frame compressed multicast|bytes    packets errs drop fifo colls carrier compressed\n"
-        "    lo: 1000      10    0    0    0     0          0         0     1000      10    0    0    0     0       0          0\n"
-        "  eth0:5000000000 4000 0 0 0 0 0 0 2500 30 0 0 0 0 0 0\n"
-        "wlan0: 24 1 0 0 0 0 0 0 76 1 0 0 0 0 0 0\n";
+    const QByteArray text = "Inter-|   Receive                                                |  Transmit\n"
+                            " face |bytes    packets errs drop fifo frame compressed multicast|bytes    packets errs "
+                            "drop fifo colls carrier compressed\n"
+                            "    lo: 1000      10    0    0    0     0          0         0     1000      10    0    0 "
+                            "   0     0       0          0\n"
+                            "  eth0:5000000000 4000 0 0 0 0 0 0 2500 30 0 0 0 0 0 0\n"
+                            "wlan0: 24 1 0 0 0 0 0 0 76 1 0 0 0 0 0 0\n";
     const NetworkTotals totals = ProcNetDevCounters::parse(text);
     QCOMPARE(totals.received, quint64(5000001024));
     QCOMPARE(totals.sent, quint64(3576));

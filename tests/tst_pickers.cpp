@@ -1,3 +1,5 @@
+#include "ModalAnswerer.h"
+#include "ScratchDirectory.h"
 #include "app/StartUp.h"
 #include "log_ui/VATCalendarWidget.h"
 #include "log_ui/VATDateEdit.h"
@@ -6,8 +8,6 @@
 #include "tasks_ui/EditWidget.h"
 #include "widgets/TAVInputWidget.h"
 #include "widgets/TAVRadioButton.h"
-#include "ModalAnswerer.h"
-#include "ScratchDirectory.h"
 
 #include <QDateEdit>
 #include <QLabel>
@@ -25,7 +25,9 @@
 class PaintableCalendar : public VATCalendarWidget
 {
 public:
-    PaintableCalendar() : VATCalendarWidget(nullptr) {}
+    PaintableCalendar()
+        : VATCalendarWidget(nullptr)
+    { }
     using VATCalendarWidget::paintCell;
 };
 
@@ -253,16 +255,20 @@ void TestPickers::cellLookFirstMatchWins()
 
 void TestPickers::cellsArePaintedByTheirLook_data()
 {
-    QTest::addColumn<int>("dayOffset");   // from today
+    QTest::addColumn<int>("dayOffset"); // from today
     QTest::addColumn<bool>("select");
     QTest::addColumn<bool>("belowMinimum");
-    QTest::addColumn<QColor>("edge");     // a pixel near the left edge, mid-height
-    QTest::addColumn<QColor>("inner");    // three pixels further in
-    QTest::addColumn<QColor>("ink");      // the text colour that must appear
-    QTest::newRow("selected") << 0 << true << false << QColor(0x00, 0x91, 0xFF) << QColor(0x00, 0x91, 0xFF) << QColor(Qt::white);
-    QTest::newRow("today, a blue ring") << 0 << false << false << QColor(0x00, 0xA1, 0xFF) << QColor(Qt::white) << QColor(0x00, 0xA1, 0xFF);
-    QTest::newRow("another month") << 40 << false << false << QColor(Qt::black) << QColor(Qt::black) << QColor(0x91, 0x91, 0x91);
-    QTest::newRow("out of range") << -1 << false << true << QColor(0xF9, 0xF9, 0xF9) << QColor(0xF9, 0xF9, 0xF9) << QColor(0xDC, 0xDC, 0xDC);
+    QTest::addColumn<QColor>("edge");  // a pixel near the left edge, mid-height
+    QTest::addColumn<QColor>("inner"); // three pixels further in
+    QTest::addColumn<QColor>("ink");   // the text colour that must appear
+    QTest::newRow("selected") << 0 << true << false << QColor(0x00, 0x91, 0xFF) << QColor(0x00, 0x91, 0xFF)
+                              << QColor(Qt::white);
+    QTest::newRow("today, a blue ring") << 0 << false << false << QColor(0x00, 0xA1, 0xFF) << QColor(Qt::white)
+                                        << QColor(0x00, 0xA1, 0xFF);
+    QTest::newRow("another month") << 40 << false << false << QColor(Qt::black) << QColor(Qt::black)
+                                   << QColor(0x91, 0x91, 0x91);
+    QTest::newRow("out of range") << -1 << false << true << QColor(0xF9, 0xF9, 0xF9) << QColor(0xF9, 0xF9, 0xF9)
+                                  << QColor(0xDC, 0xDC, 0xDC);
 }
 
 void TestPickers::cellsArePaintedByTheirLook()

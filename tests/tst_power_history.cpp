@@ -1,7 +1,7 @@
-#include "monitors/Command.h"
-#include "monitors/EventLogText.h"
 #include "ScratchDirectory.h"
 #include "TestTimeZone.h"
+#include "monitors/Command.h"
+#include "monitors/EventLogText.h"
 
 #include <QSignalSpy>
 #include <QtEndian>
@@ -104,7 +104,9 @@ public:
 class BrokenSource : public PowerEventSource
 {
 public:
-    explicit BrokenSource(const QString &command) : line(command) {}
+    explicit BrokenSource(const QString &command)
+        : line(command)
+    { }
     QString commandLine(Kind, const QDateTime &) const override { return line; }
     QList<EventRecord> events(const QByteArray &, Kind, const QDateTime &) const override { return {}; }
 
@@ -143,7 +145,6 @@ QString dateTextAt(int hours)
     return PowerEventSource::dateText(QDateTime::fromSecsSinceEpoch(moment(hours) / 1000000));
 }
 #endif
-
 
 EventRecord powerEvent(const QString &dateText)
 {
@@ -235,14 +236,16 @@ void TestPowerHistory::journalFirstRunRecordsFinishedBoots()
     if (!QFile::exists(JournalRemote))
         QSKIP("systemd-journal-remote is needed (scripts/test.sh installs it)");
     QVERIFY(QDir().mkdir("journal"));
-    QVERIFY(writeJournal("journal/system.journal",
-                         {{bootId(1), moment(0), moment(5)}, {bootId(2), moment(24), moment(30)}, {bootId(3), moment(48), moment(49)}}));
+    QVERIFY(writeJournal(
+        "journal/system.journal",
+        {{bootId(1), moment(0), moment(5)}, {bootId(2), moment(24), moment(30)}, {bootId(3), moment(48), moment(49)}}));
     QFile running("boot_id");
     QVERIFY(running.open(QIODevice::WriteOnly));
     running.write("33333333-3333-3333-3333-333333333333\n");
     running.close();
 
-    Command command(nullptr, std::make_shared<JournalPowerEventSource>(scratch->filePath("journal"), scratch->filePath("boot_id")));
+    Command command(
+        nullptr, std::make_shared<JournalPowerEventSource>(scratch->filePath("journal"), scratch->filePath("boot_id")));
     command.collectPowerEvents();
     const QString on3 = PowerEventSource::dateText(QDateTime::fromMSecsSinceEpoch(moment(48) / 1000));
     QCOMPARE(on3, QString("2026-11-03T16:00:00.1230000Z"));
@@ -265,7 +268,8 @@ void TestPowerHistory::journalGatheringTwiceAddsNothingAndANewBootAddsItsOwn()
     if (!QFile::exists(JournalRemote))
         QSKIP("systemd-journal-remote is needed (scripts/test.sh installs it)");
     QVERIFY(QDir().mkdir("journal"));
-    QVERIFY(writeJournal("journal/system.journal", {{bootId(1), moment(0), moment(5)}, {bootId(2), moment(24), moment(30)}}));
+    QVERIFY(writeJournal("journal/system.journal",
+                         {{bootId(1), moment(0), moment(5)}, {bootId(2), moment(24), moment(30)}}));
     QFile running("boot_id");
     QVERIFY(running.open(QIODevice::WriteOnly));
     running.write("22222222-2222-2222-2222-222222222222\n");
@@ -370,7 +374,8 @@ void TestPowerHistory::existingCacheFileIsLeftAlone()
 void TestPowerHistory::eachKindTakesItsCutOffFromItsOwnRows()
 {
     Connection connection(nullptr);
-    QVERIFY(connection.insertSystemLog({{"name", "开机"}, {"operation_time", "2026-12-01T08:00:00.2500000Z"},
+    QVERIFY(connection.insertSystemLog({{"name", "开机"},
+                                        {"operation_time", "2026-12-01T08:00:00.2500000Z"},
                                         {"timestamp", Command::eventTimestamp("2026-12-01T08:00:00.2500000Z")},
                                         {"operation_index", "1"}}));
     auto source = std::make_shared<CannedSource>();
@@ -443,15 +448,18 @@ void TestPowerHistory::onlyTheSystemsJournalCounts()
     // A user outside the journal's groups sees only their own journal: its boots begin at a
     // log-in and end at a log-out.
     QVERIFY(QDir().mkdir("journal"));
-    QVERIFY(writeJournal("journal/user-1000.journal", {{bootId(1), moment(1), moment(4)}, {bootId(2), moment(25), moment(26)}}));
+    QVERIFY(writeJournal("journal/user-1000.journal",
+                         {{bootId(1), moment(1), moment(4)}, {bootId(2), moment(25), moment(26)}}));
     QVERIFY(writeLoginRecords("wtmp", {{"reboot", 0}, {"alice", 1}, {"shutdown", 5}, {"reboot", 24}, {"alice", 25}}));
-    auto journal = std::make_shared<JournalPowerEventSource>(scratch->filePath("journal"), scratch->filePath("boot_id"));
+    auto journal = std::make_shared<JournalPowerEventSource>(scratch->filePath("journal"),
+                                                             scratch->filePath("boot_id"));
     journal->setFallback(std::make_shared<LoginRecordPowerEventSource>(scratch->filePath("wtmp")));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot come from the system journal: it lists no boots"));
     Command(nullptr, journal).collectPowerEvents();
-    QCOMPARE(storedRows(), (QStringList{"开机 " + dateTextAt(24) + " " + QString::number(moment(24) / 1000000) + " 1",
-                                        "关机 " + dateTextAt(5) + " " + QString::number(moment(5) / 1000000) + " 0",
-                                        "开机 " + dateTextAt(0) + " " + QString::number(moment(0) / 1000000) + " 1"}));
+    QCOMPARE(storedRows(),
+             (QStringList{"开机 " + dateTextAt(24) + " " + QString::number(moment(24) / 1000000) + " 1",
+                          "关机 " + dateTextAt(5) + " " + QString::number(moment(5) / 1000000) + " 0",
+                          "开机 " + dateTextAt(0) + " " + QString::number(moment(0) / 1000000) + " 1"}));
     QCOMPARE(dateTextAt(24), QString("2026-11-02T16:00:00.0000000Z"));
     // Gathering again adds nothing: the cut-off compares whole seconds alike.
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot come from the system journal"));
@@ -464,10 +472,14 @@ void TestPowerHistory::loginRecordsWhenTheJournalCannotBeRead_data()
 {
     QTest::addColumn<QString>("journal");
     QTest::addColumn<QString>("why");
-    QTest::newRow("no journal folder") << "missing" << "journalctl ended with status 1: Failed to open";
-    QTest::newRow("empty journal folder") << "empty" << "it lists no boots";
-    QTest::newRow("no journal tool") << "no-tool" << "cannot be run";
-    QTest::newRow("journal tool hangs") << "hung" << "did not finish within";
+    QTest::newRow("no journal folder") << "missing"
+                                       << "journalctl ended with status 1: Failed to open";
+    QTest::newRow("empty journal folder") << "empty"
+                                          << "it lists no boots";
+    QTest::newRow("no journal tool") << "no-tool"
+                                     << "cannot be run";
+    QTest::newRow("journal tool hangs") << "hung"
+                                        << "did not finish within";
 }
 
 void TestPowerHistory::loginRecordsWhenTheJournalCannotBeRead()
@@ -505,9 +517,11 @@ void TestPowerHistory::nothingIsStoredWhenNoRecordCanBeRead()
     auto journal = std::make_shared<JournalPowerEventSource>(scratch->filePath("journal"));
     journal->setFallback(std::make_shared<LoginRecordPowerEventSource>(scratch->filePath("wtmp")));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot come from the system journal"));
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot come from the login records: last ended with status 1"));
-    QTest::ignoreMessage(QtWarningMsg, "No power-on or power-off is stored this time: neither the system journal "
-                                       "nor the login records can be read");
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression("cannot come from the login records: last ended with status 1"));
+    QTest::ignoreMessage(QtWarningMsg,
+                         "No power-on or power-off is stored this time: neither the system journal "
+                         "nor the login records can be read");
     Command(nullptr, journal).collectPowerEvents();
     QVERIFY(storedRows().isEmpty());
 #endif
@@ -523,16 +537,20 @@ void TestPowerHistory::loginRecordLines_data()
     QTest::newRow("finished boot")
         << "reboot   system boot  6.1.0-18-amd64   2026-11-01T16:00:00+08:00 - 2026-11-01T17:01:40+08:00  (01:01)"
         << QStringList{"2026-11-01T16:00:00.0000000Z"} << QStringList();
-    QTest::newRow("boot that crashed") << "reboot   system boot  6.1.0-18-amd64   2026-11-01T10:00:00+02:00 - crash  (01:01)"
-                                       << QStringList{"2026-11-01T16:00:00.0000000Z"} << QStringList();
+    QTest::newRow("boot that crashed")
+        << "reboot   system boot  6.1.0-18-amd64   2026-11-01T10:00:00+02:00 - crash  (01:01)"
+        << QStringList{"2026-11-01T16:00:00.0000000Z"} << QStringList();
     QTest::newRow("shutdown")
         << "shutdown system down  6.1.0-18-amd64   2026-11-01T17:01:40+08:00 - 2026-11-02T16:00:00+08:00  (22:58)"
         << QStringList() << QStringList{"2026-11-01T17:01:40.0000000Z"};
-    QTest::newRow("a user's log-in") << "alice    tty2         :0               2026-11-01T16:01:00+08:00   still logged in"
-                                     << QStringList() << QStringList();
-    QTest::newRow("the file's first moment") << "wtmp begins 2026-11-01T16:00:00+08:00" << QStringList() << QStringList();
-    QTest::newRow("a user named reboot") << "reboot   pts/3        10.0.0.9         2026-11-01T16:00:00+08:00   still logged in"
-                                         << QStringList() << QStringList();
+    QTest::newRow("a user's log-in")
+        << "alice    tty2         :0               2026-11-01T16:01:00+08:00   still logged in" << QStringList()
+        << QStringList();
+    QTest::newRow("the file's first moment")
+        << "wtmp begins 2026-11-01T16:00:00+08:00" << QStringList() << QStringList();
+    QTest::newRow("a user named reboot")
+        << "reboot   pts/3        10.0.0.9         2026-11-01T16:00:00+08:00   still logged in" << QStringList()
+        << QStringList();
 }
 
 void TestPowerHistory::loginRecordLines()

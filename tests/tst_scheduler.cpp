@@ -1,12 +1,12 @@
-#include "actions/ActionExecutor.h"
-#include "monitors/NetInfoThread.h"
-#include "schedule/DurationText.h"
-#include "schedule/TaskComposer.h"
-#include "schedule/TaskScheduler.h"
-#include "schedule/SystemTaskTimer.h"
 #include "FakeActionServices.h"
 #include "ManualTime.h"
 #include "ScratchDirectory.h"
+#include "actions/ActionExecutor.h"
+#include "monitors/NetInfoThread.h"
+#include "schedule/DurationText.h"
+#include "schedule/SystemTaskTimer.h"
+#include "schedule/TaskComposer.h"
+#include "schedule/TaskScheduler.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -199,12 +199,18 @@ void TestScheduler::afterPowerOnTasks_data()
     QTest::addColumn<int>("firesAfter");
     QTest::addColumn<int>("repeatsAfter");
     // The machine has been on for 5000 s; it is 10:00.
-    QTest::newRow("after power-on, delay equal to uptime") << int(TC::FromOnCommission) << "0" << "0" << true << 2 << 0;
-    QTest::newRow("after power-on, an hour from now") << int(TC::FromOnCommission) << "2" << "3" << true << 2380 << 0;
-    QTest::newRow("after power-on, repeating") << int(TC::FromOnCommission) << "2" << "3" << false << 2380 << 2380;
-    QTest::newRow("after power-on, already passed") << int(TC::FromOnCommission) << "1" << "0" << true << -1 << 0;
-    QTest::newRow("cumulative, time of day passed") << int(TC::FromUntilCommission) << "8" << "0" << false << 1 << 0;
-    QTest::newRow("cumulative, at 11:00") << int(TC::FromUntilCommission) << "11" << "0" << false << 3600 << 0;
+    QTest::newRow("after power-on, delay equal to uptime") << int(TC::FromOnCommission) << "0"
+                                                           << "0" << true << 2 << 0;
+    QTest::newRow("after power-on, an hour from now") << int(TC::FromOnCommission) << "2"
+                                                      << "3" << true << 2380 << 0;
+    QTest::newRow("after power-on, repeating") << int(TC::FromOnCommission) << "2"
+                                               << "3" << false << 2380 << 2380;
+    QTest::newRow("after power-on, already passed") << int(TC::FromOnCommission) << "1"
+                                                    << "0" << true << -1 << 0;
+    QTest::newRow("cumulative, time of day passed") << int(TC::FromUntilCommission) << "8"
+                                                    << "0" << false << 1 << 0;
+    QTest::newRow("cumulative, at 11:00") << int(TC::FromUntilCommission) << "11"
+                                          << "0" << false << 3600 << 0;
 }
 
 void TestScheduler::afterPowerOnTasks()
@@ -533,15 +539,15 @@ void TestScheduler::repeatingCalendarTasksStoreTheirNextRunAndRunAgain_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("dayText");
     QTest::addColumn<QStringList>("runs"); // the first run, then each stored next run
-    QTest::newRow("weekly on Monday 04:10") << int(TC::WeekCommission) << "1"
-                                            << QStringList{"2026-12-14 04:10:00", "2026-12-21 04:10:00",
-                                                           "2026-12-28 04:10:00"};
+    QTest::newRow("weekly on Monday 04:10")
+        << int(TC::WeekCommission) << "1"
+        << QStringList{"2026-12-14 04:10:00", "2026-12-21 04:10:00", "2026-12-28 04:10:00"};
     // A day the month lacks is the month's last day; the next month has the chosen day again.
     QTest::newRow("monthly on the 31st") << int(TC::MonthCommission) << "31"
                                          << QStringList{"2026-12-31 04:10:00", "2027-01-31 04:10:00",
                                                         "2027-02-28 04:10:00", "2027-03-31 04:10:00"};
-    QTest::newRow("yearly on 29 February") << int(TC::YearCommission) << "2_29"
-                                           << QStringList{"2027-02-28 04:10:00", "2028-02-29 04:10:00"};
+    QTest::newRow("yearly on 29 February")
+        << int(TC::YearCommission) << "2_29" << QStringList{"2027-02-28 04:10:00", "2028-02-29 04:10:00"};
 }
 
 void TestScheduler::repeatingCalendarTasksStoreTheirNextRunAndRunAgain()

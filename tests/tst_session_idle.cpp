@@ -1,8 +1,8 @@
+#include "MockSystemBus.h"
 #include "monitors/TAVMouseNKeyboardHook.h"
 #include "platform/PlatformServices.h"
 #include "platform/linux/SessionIdleTimeSource.h"
 #include "platform/linux/XInputActivitySource.h"
-#include "MockSystemBus.h"
 
 #include <QDBusConnection>
 #include <QSignalSpy>
@@ -155,7 +155,8 @@ void TestSessionIdle::withoutAnAnsweringServiceIdlenessCannotBeSeen_data()
     QTest::addColumn<QString>("service");
     QTest::addColumn<QString>("parameters");
     QTest::newRow("no service") << QString() << QString();
-    QTest::newRow("KDE that does not tell the idle time on Wayland") << "KDE" << R"({"supported": false})";
+    QTest::newRow("KDE that does not tell the idle time on Wayland") << "KDE"
+                                                                     << R"({"supported": false})";
 }
 
 void TestSessionIdle::withoutAnAnsweringServiceIdlenessCannotBeSeen()

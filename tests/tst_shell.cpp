@@ -1,16 +1,16 @@
+#include "FakeInputSource.h"
+#include "ScratchDirectory.h"
 #include "app/MenuBar.h"
 #include "app/PushButton.h"
 #include "app/StartUp.h"
 #include "app/TabStyle.h"
-#include "widgets/TAVLoadFontFamilyFiles.h"
-#include "widgets/TAVMenu.h"
 #include "app/Tickvale.h"
 #include "app/VATCloseMessageBox.h"
 #include "monitors/TAVMouseNKeyboardHook.h"
 #include "tasks_ui/ComputerManageWidget.h"
+#include "widgets/TAVLoadFontFamilyFiles.h"
+#include "widgets/TAVMenu.h"
 #include "widgets/TAVPushButton.h"
-#include "FakeInputSource.h"
-#include "ScratchDirectory.h"
 
 #include <QDesktopServices>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "app/StartUp.h"
-#include "storage/Connection.h"
 #include "ModalAnswerer.h"
 #include "ScratchDirectory.h"
+#include "app/StartUp.h"
+#include "storage/Connection.h"
 
 #include <QAbstractButton>
 #include <QCryptographicHash>
@@ -56,8 +56,10 @@ void TestStartUpNotices::databaseThatCannotKeepTasksIsReportedOnce_data()
 {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("says");
-    QTest::newRow("not a database") << "noise" << "不是本程序能读取的数据库";
-    QTest::newRow("a folder in its place") << "folder" << "无法打开数据库文件";
+    QTest::newRow("not a database") << "noise"
+                                    << "不是本程序能读取的数据库";
+    QTest::newRow("a folder in its place") << "folder"
+                                           << "无法打开数据库文件";
 }
 
 void TestStartUpNotices::databaseThatCannotKeepTasksIsReportedOnce()

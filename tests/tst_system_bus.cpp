@@ -1,11 +1,11 @@
+#include "FakeActionServices.h"
+#include "MockSystemBus.h"
+#include "ScratchDirectory.h"
 #include "actions/ActionExecutor.h"
 #include "platform/linux/LinuxCommandInterpreter.h"
 #include "platform/linux/LogindPowerManager.h"
 #include "platform/linux/LogindSleepWatcher.h"
 #include "platform/linux/NetworkManagerConnections.h"
-#include "FakeActionServices.h"
-#include "MockSystemBus.h"
-#include "ScratchDirectory.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -74,11 +74,13 @@ void TestSystemBus::actionsReachTheManagers_data()
     QTest::newRow("sleep") << 4 << false << "logind" << QStringList{"Hibernate False"};
     QTest::newRow("stand-by") << 6 << false << "logind" << QStringList{"Suspend False"};
     QTest::newRow("disconnect") << 11 << false << "networkmanager"
-                                << QStringList{"DeactivateConnection \"/org/freedesktop/NetworkManager/ActiveConnection/7\"",
-                                               "DeactivateConnection \"/org/freedesktop/NetworkManager/ActiveConnection/9\""};
-    QTest::newRow("disconnect, operand route") << 11 << true << "networkmanager"
-                                               << QStringList{"DeactivateConnection \"/org/freedesktop/NetworkManager/ActiveConnection/7\"",
-                                                              "DeactivateConnection \"/org/freedesktop/NetworkManager/ActiveConnection/9\""};
+                                << QStringList{
+                                       "DeactivateConnection \"/org/freedesktop/NetworkManager/ActiveConnection/7\"",
+                                       "DeactivateConnection \"/org/freedesktop/NetworkManager/ActiveConnection/9\""};
+    QTest::newRow("disconnect, operand route")
+        << 11 << true << "networkmanager"
+        << QStringList{"DeactivateConnection \"/org/freedesktop/NetworkManager/ActiveConnection/7\"",
+                       "DeactivateConnection \"/org/freedesktop/NetworkManager/ActiveConnection/9\""};
 }
 
 void TestSystemBus::actionsReachTheManagers()
@@ -91,13 +93,15 @@ void TestSystemBus::actionsReachTheManagers()
         QVERIFY(bus.startMock("networkmanager", "org.freedesktop.NetworkManager"));
     }
     if (mock == "networkmanager") {
-        QVERIFY(bus.runPython(QStringLiteral(
-            "import dbus; b=dbus.bus.BusConnection('%1'); "
-            "o=b.get_object('org.freedesktop.NetworkManager','/org/freedesktop/NetworkManager'); "
-            "o.SetProperty('/org/freedesktop/NetworkManager','org.freedesktop.NetworkManager','ActiveConnections',"
-            "dbus.Array(['/org/freedesktop/NetworkManager/ActiveConnection/7',"
-            "'/org/freedesktop/NetworkManager/ActiveConnection/9'], signature='o'), "
-            "dbus_interface='org.freedesktop.DBus.Mock')").arg(bus.address())));
+        QVERIFY(bus.runPython(
+            QStringLiteral(
+                "import dbus; b=dbus.bus.BusConnection('%1'); "
+                "o=b.get_object('org.freedesktop.NetworkManager','/org/freedesktop/NetworkManager'); "
+                "o.SetProperty('/org/freedesktop/NetworkManager','org.freedesktop.NetworkManager','ActiveConnections',"
+                "dbus.Array(['/org/freedesktop/NetworkManager/ActiveConnection/7',"
+                "'/org/freedesktop/NetworkManager/ActiveConnection/9'], signature='o'), "
+                "dbus_interface='org.freedesktop.DBus.Mock')")
+                .arg(bus.address())));
     }
     bus.clearLog(mock);
 
@@ -105,8 +109,7 @@ void TestSystemBus::actionsReachTheManagers()
     Connection connection(nullptr);
     QVERIFY(connection.createTables());
     ActionExecutor executor(&connection, systemServicesWithoutDesktop());
-    const Connection::Record task = {{"id", "1"}, {"order_t", QString::number(orderId)},
-                                     {"app_position_t", "-1"}};
+    const Connection::Record task = {{"id", "1"}, {"order_t", QString::number(orderId)}, {"app_position_t", "-1"}};
     std::optional<ResolvedAction> action = executor.resolveAction(task);
     QVERIFY(action);
     if (operandRoute) {
@@ -114,8 +117,10 @@ void TestSystemBus::actionsReachTheManagers()
         action->executionRecord = {{"orderId", QString::number(orderId)}, {"appPositionStr", "x"}, {"commandStr", ""}};
     }
     executor.run(*action);
-    QTRY_COMPARE_WITH_TIMEOUT(bus.calls(mock).filter(QRegularExpression("^(PowerOff|Reboot|Hibernate|Suspend|LockSessions|TerminateSession|DeactivateConnection)")),
-                              calls, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        bus.calls(mock).filter(QRegularExpression(
+            "^(PowerOff|Reboot|Hibernate|Suspend|LockSessions|TerminateSession|DeactivateConnection)")),
+        calls, 5000);
     QVERIFY(desktop.calls.isEmpty());
 }
 
@@ -123,14 +128,15 @@ void TestSystemBus::sessionWithoutIdIsFoundByProcess()
 {
     // Started outside a session manager that names the session: logind is asked which
     // session this process belongs to, and that session is ended.
-    QVERIFY(bus.runPython(QStringLiteral(
-        "import dbus; b=dbus.bus.BusConnection('%1'); "
-        "o=b.get_object('org.freedesktop.login1','/org/freedesktop/login1'); "
-        "m='org.freedesktop.DBus.Mock'; "
-        "o.AddMethod('org.freedesktop.login1.Manager','GetSessionByPID','u','o',"
-        "'ret = dbus.ObjectPath(\\'/org/freedesktop/login1/session/c9\\')', dbus_interface=m); "
-        "o.AddObject('/org/freedesktop/login1/session/c9','org.freedesktop.login1.Session',{},"
-        "[('Terminate','','','')], dbus_interface=m)").arg(bus.address())));
+    QVERIFY(bus.runPython(
+        QStringLiteral("import dbus; b=dbus.bus.BusConnection('%1'); "
+                       "o=b.get_object('org.freedesktop.login1','/org/freedesktop/login1'); "
+                       "m='org.freedesktop.DBus.Mock'; "
+                       "o.AddMethod('org.freedesktop.login1.Manager','GetSessionByPID','u','o',"
+                       "'ret = dbus.ObjectPath(\\'/org/freedesktop/login1/session/c9\\')', dbus_interface=m); "
+                       "o.AddObject('/org/freedesktop/login1/session/c9','org.freedesktop.login1.Session',{},"
+                       "[('Terminate','','','')], dbus_interface=m)")
+            .arg(bus.address())));
     const QByteArray saved = qgetenv("XDG_SESSION_ID");
     qunsetenv("XDG_SESSION_ID");
     bus.clearLog("logind");
@@ -146,10 +152,11 @@ void TestSystemBus::wakingFromSleepIsHeard()
     LogindSleepWatcher watcher;
     QSignalSpy resumed(&watcher, &SleepWatcher::resumed);
     const QString sleepSignal = QStringLiteral(
-        "import dbus; b=dbus.bus.BusConnection('%1'); "
-        "o=b.get_object('org.freedesktop.login1','/org/freedesktop/login1'); "
-        "o.EmitSignal('org.freedesktop.login1.Manager','PrepareForSleep','b',[%2], "
-        "dbus_interface='org.freedesktop.DBus.Mock')").arg(bus.address());
+                                    "import dbus; b=dbus.bus.BusConnection('%1'); "
+                                    "o=b.get_object('org.freedesktop.login1','/org/freedesktop/login1'); "
+                                    "o.EmitSignal('org.freedesktop.login1.Manager','PrepareForSleep','b',[%2], "
+                                    "dbus_interface='org.freedesktop.DBus.Mock')")
+                                    .arg(bus.address());
     QVERIFY(bus.runPython(sleepSignal.arg("True")));
     QTest::qWait(300);
     QCOMPARE(resumed.size(), 0);

@@ -52,21 +52,28 @@ void TestTaskComposer::calendarDescriptions_data()
     QTest::addColumn<QString>("biggerUnit");
 
     TC::CalendarChoice choice = calendar(QDate(2024, 5, 1), hms(8, 30));
-    QTest::newRow("once") << TC::OnceCommission << 0 << choice << "2024-05-01 08:30:00关机" << "0";
+    QTest::newRow("once") << TC::OnceCommission << 0 << choice << "2024-05-01 08:30:00关机"
+                          << "0";
     choice.timeOfDay = hms(8, 0);
-    QTest::newRow("daily") << TC::DayCommission << 0 << choice << "每天08:00:00 关机" << "0_0";
+    QTest::newRow("daily") << TC::DayCommission << 0 << choice << "每天08:00:00 关机"
+                           << "0_0";
     choice.weekday = 1;
-    QTest::newRow("weekly") << TC::WeekCommission << 1 << choice << "每周一 08:00:00 重启" << "1";
+    QTest::newRow("weekly") << TC::WeekCommission << 1 << choice << "每周一 08:00:00 重启"
+                            << "1";
     choice.weekday = 7;
-    QTest::newRow("weekly on Sunday") << TC::WeekCommission << 4 << choice << "每周日 08:00:00 睡眠" << "7";
+    QTest::newRow("weekly on Sunday") << TC::WeekCommission << 4 << choice << "每周日 08:00:00 睡眠"
+                                      << "7";
     choice.monthDay = 15;
-    QTest::newRow("monthly") << TC::MonthCommission << 0 << choice << "每月15号08:00:00 关机" << "15";
+    QTest::newRow("monthly") << TC::MonthCommission << 0 << choice << "每月15号08:00:00 关机"
+                             << "15";
     choice.month = 5;
     choice.day = 1;
-    QTest::newRow("yearly") << TC::YearCommission << 0 << choice << "每年5月1号 08:00:00 关机" << "5_1";
+    QTest::newRow("yearly") << TC::YearCommission << 0 << choice << "每年5月1号 08:00:00 关机"
+                            << "5_1";
     choice.month = 12;
     choice.day = 31;
-    QTest::newRow("yearly, stand-by") << TC::YearCommission << 6 << choice << "每年12月31号 08:00:00 待机" << "12_31";
+    QTest::newRow("yearly, stand-by") << TC::YearCommission << 6 << choice << "每年12月31号 08:00:00 待机"
+                                      << "12_31";
 }
 
 void TestTaskComposer::calendarDescriptions()
@@ -134,23 +141,54 @@ void TestTaskComposer::conditionKinds_data()
     QTest::addColumn<QString>("leaseSecond");
     QTest::addColumn<QString>("conditionSpeed");
 
-    QTest::newRow("from now") << TC::FromNowCommission << 0 << QStringList{"1", "30", ""}
-                              << "从现在开始1小时30分后关机" << "1" << "0" << "5400" << "-1";
+    QTest::newRow("from now") << TC::FromNowCommission << 0 << QStringList{"1", "30", ""} << "从现在开始1小时30分后关机"
+                              << "1"
+                              << "0"
+                              << "5400"
+                              << "-1";
     QTest::newRow("hours typed 01") << TC::FromNowCommission << 1 << QStringList{"01", "5", ""}
-                                    << "从现在开始01小时5分后重启" << "1" << "0" << "3900" << "-1";
+                                    << "从现在开始01小时5分后重启"
+                                    << "1"
+                                    << "0"
+                                    << "3900"
+                                    << "-1";
     // The description shows what is stored: text that is not a number counts, and shows, as 0.
     QTest::newRow("minutes typed abc") << TC::FromOnCommission << 0 << QStringList{"2", "abc", ""}
-                                       << "从电脑开机开始2小时0分后关机" << "2" << "5" << "7200" << "-1";
+                                       << "从电脑开机开始2小时0分后关机"
+                                       << "2"
+                                       << "5"
+                                       << "7200"
+                                       << "-1";
     QTest::newRow("hours typed 1.5") << TC::FromNowCommission << 0 << QStringList{"1.5", "", ""}
-                                     << "从现在开始0小时0分后关机" << "1" << "0" << "0" << "-1";
+                                     << "从现在开始0小时0分后关机"
+                                     << "1"
+                                     << "0"
+                                     << "0"
+                                     << "-1";
     QTest::newRow("cumulative") << TC::FromUntilCommission << 2 << QStringList{"8", "0", ""}
-                                << "全天累计开机8小时0分后注销当前用户" << "3" << "5" << "28800" << "-1";
-    QTest::newRow("upload is timer mode 5") << TC::FromUploadCommission << 0 << QStringList{"", "5", "20"}
-                                            << "上传速度连续5分钟低于20KB/s后关机" << "5" << "5" << "300" << "20";
-    QTest::newRow("download is timer mode 4") << TC::FromDownloadCommission << 0 << QStringList{"", "10", "050"}
-                                              << "下载速度连续10分钟低于50KB/s后关机" << "4" << "5" << "600" << "50";
+                                << "全天累计开机8小时0分后注销当前用户"
+                                << "3"
+                                << "5"
+                                << "28800"
+                                << "-1";
+    QTest::newRow("upload is timer mode 5")
+        << TC::FromUploadCommission << 0 << QStringList{"", "5", "20"} << "上传速度连续5分钟低于20KB/s后关机"
+        << "5"
+        << "5"
+        << "300"
+        << "20";
+    QTest::newRow("download is timer mode 4")
+        << TC::FromDownloadCommission << 0 << QStringList{"", "10", "050"} << "下载速度连续10分钟低于50KB/s后关机"
+        << "4"
+        << "5"
+        << "600"
+        << "50";
     QTest::newRow("idle, the seed task") << TC::FreeCommission << 5 << QStringList{"", "10", ""}
-                                         << "电脑连续空闲10分钟后执行关闭显示器" << "6" << "5" << "600" << "-1";
+                                         << "电脑连续空闲10分钟后执行关闭显示器"
+                                         << "6"
+                                         << "5"
+                                         << "600"
+                                         << "-1";
 }
 
 void TestTaskComposer::conditionKinds()
@@ -204,12 +242,30 @@ void TestTaskComposer::saveRecordKeysAndOperand_data()
     QTest::addColumn<QString>("id");
     QTest::addColumn<QString>("position");
     QTest::addColumn<QString>("operationType");
-    QTest::newRow("run a program") << 7 << "/usr/bin/gedit" << "" << "/usr/bin/gedit" << "0";
-    QTest::newRow("open an address") << 8 << "example.org" << "" << "example.org" << "1";
-    QTest::newRow("open a file") << 9 << "/home/a b.txt" << "" << "/home/a b.txt" << "2";
-    QTest::newRow("close a program") << 10 << "/usr/bin/xterm" << "4" << "/usr/bin/xterm" << "3";
-    QTest::newRow("shut down after an abandoned operand") << 0 << "/usr/bin/gedit" << "" << "" << "4";
-    QTest::newRow("edited lock task") << 3 << "" << "7" << "" << "4";
+    QTest::newRow("run a program") << 7 << "/usr/bin/gedit"
+                                   << ""
+                                   << "/usr/bin/gedit"
+                                   << "0";
+    QTest::newRow("open an address") << 8 << "example.org"
+                                     << ""
+                                     << "example.org"
+                                     << "1";
+    QTest::newRow("open a file") << 9 << "/home/a b.txt"
+                                 << ""
+                                 << "/home/a b.txt"
+                                 << "2";
+    QTest::newRow("close a program") << 10 << "/usr/bin/xterm"
+                                     << "4"
+                                     << "/usr/bin/xterm"
+                                     << "3";
+    QTest::newRow("shut down after an abandoned operand") << 0 << "/usr/bin/gedit"
+                                                          << ""
+                                                          << ""
+                                                          << "4";
+    QTest::newRow("edited lock task") << 3 << ""
+                                      << "7"
+                                      << ""
+                                      << "4";
 }
 
 void TestTaskComposer::saveRecordKeysAndOperand()
@@ -222,10 +278,23 @@ void TestTaskComposer::saveRecordKeysAndOperand()
     Record columns = TC::conditionColumns(TC::FromNowCommission, orderId, {"1", "0", "", false});
     columns["enable_state"] = "-1";
     const Record record = TC::saveRecord(columns, operand, id.isEmpty() ? "-1" : "12", id);
-    QStringList keys = {"name", "eng_name", "order_command", "order_t", "lease_second", "timer_mode",
-                        "repeat_mode", "repeat_time_day_month_year_in_second", "repeat_bigger_unit",
-                        "repeat_except", "repeat_detail_day", "from_1970_seconds", "condition_speed",
-                        "position", "position_id", "operation_type", "enable_state"};
+    QStringList keys = {"name",
+                        "eng_name",
+                        "order_command",
+                        "order_t",
+                        "lease_second",
+                        "timer_mode",
+                        "repeat_mode",
+                        "repeat_time_day_month_year_in_second",
+                        "repeat_bigger_unit",
+                        "repeat_except",
+                        "repeat_detail_day",
+                        "from_1970_seconds",
+                        "condition_speed",
+                        "position",
+                        "position_id",
+                        "operation_type",
+                        "enable_state"};
     if (!id.isEmpty())
         keys << "id";
     keys.sort();

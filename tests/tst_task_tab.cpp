@@ -1,4 +1,7 @@
-#include "widgets/TAVMenu.h"
+#include "FakeActionServices.h"
+#include "FakeInputSource.h"
+#include "ModalAnswerer.h"
+#include "ScratchDirectory.h"
 #include "monitors/TAVMouseNKeyboardHook.h"
 #include "schedule/TaskComposer.h"
 #include "schedule/TaskScheduler.h"
@@ -8,21 +11,18 @@
 #include "tasks_ui/SliderWidget.h"
 #include "tasks_ui/TableCellView.h"
 #include "widgets/FittedLabel.h"
+#include "widgets/TAVMenu.h"
 #include "widgets/TAVPushButton.h"
 #include "widgets/TAVRadioButton.h"
-#include "FakeActionServices.h"
-#include "FakeInputSource.h"
-#include "ModalAnswerer.h"
-#include "ScratchDirectory.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QScreen>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QTableWidget>
 #include <QTextDocumentFragment>
 #include <QToolTip>
-#include <QSqlQuery>
-#include <QLineEdit>
-#include <QSignalSpy>
-#include <QTableWidget>
 #include <QWidgetAction>
 #include <QtTest>
 
@@ -215,8 +215,7 @@ void TestTaskTab::unknownActionShowsTheLastIconAndNoName()
     addTask(columns);
     auto tab = makeTab();
     TableCellView *row = tab->rowView(1);
-    QCOMPARE(row->iconLabel()->pixmap(Qt::ReturnByValue).toImage(),
-             QPixmap(":/Tickvale/mission_11").toImage());
+    QCOMPARE(row->iconLabel()->pixmap(Qt::ReturnByValue).toImage(), QPixmap(":/Tickvale/mission_11").toImage());
     QCOMPARE(TableCellView::iconPathFor(12), QString(":/Tickvale/mission_11"));
     QCOMPARE(TableCellView::iconPathFor(5), QString(":/Tickvale/mission_5"));
     triggerRowEntry(row, "任务详情");
@@ -485,7 +484,8 @@ void TestTaskTab::failedRemovalSaysSoAndKeepsTheRow()
     QTest::mouseClick(row->slider(), Qt::LeftButton);
     // The file takes no change to the task, as a read-only file does not.
     QSqlQuery refuse(QSqlDatabase::database());
-    QVERIFY(refuse.exec("create trigger keep_tasks before update on plan_t begin select raise(abort, 'read-only'); end"));
+    QVERIFY(
+        refuse.exec("create trigger keep_tasks before update on plan_t begin select raise(abort, 'read-only'); end"));
     ModalAnswerer answer("OK");
     triggerRowEntry(row, "删除任务");
     QTRY_VERIFY(answer.answered);
@@ -503,7 +503,8 @@ void TestTaskTab::failedRemovalSaysSoAndKeepsTheRow()
 void TestTaskTab::longTextsAreCutOrWrappedWithTheWholeTextAtHand()
 {
     Record columns = TC::conditionColumns(TC::FromNowCommission, 8, {"1", "0", "", false});
-    const QString name = columns.value("name") + QString("很长的描述'\"; DROP TABLE plan_t;-- <b>粗体</b>").repeated(12);
+    const QString name = columns.value("name")
+        + QString("很长的描述'\"; DROP TABLE plan_t;-- <b>粗体</b>").repeated(12);
     columns["name"] = name;
     const QString address = "example.org/" + QString("a").repeated(600) + "?q=中文&r=$(touch X)";
     addTask(columns, address);
@@ -566,4 +567,3 @@ void TestTaskTab::popUpsOpenOverTheMainWindow()
 
 QTEST_MAIN(TestTaskTab)
 #include "tst_task_tab.moc"
-

@@ -1,3 +1,4 @@
+#include "ScratchDirectory.h"
 #include "platform/CommandInterpreter.h"
 #include "platform/CompatibilityLayer.h"
 #include "platform/InputActivitySource.h"
@@ -6,7 +7,6 @@
 #include "platform/PowerEventSource.h"
 #include "platform/ProcessTerminator.h"
 #include "platform/SystemClock.h"
-#include "ScratchDirectory.h"
 
 #include <QProcess>
 #include <QtTest>

@@ -130,7 +130,7 @@ void TestWindowsProgram::manifestAsksForAdministratorRightsAtEveryStart()
         reader.readNext();
         if (reader.isStartElement() && reader.name() == QLatin1String("requestedExecutionLevel")) {
             levels << reader.attributes().value("level").toString() + " "
-                          + reader.attributes().value("uiAccess").toString();
+                    + reader.attributes().value("uiAccess").toString();
         }
     }
     QVERIFY2(!reader.hasError(), qPrintable(reader.errorString()));

@@ -1,8 +1,8 @@
 #include "widgets/FittedLabel.h"
 
 #include <QEvent>
-#include <QPainter>
 #include <QHelpEvent>
+#include <QPainter>
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QToolTip>

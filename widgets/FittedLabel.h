@@ -7,7 +7,7 @@
 // (anywhere, so a long path or address wraps too) and its last line is cut with "…" when the
 // label is not tall enough. Whenever something is cut, the whole text is its tool tip.
 // text() is always the whole text.
-class FittedLabel : public QLabel
+class FittedLabel final : public QLabel
 {
     Q_OBJECT
 public:

@@ -9,7 +9,7 @@ class QWidget;
 
 // The frame the pop-up windows share: frameless, a 40-pixel title strip on top, and below it a
 // bordered container whose vertical layout (no margins) the window fills.
-class PopupFrame
+class PopupFrame final
 {
 public:
     static const char *const ContainerStyle;

@@ -3,7 +3,7 @@
 #include <QLabel>
 
 // A form label in the kit's look.
-class TAVEditLabel : public QLabel
+class TAVEditLabel final : public QLabel
 {
 public:
     explicit TAVEditLabel(QWidget *parent = nullptr);

@@ -34,7 +34,8 @@ QWidget *TAVInputWidget::buildContent()
     auto *content = new QWidget(this);
     content->setObjectName(QStringLiteral("contentWidget"));
     content->setFixedHeight(140);
-    content->setStyleSheet(QStringLiteral("QWidget#contentWidget{border: 1px solid #B5BCC9;background-color:#eeeeee;};"));
+    content->setStyleSheet(
+        QStringLiteral("QWidget#contentWidget{border: 1px solid #B5BCC9;background-color:#eeeeee;};"));
     auto *layout = new QVBoxLayout(content);
     layout->setSpacing(0);
 

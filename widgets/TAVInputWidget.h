@@ -9,7 +9,7 @@ class TAVLoadFontFamilyFiles;
 class TAVTextNCloseMenuBar;
 
 // A small frameless window that asks for one line of text (the task editor's web address).
-class TAVInputWidget : public QWidget
+class TAVInputWidget final : public QWidget
 {
     Q_OBJECT
 public:

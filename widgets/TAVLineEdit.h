@@ -3,7 +3,7 @@
 #include <QLineEdit>
 
 // A short line edit in the kit's size and look.
-class TAVLineEdit : public QLineEdit
+class TAVLineEdit final : public QLineEdit
 {
 public:
     explicit TAVLineEdit(QWidget *parent = nullptr);

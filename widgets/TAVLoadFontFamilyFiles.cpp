@@ -18,8 +18,7 @@ bool TAVLoadFontFamilyFiles::findFontFile(const QString &directory, const QStrin
     dir.setNameFilters(nameFilters);
     // Visible entries only: hidden folders (.cache, .git, .local) hold no font meant here and
     // can be large.
-    const QFileInfoList entries =
-        dir.entryInfoList(QDir::Files | QDir::AllDirs | QDir::NoDotAndDotDot, QDir::Unsorted);
+    const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::AllDirs | QDir::NoDotAndDotDot, QDir::Unsorted);
     for (const QFileInfo &entry : entries) {
         if (++visited > MaxEntries) {
             if (visited == MaxEntries + 1)

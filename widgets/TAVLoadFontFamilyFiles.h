@@ -4,7 +4,7 @@
 #include <QStringList>
 
 // Finds a "*.ttf" font below the working directory and adds it to the application's fonts.
-class TAVLoadFontFamilyFiles : public QObject
+class TAVLoadFontFamilyFiles final : public QObject
 {
     Q_OBJECT
 public:

@@ -6,7 +6,6 @@
 namespace {
 const int ArrowTipY = 3;
 const int BubbleTopY = 10;
-const int BubbleWidth = 100;
 // The arrow's tip, where it must point at the anchor.
 const int LeftArrowTipX = 23;
 }
@@ -30,16 +29,16 @@ void TAVMenu::setRectPosition(RectPosition newPosition)
     update();
 }
 
-QVector<int> TAVMenu::arrowXs(RectPosition position)
+QVector<int> TAVMenu::arrowXs(RectPosition position, int width)
 {
     switch (position) {
     case RectInLeft:
         return {15, 23, 31};
     case RectInRight:
-        return {75, 83, 91};
+        return {width - 25, width - 17, width - 9};
     case RectInCenter:
     default:
-        return {42, 50, 58};
+        return {width / 2 - 8, width / 2, width / 2 + 8};
     }
 }
 
@@ -56,13 +55,13 @@ int TAVMenu::arrangedX(int placedX, int menuWidth, int anchorWidth, RectPosition
     }
 }
 
-QPolygon TAVMenu::bubble(RectPosition position, int height)
+QPolygon TAVMenu::bubble(RectPosition position, int height, int width)
 {
-    const QVector<int> xs = arrowXs(position);
+    const QVector<int> xs = arrowXs(position, width);
     QPolygon outline;
     outline << QPoint(0, BubbleTopY) << QPoint(xs[0], BubbleTopY) << QPoint(xs[1], ArrowTipY)
-            << QPoint(xs[2], BubbleTopY) << QPoint(BubbleWidth, BubbleTopY)
-            << QPoint(BubbleWidth, height) << QPoint(0, height) << QPoint(0, BubbleTopY + 1);
+            << QPoint(xs[2], BubbleTopY) << QPoint(width, BubbleTopY) << QPoint(width, height) << QPoint(0, height)
+            << QPoint(0, BubbleTopY + 1);
     return outline;
 }
 
@@ -74,7 +73,7 @@ void TAVMenu::paintEvent(QPaintEvent *event)
     painter.setPen(QColor(0x52, 0x89, 0xEB));
     painter.setBrush(Qt::white);
     QPainterPath path;
-    path.addPolygon(bubble(position, height()));
+    path.addPolygon(bubble(position, height(), width()));
     painter.drawPath(path);
 }
 
@@ -84,6 +83,6 @@ void TAVMenu::showEvent(QShowEvent *event)
     move(arrangedX(x(), width(), anchorWidth, position), y());
     // Without a compositing window manager a translucent window shows black where it is
     // clear: cut the window to the bubble instead.
-    setMask(QRegion(bubble(position, height() + 1)));
+    setMask(QRegion(bubble(position, height() + 1, width())));
     QMenu::showEvent(event);
 }

@@ -5,7 +5,7 @@
 
 // A drop-down menu drawn as a white bubble whose small arrow points at the button that
 // opened it.
-class TAVMenu : public QMenu
+class TAVMenu final : public QMenu
 {
     Q_OBJECT
 public:
@@ -17,12 +17,15 @@ public:
     RectPosition rectPosition() const;
     void setRectPosition(RectPosition position);
 
-    // The three x coordinates of the arrow notch for a 100-pixel-wide bubble.
-    static QVector<int> arrowXs(RectPosition position);
+    // The three x coordinates of the arrow notch for a bubble of the given width (the menus of
+    // the task rows and of the title bar's first entries are 100 pixels wide).
+    static QVector<int> arrowXs(RectPosition position, int width = DefaultWidth);
     // Where the menu goes, given the x it was placed at below the anchor's left edge.
     static int arrangedX(int placedX, int menuWidth, int anchorWidth, RectPosition position);
-    // The bubble's outline for a menu of the given height.
-    static QPolygon bubble(RectPosition position, int height);
+    // The bubble's outline for a menu of the given height and width.
+    static QPolygon bubble(RectPosition position, int height, int width = DefaultWidth);
+
+    static constexpr int DefaultWidth = 100;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

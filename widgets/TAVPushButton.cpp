@@ -4,8 +4,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-TAVPushButton::TAVPushButton(const QString &sheetPath, int columns, QWidget *parent, int rows,
-                             const QString &iconPath, const QString &caption)
+TAVPushButton::TAVPushButton(const QString &sheetPath, int columns, QWidget *parent, int rows, const QString &iconPath,
+                             const QString &caption)
     : QPushButton(nullptr)
     , text(caption)
 {

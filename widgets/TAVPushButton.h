@@ -8,14 +8,14 @@
 
 // A push button painted from a sprite sheet: frame 0 normal, 1 hovered, 2 pressed, with an
 // optional white caption on top.
-class TAVPushButton : public QPushButton
+class TAVPushButton final : public QPushButton
 {
     Q_OBJECT
     Q_PROPERTY(int curIndex READ curIndex WRITE setCurIndex)
 public:
     // The parent is not applied: the layout that receives the button adopts it.
-    TAVPushButton(const QString &sheetPath, int columns, QWidget *parent, int rows,
-                  const QString &iconPath = QString(), const QString &text = QString());
+    TAVPushButton(const QString &sheetPath, int columns, QWidget *parent, int rows, const QString &iconPath = QString(),
+                  const QString &text = QString());
     ~TAVPushButton() override;
 
     int curIndex() const;

@@ -3,7 +3,7 @@
 #include <QRadioButton>
 
 // A radio button in the kit's look.
-class TAVRadioButton : public QRadioButton
+class TAVRadioButton final : public QRadioButton
 {
 public:
     explicit TAVRadioButton(QWidget *parent = nullptr);

@@ -6,7 +6,7 @@ class QLabel;
 class TAVPushButton;
 
 // The title strip of the pop-up windows: a caption and a close button on the banner picture.
-class TAVTextNCloseMenuBar : public QWidget
+class TAVTextNCloseMenuBar final : public QWidget
 {
     Q_OBJECT
 public:

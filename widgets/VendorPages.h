@@ -3,7 +3,7 @@
 #include <QUrl>
 
 // The vendor's pages that the title bar and the help button open in the default browser.
-class VendorPages
+class VendorPages final
 {
 public:
     static const char *const HomePageAddress;

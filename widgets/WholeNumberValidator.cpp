@@ -3,8 +3,7 @@
 WholeNumberValidator::WholeNumberValidator(qint64 top, QObject *parent)
     : QValidator(parent)
     , highest(top)
-{
-}
+{ }
 
 qint64 WholeNumberValidator::top() const
 {

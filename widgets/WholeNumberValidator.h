@@ -4,7 +4,7 @@
 
 // Lets a field hold a whole number from 0 to a top value and nothing else: no sign, no point,
 // no letters, nothing beyond the top. An empty field is allowed while typing.
-class WholeNumberValidator : public QValidator
+class WholeNumberValidator final : public QValidator
 {
     Q_OBJECT
 public:

@@ -29,7 +29,7 @@ QString JournalPowerEventSource::commandLine(Kind kind, const QDateTime &cutOff)
 
 QString JournalPowerEventSource::whyUnanswered(const ToolRun &run) const
 {
-    const QString failed = PowerEventSource::whyUnanswered(run);
+    QString failed = PowerEventSource::whyUnanswered(run);
     if (!failed.isEmpty())
         return failed;
     const QJsonDocument boots = QJsonDocument::fromJson(run.output);
@@ -63,7 +63,8 @@ QList<PowerEventSource::EventRecord> JournalPowerEventSource::events(const QByte
     }
     const QString running = runningBootId();
     QList<QDateTime> moments;
-    for (const QJsonValue &value : boots.array()) {
+    const QJsonArray list = boots.array();
+    for (const QJsonValue value : list) {
         const QJsonObject boot = value.toObject();
         if (kind == PowerOff && boot.value(QStringLiteral("boot_id")).toString() == running)
             continue;

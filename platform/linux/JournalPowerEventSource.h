@@ -5,7 +5,7 @@
 // The systemd journal of the system (not the user's own, whose first and last entries are a
 // log-in and a log-out): the first entry of each boot is a power-on, the last entry of each
 // finished boot a power-off. The running boot has no power-off yet.
-class JournalPowerEventSource : public PowerEventSource
+class JournalPowerEventSource final : public PowerEventSource
 {
 public:
     // An empty directory means the system's own journal.

@@ -7,8 +7,7 @@
 
 LinuxCommandInterpreter::LinuxCommandInterpreter(std::shared_ptr<PowerManager> powerManager)
     : power(std::move(powerManager))
-{
-}
+{ }
 
 void LinuxCommandInterpreter::run(const QString &commandText)
 {

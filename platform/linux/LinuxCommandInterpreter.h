@@ -9,7 +9,7 @@ class PowerManager;
 // Stands in for the hidden command interpreter: the catalogue's power and lock commands go to
 // the power manager, the commands that would do nothing there do nothing here, and any other
 // text runs through /bin/sh in the background.
-class LinuxCommandInterpreter : public CommandInterpreter
+class LinuxCommandInterpreter final : public CommandInterpreter
 {
 public:
     explicit LinuxCommandInterpreter(std::shared_ptr<PowerManager> power);

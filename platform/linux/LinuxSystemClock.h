@@ -3,7 +3,7 @@
 #include "platform/SystemClock.h"
 
 // The kernel's boot-time clock, which keeps counting while the computer sleeps.
-class LinuxSystemClock : public SystemClock
+class LinuxSystemClock final : public SystemClock
 {
 public:
     qint64 uptimeMilliseconds() const override;

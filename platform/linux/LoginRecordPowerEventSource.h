@@ -5,7 +5,7 @@
 // The login records (/var/log/wtmp), which every user may read, as `last` lists them: each
 // "reboot" line is a power-on, each "shutdown" line a power-off, at the line's first moment.
 // They keep whole seconds only.
-class LoginRecordPowerEventSource : public PowerEventSource
+class LoginRecordPowerEventSource final : public PowerEventSource
 {
 public:
     // An empty path means the system's own records.

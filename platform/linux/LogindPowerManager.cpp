@@ -55,7 +55,6 @@ void LogindPowerManager::terminateOwnSession()
     SystemBusCall::send(Service, ManagerPath, ManagerInterface, QStringLiteral("GetSessionByPID"),
                         {quint32(QCoreApplication::applicationPid())}, [](const QDBusMessage &reply) {
                             const auto session = reply.arguments().value(0).value<QDBusObjectPath>();
-                            SystemBusCall::send(Service, session.path(), SessionInterface,
-                                                QStringLiteral("Terminate"));
+                            SystemBusCall::send(Service, session.path(), SessionInterface, QStringLiteral("Terminate"));
                         });
 }

@@ -6,7 +6,7 @@
 #include <QVariant>
 
 // systemd-logind on the system bus: power, sleep, lock and session requests as the desktop user.
-class LogindPowerManager : public PowerManager
+class LogindPowerManager final : public PowerManager
 {
 public:
     void powerOff() override;

@@ -3,7 +3,7 @@
 #include "platform/SleepWatcher.h"
 
 // Hears systemd-logind announce the end of a sleep.
-class LogindSleepWatcher : public SleepWatcher
+class LogindSleepWatcher final : public SleepWatcher
 {
     Q_OBJECT
 public:

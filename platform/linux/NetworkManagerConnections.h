@@ -3,7 +3,7 @@
 #include "platform/NetworkConnections.h"
 
 // NetworkManager on the system bus: deactivates every active connection.
-class NetworkManagerConnections : public NetworkConnections
+class NetworkManagerConnections final : public NetworkConnections
 {
 public:
     void disconnectAll() override;

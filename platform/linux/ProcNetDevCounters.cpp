@@ -7,8 +7,7 @@
 
 ProcNetDevCounters::ProcNetDevCounters(const QString &devFile)
     : path(devFile)
-{
-}
+{ }
 
 bool ProcNetDevCounters::isSupported() const
 {

@@ -6,7 +6,7 @@
 
 // Reads the kernel's per-interface byte counters from /proc/net/dev and sums them over
 // every interface (loopback and virtual ones included).
-class ProcNetDevCounters : public NetworkCounterSource
+class ProcNetDevCounters final : public NetworkCounterSource
 {
 public:
     explicit ProcNetDevCounters(const QString &path = QStringLiteral("/proc/net/dev"));

@@ -6,7 +6,7 @@
 
 // Finds this user's processes by the file name of their executable in /proc, asks them to end,
 // and kills those still there after a grace period. Nothing passes through a shell.
-class ProcProcessTerminator : public ProcessTerminator
+class ProcProcessTerminator final : public ProcessTerminator
 {
 public:
     static constexpr int GraceMilliseconds = 2000;

@@ -44,8 +44,7 @@ const QList<SessionIdleTimeSource::Service> &SessionIdleTimeSource::services()
 SessionIdleTimeSource::SessionIdleTimeSource(QObject *parent, const QDBusConnection &sessionBus)
     : InputActivitySource(parent)
     , bus(sessionBus)
-{
-}
+{ }
 
 SessionIdleTimeSource::~SessionIdleTimeSource()
 {
@@ -55,7 +54,7 @@ SessionIdleTimeSource::~SessionIdleTimeSource()
 bool SessionIdleTimeSource::isWaylandSession()
 {
     return qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland")
-           || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 bool SessionIdleTimeSource::start()

@@ -13,7 +13,7 @@ class QTimer;
 // X compatibility server: the session's own idle time over the session bus (GNOME's Mutter
 // idle monitor, else KDE's screen saver service), read once a second. An idle time that has
 // grown less than the time between two readings means input came in between.
-class SessionIdleTimeSource : public InputActivitySource
+class SessionIdleTimeSource final : public InputActivitySource
 {
     Q_OBJECT
 public:

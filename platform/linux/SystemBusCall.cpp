@@ -5,8 +5,8 @@
 #include <QDBusPendingReply>
 #include <QDebug>
 
-void SystemBusCall::send(const QString &service, const QString &path, const QString &interface,
-                         const QString &method, const QList<QVariant> &arguments, ReplyHandler onReply)
+void SystemBusCall::send(const QString &service, const QString &path, const QString &interface, const QString &method,
+                         const QList<QVariant> &arguments, const ReplyHandler &onReply)
 {
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected()) {

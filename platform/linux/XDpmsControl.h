@@ -6,7 +6,7 @@ struct _XDisplay;
 
 // The display power management extension of the X display named by DISPLAY, over a
 // connection of its own.
-class XDpmsControl : public DpmsControl
+class XDpmsControl final : public DpmsControl
 {
 public:
     ~XDpmsControl() override;

@@ -10,7 +10,7 @@
 // Forces the X display's monitors off through the display power management extension. The
 // extension must be on to do so; a user who had it off gets it off again as soon as the
 // monitor is back on, so the server's blanking timeouts do not start to apply.
-class XDpmsDisplayPower : public DisplayPower
+class XDpmsDisplayPower final : public DisplayPower
 {
 public:
     // How often the monitor is asked whether it is back on.

@@ -42,8 +42,7 @@ bool motionMovesPointer(const XIRawEvent *event)
 XInputActivitySource::XInputActivitySource(QObject *parent, int requestedMinorVersion)
     : InputActivitySource(parent)
     , requestedMinor(requestedMinorVersion)
-{
-}
+{ }
 
 XInputActivitySource::~XInputActivitySource()
 {
@@ -75,7 +74,9 @@ bool XInputActivitySource::start()
     }
     if (major == 2 && minor < 1)
         qWarning().noquote() << QStringLiteral("The X display offers XInput %1.%2 only: input inside other "
-                                               "programs' grabs is not seen").arg(major).arg(minor);
+                                               "programs' grabs is not seen")
+                                    .arg(major)
+                                    .arg(minor);
 
     unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
     XIEventMask mask;
@@ -125,8 +126,8 @@ void XInputActivitySource::collectAltKeycodes()
     int maxKeycode = 0;
     XDisplayKeycodes(display, &minKeycode, &maxKeycode);
     int symsPerCode = 0;
-    KeySym *syms = XGetKeyboardMapping(display, static_cast<KeyCode>(minKeycode),
-                                       maxKeycode - minKeycode + 1, &symsPerCode);
+    KeySym *syms = XGetKeyboardMapping(display, static_cast<KeyCode>(minKeycode), maxKeycode - minKeycode + 1,
+                                       &symsPerCode);
     if (!syms)
         return;
     for (int code = minKeycode; code <= maxKeycode; ++code) {

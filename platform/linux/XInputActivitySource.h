@@ -13,7 +13,7 @@ union _XEvent;
 // of its own to the X display whose socket is watched on the GUI thread. Raw events arrive
 // whatever grabs other programs hold (XInput 2.1 and later) but never repeat: a key that
 // stays down is confirmed with the server once a second and counts again each time.
-class XInputActivitySource : public InputActivitySource
+class XInputActivitySource final : public InputActivitySource
 {
     Q_OBJECT
 public:

@@ -13,5 +13,4 @@ bool LowLevelHookActivitySource::start()
 }
 
 void LowLevelHookActivitySource::stop()
-{
-}
+{ }

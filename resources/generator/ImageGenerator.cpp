@@ -10,9 +10,9 @@
 #include <QPainterPath>
 #include <QPen>
 #include <QRadialGradient>
-#include <functional>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -295,8 +295,7 @@ void makeTitleButtons()
 }
 
 // 100 x 100 pictures drawn at the top of a 90 x 90 tab: the caption goes below the glyph.
-void makeTabPicture(const QString &name, const std::function<void(QPainter &)> &glyph, bool selected,
-                    qreal glyphY = 36)
+void makeTabPicture(const QString &name, const std::function<void(QPainter &)> &glyph, bool selected, qreal glyphY = 36)
 {
     QImage image = canvas(100, 100);
     paint(image, [&](QPainter &p) {
@@ -329,8 +328,7 @@ void makeTabsAndHelp()
                 p.setBrush(QColor(255, 255, 255, 46));
                 p.drawRoundedRect(QRectF(13, 2, 74, 74), 8, 8);
             }
-            drawGlyph(p, glyphHelp, QPointF(50, 30), 1.35, selected ? Qt::white : QColor(255, 255, 255, 200),
-                      2.4);
+            drawGlyph(p, glyphHelp, QPointF(50, 30), 1.35, selected ? Qt::white : QColor(255, 255, 255, 200), 2.4);
         });
         save(image, selected ? QStringLiteral("help_selected.png") : QStringLiteral("help.png"));
     }
@@ -339,12 +337,12 @@ void makeTabsAndHelp()
 void makeMissionIcons()
 {
     const std::function<void(QPainter &)> glyphs[12] = {
-        glyphPower, glyphRestart, glyphLogoff, glyphLock, glyphMoon, glyphDisplayOff,
-        glyphStandby, glyphRun, glyphGlobe, glyphFile, glyphCloseProgram, glyphNetworkOff};
-    const QColor tints[12] = {QColor(0xE8, 0x5A, 0x4F), QColor(0xF0, 0x9A, 0x36), QColor(0x8E, 0x6C, 0xE0),
-                              QColor(0x5C, 0x6B, 0x80), QColor(0x3D, 0x5A, 0xC8), QColor(0x2F, 0xA3, 0x9B),
-                              QColor(0x47, 0x7C, 0xD8), Accent, QColor(0x2E, 0x9C, 0xDB),
-                              QColor(0x4C, 0xAF, 0x6A), QColor(0xD9, 0x4B, 0x7B), QColor(0x7A, 0x86, 0x99)};
+        glyphPower,   glyphRestart, glyphLogoff, glyphLock, glyphMoon,         glyphDisplayOff,
+        glyphStandby, glyphRun,     glyphGlobe,  glyphFile, glyphCloseProgram, glyphNetworkOff};
+    const QColor tints[12] = {
+        QColor(0xE8, 0x5A, 0x4F), QColor(0xF0, 0x9A, 0x36), QColor(0x8E, 0x6C, 0xE0), QColor(0x5C, 0x6B, 0x80),
+        QColor(0x3D, 0x5A, 0xC8), QColor(0x2F, 0xA3, 0x9B), QColor(0x47, 0x7C, 0xD8), Accent,
+        QColor(0x2E, 0x9C, 0xDB), QColor(0x4C, 0xAF, 0x6A), QColor(0xD9, 0x4B, 0x7B), QColor(0x7A, 0x86, 0x99)};
     for (int i = 0; i < 12; ++i) {
         QImage image = canvas(32, 32);
         paint(image, [&](QPainter &p) {
@@ -392,14 +390,17 @@ void makeSmallPictures()
         p.setPen(Qt::NoPen);
         p.setBrush(Accent);
         p.drawEllipse(QRectF(2, 2, 44, 44));
-        drawGlyph(p, [](QPainter &g) {
-            QPainterPath hook;
-            hook.moveTo(-4.5, -4);
-            hook.cubicTo(-4.5, -10, 5, -10, 5, -4);
-            hook.cubicTo(5, 0, 0, 0.5, 0, 4);
-            g.drawPath(hook);
-            g.drawPoint(QPointF(0, 9));
-        }, QPointF(24, 23), 1.4, Qt::white, 3.6);
+        drawGlyph(
+            p,
+            [](QPainter &g) {
+                QPainterPath hook;
+                hook.moveTo(-4.5, -4);
+                hook.cubicTo(-4.5, -10, 5, -10, 5, -4);
+                hook.cubicTo(5, 0, 0, 0.5, 0, 4);
+                g.drawPath(hook);
+                g.drawPoint(QPointF(0, 9));
+            },
+            QPointF(24, 23), 1.4, Qt::white, 3.6);
     });
     save(question, QStringLiteral("question.png"));
 
@@ -496,7 +497,6 @@ void makeCat()
 }
 
 } // namespace
-
 
 int main(int argc, char *argv[])
 {

@@ -60,8 +60,8 @@ public:
         file.open(QIODevice::WriteOnly);
         file.write("#!/bin/sh\n" + script.toUtf8() + "\n");
         file.close();
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
-                            | QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup);
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther
+                            | QFile::ReadGroup | QFile::ExeGroup);
     }
 
     // Starts the program; busAddress empty means no system bus at all. A prefix runs it
@@ -71,7 +71,8 @@ public:
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("DISPLAY", screen.displayName());
-        environment.insert("DBUS_SYSTEM_BUS_ADDRESS", busAddress.isEmpty() ? "unix:path=/nonexistent/tickvale-e2e" : busAddress);
+        environment.insert("DBUS_SYSTEM_BUS_ADDRESS",
+                           busAddress.isEmpty() ? "unix:path=/nonexistent/tickvale-e2e" : busAddress);
         environment.insert("XDG_SESSION_ID", "e2e");
         environment.insert("PATH", searchPath.isEmpty() ? path("bin") + ":" + environment.value("PATH") : searchPath);
         environment.insert("LC_ALL", "C.UTF-8");
@@ -98,7 +99,8 @@ public:
         QElapsedTimer clock;
         clock.start();
         while (clock.elapsed() < timeoutMs) {
-            const QString id = xdotoolOutput({"search", "--onlyvisible", "--name", name}).trimmed().split('\n').value(0);
+            const QString id =
+                xdotoolOutput({"search", "--onlyvisible", "--name", name}).trimmed().split('\n').value(0);
             if (!id.isEmpty()) {
                 // Mapped is not yet ready for input: let the window settle.
                 QTest::qWait(400);

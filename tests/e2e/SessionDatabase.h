@@ -1,8 +1,8 @@
 #pragma once
 
-#include "storage/Connection.h"
 #include "../QueryColumn.h"
 #include "../ScratchDirectory.h"
+#include "storage/Connection.h"
 
 #include <QDir>
 #include <QSqlQuery>

@@ -20,13 +20,22 @@ int main(int argc, char *argv[])
     int failures = 0;
     for (int i = 0; i < count; ++i) {
         const QString name = QStringLiteral("%1-%2").arg(tag).arg(i);
-        const Connection::Record task = {
-            {"name", name}, {"eng_name", ""}, {"order_command", ""}, {"order_t", "7"},
-            {"lease_second", "60"}, {"timer_mode", "1"}, {"repeat_mode", "0"},
-            {"repeat_time_day_month_year_in_second", "-1"}, {"repeat_bigger_unit", ""},
-            {"repeat_except", "0"}, {"repeat_detail_day", ""}, {"from_1970_seconds", "0"},
-            {"condition_speed", "-1"}, {"enable_state", "1"},
-            {"position", "/opt/" + name}, {"operation_type", "0"}};
+        const Connection::Record task = {{"name", name},
+                                         {"eng_name", ""},
+                                         {"order_command", ""},
+                                         {"order_t", "7"},
+                                         {"lease_second", "60"},
+                                         {"timer_mode", "1"},
+                                         {"repeat_mode", "0"},
+                                         {"repeat_time_day_month_year_in_second", "-1"},
+                                         {"repeat_bigger_unit", ""},
+                                         {"repeat_except", "0"},
+                                         {"repeat_detail_day", ""},
+                                         {"from_1970_seconds", "0"},
+                                         {"condition_speed", "-1"},
+                                         {"enable_state", "1"},
+                                         {"position", "/opt/" + name},
+                                         {"operation_type", "0"}};
         if (!connection.insertPlan(task))
             ++failures;
         // Tasks are added one at a time by people: a writer in a tight loop would hold the
