@@ -293,6 +293,10 @@ void ComputerManageWidget::refreshPlanRow(int row)
     view->setRowNumber(row);
     view->loadPlan(taskScheduler->planList().value(row));
     showTasksEnd();
+    // The question has no parent window to centre it, so it is placed over this one by hand,
+    // once shown: a message box works out its own size only then.
+    question.show();
+    WindowPlacement::centreOn(&question, this);
     question.exec();
     // The switch shows the answer and, through its signal, arms or disarms the task.
     const bool start = question.clickedButton() == yes;

@@ -20,6 +20,7 @@ public:
     bool answered = false;
     QString title;
     QString text;
+    QPoint centre; // of the box's frame, where it was shown
 
 private:
     void check()
@@ -31,6 +32,7 @@ private:
             if (button->text() == buttonText || (buttonText.isEmpty() && box->buttons().size() == 1)) {
                 title = box->windowTitle();
                 text = box->text();
+                centre = box->frameGeometry().center();
                 answered = true;
                 poll.stop();
                 button->click();

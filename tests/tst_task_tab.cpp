@@ -271,6 +271,9 @@ void TestTaskTab::addingATaskAsksWhetherToStartIt()
     QVERIFY(question.answered);
     QCOMPARE(question.title, QStringLiteral("定时管理"));
     QCOMPARE(question.text, QStringLiteral("计划添加成功,现在需要启动该计划?"));
+    // Over the window it belongs to, not wherever the screen's middle is.
+    QVERIFY2((question.centre - tab->frameGeometry().center()).manhattanLength() <= 2,
+             qPrintable(QStringLiteral("question centred at %1,%2").arg(question.centre.x()).arg(question.centre.y())));
     QCOMPARE(tab->taskTable()->rowCount(), 2);
     TableCellView *row = tab->rowView(1);
     QCOMPARE(row->nameLabel()->text(), QStringLiteral("从现在开始2小时0分后关机"));
