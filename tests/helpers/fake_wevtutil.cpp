@@ -10,7 +10,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
+#include <io.h>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -48,20 +50,20 @@ std::string between(const std::string &text, const std::string &marker, const st
 void printEvent(int index, const std::string &id, const std::string &dateText)
 {
     const bool starting = id == "6005";
-    std::printf("Event[%d]:\n"
-                "  Log Name: System\n"
-                "  Source: EventLog\n"
-                "  Date: %s\n"
-                "  Event ID: %s\n"
-                "  Task: N/A\n"
-                "  Level: Information\n"
-                "  Opcode: N/A\n"
-                "  Keyword: Classic\n"
-                "  User: N/A\n"
-                "  User Name: N/A\n"
-                "  Computer: tickvale-test\n"
-                "  Description: \n"
-                "%s\n\n",
+    std::printf("Event[%d]:\r\n"
+                "  Log Name: System\r\n"
+                "  Source: EventLog\r\n"
+                "  Date: %s\r\n"
+                "  Event ID: %s\r\n"
+                "  Task: N/A\r\n"
+                "  Level: Information\r\n"
+                "  Opcode: N/A\r\n"
+                "  Keyword: Classic\r\n"
+                "  User: N/A\r\n"
+                "  User Name: N/A\r\n"
+                "  Computer: tickvale-test\r\n"
+                "  Description: \r\n"
+                "%s\r\n\r\n",
                 index, dateText.c_str(), id.c_str(),
                 starting ? "The Event log service was started." : "The Event log service was stopped.");
 }
@@ -71,6 +73,10 @@ void printEvent(int index, const std::string &id, const std::string &dateText)
 int main(int argc, char *argv[])
 {
     recordCall(argc, argv);
+    // Lines end as the tool ends them; one write per large block keeps a long listing quick.
+    _setmode(_fileno(stdout), _O_BINARY);
+    static char block[1 << 16];
+    std::setvbuf(stdout, block, _IOFBF, sizeof block);
     const std::string query = queryOf(argc, argv);
     const std::string wantedId = between(query, "EventID = ", ")");
     const std::string cutOff = between(query, "@SystemTime>'", "'");
