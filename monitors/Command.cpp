@@ -7,9 +7,11 @@
 
 #include <QDeadlineTimer>
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryFile>
 #include <QThread>
 
 #include <algorithm>
@@ -86,6 +88,22 @@ Command::ToolRun Command::runTool(const QString &commandLine)
         return run;
     const QString program = arguments.takeFirst();
     QProcess process;
+    // The listing goes to a file and is read when the tool has ended: through a pipe a listing
+    // of a few megabytes takes many seconds on Windows, through a file about one.
+    QTemporaryFile listing(QDir::temp().filePath(QStringLiteral("tickvale-listing-XXXXXX.txt")));
+    const bool toFile = listing.open();
+    if (toFile) {
+        listing.close();
+        process.setStandardOutputFile(listing.fileName());
+    } else {
+        qWarning() << "No temporary file for the output of" << program << ":" << listing.errorString();
+    }
+    const auto takeOutput = [&] {
+        if (!toFile)
+            run.output += process.readAllStandardOutput();
+        else if (listing.open())
+            run.output += listing.readAll();
+    };
     process.start(program, arguments, QIODevice::ReadWrite);
     if (!process.waitForStarted(toolTimeoutMs)) {
         run.problem = QStringLiteral("%1 cannot be run: %2").arg(program, process.errorString());
@@ -101,15 +119,16 @@ Command::ToolRun Command::runTool(const QString &commandLine)
                 : QStringLiteral("%1 did not finish within %2 s; it was ended").arg(program).arg(toolTimeoutMs / 1000);
             process.kill();
             process.waitForFinished(1000);
-            run.output += process.readAllStandardOutput();
+            takeOutput();
             return run;
         }
         // Reads what comes meanwhile; a tool that closed its output early still gets waited for.
         process.waitForFinished(int(qMin<qint64>(deadline.remainingTime(), StopCheckMs)));
-        run.output += process.readAllStandardOutput();
+        if (!toFile)
+            run.output += process.readAllStandardOutput();
         errors += process.readAllStandardError();
     }
-    run.output += process.readAllStandardOutput();
+    takeOutput();
     errors += process.readAllStandardError();
     run.finished = process.exitStatus() == QProcess::NormalExit;
     run.exitCode = process.exitCode();

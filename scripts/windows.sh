@@ -68,6 +68,9 @@ run_suites() {
   work=$(mktemp -d)
   wine_display_start
   wine_prefix_new "$work/prefix"
+  # No suite reads the event log of Wine: the prefix's own wevtutil is the tests' stand-in,
+  # which lists only what a suite writes for it, so the log tab of any suite finds it first.
+  cp "$build_dir/tests/standins/wevtutil.exe" "$work/prefix/drive_c/windows/system32/wevtutil.exe"
   wine_prefix_keep_running "$work/prefix"
   local code=0
   (cd "$build_dir" && WINEPREFIX=$work/prefix ctest --output-on-failure -j2 --timeout 600) || code=$?
