@@ -1,5 +1,6 @@
 #include "QueryColumn.h"
 #include "ScratchDirectory.h"
+#include "VisibleWindow.h"
 #include "log_ui/LogManageWidget.h"
 #include "log_ui/LogPeriods.h"
 #include "log_ui/RunPairing.h"
@@ -78,17 +79,6 @@ VATLogDateButton *periodButton(const LogManageWidget &tab, const QString &text)
             return button;
     }
     qFatal("The log tab has no button %s", qPrintable(text));
-}
-
-// The range picker on the screen, if one is open: it is a window of its own.
-VATDateTimeBetweenWidget *openRangePicker()
-{
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        auto *picker = qobject_cast<VATDateTimeBetweenWidget *>(window);
-        if (picker && picker->isVisible())
-            return picker;
-    }
-    return nullptr;
 }
 
 } // namespace
@@ -271,7 +261,7 @@ void TestLogTab::rangePickerOpensFromTheLastButton()
     tab->move(-200, 100);
     QVERIFY(QTest::qWaitForWindowExposed(tab.get()));
     QTest::mouseClick(periodButton(*tab, "查看指定日期日志"), Qt::LeftButton);
-    QPointer<VATDateTimeBetweenWidget> picker = openRangePicker();
+    QPointer<VATDateTimeBetweenWidget> picker = visibleWindow<VATDateTimeBetweenWidget>();
     QVERIFY(picker);
     // Over the middle of the window it was opened from.
     QCOMPARE(picker->frameGeometry().center(), tab->frameGeometry().center());
