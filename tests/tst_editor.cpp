@@ -26,8 +26,10 @@ namespace {
 // Wednesday 2026-12-09, 10:00.
 const QDateTime Now(QDate(2026, 12, 9), QTime(10, 0, 0));
 // What a save writes besides the name, in this order.
-const QStringList SavedColumns = {"timer_mode",    "repeat_mode",     "lease_second",     "repeat_bigger_unit",
-                                  "repeat_except", "condition_speed", "repeat_detail_day"};
+const QStringList SavedColumns = {
+    "timer_mode",         "repeat_mode",   "lease_second",    "repeat_time_day_month_year_in_second",
+    "repeat_bigger_unit", "repeat_except", "condition_speed", "enable_state",
+    "repeat_detail_day"};
 // What an unchanged save must keep.
 const QStringList ComparedColumns = {"name",
                                      "order_t",
@@ -193,18 +195,24 @@ void TestEditor::eachKindSavesItsRow_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("columns"); // as SavedColumns names them
     QTest::newRow("once, 2 January") << int(EditWidget::OnceCommission) << "2027-01-02 22:15:00系统锁定"
-                                     << QStringList{"0", "0", "80100", "0", "4", "-1", "2027-01-02 22:15:00"};
+                                     << QStringList{
+                                            "0", "0", "80100", "80100", "0", "4", "-1", "1", "2027-01-02 22:15:00"};
     QTest::newRow("daily but Saturdays") << int(EditWidget::DayCommission) << "每天22:15:30 系统锁定"
-                                         << QStringList{"0", "1", "80130", "0_0", "1", "-1", "2026-12-09 22:15:30"};
+                                         << QStringList{"0",     "1",   "80130",
+                                                        "80130", "0_0", "1",
+                                                        "-1",    "1",   "2026-12-09 22:15:30"};
     QTest::newRow("monthly, the 31st") << int(EditWidget::MonthCommission) << "每月31号22:15:30 系统锁定"
-                                       << QStringList{"0", "3", "80130", "31", "4", "-1", "2026-12-31 22:15:30"};
+                                       << QStringList{
+                                              "0", "3", "80130", "80130", "31", "4", "-1", "1", "2026-12-31 22:15:30"};
     QTest::newRow("yearly, 29 February") << int(EditWidget::YearCommission) << "每年2月29号 22:15:30 系统锁定"
-                                         << QStringList{"0", "4", "80130", "2_29", "4", "-1", "2027-02-28 22:15:30"};
+                                         << QStringList{"0",     "4",    "80130",
+                                                        "80130", "2_29", "4",
+                                                        "-1",    "1",    "2027-02-28 22:15:30"};
     QTest::newRow("countdown") << int(EditWidget::FromNowCommission) << "从现在开始02小时15分后系统锁定"
-                               << QStringList{"1", "0", "8100", "0", "4", "-1", ""};
+                               << QStringList{"1", "0", "8100", "-1", "0", "4", "-1", "1", ""};
     QTest::newRow("download below a rate")
         << int(EditWidget::FromDownloadCommission) << "下载速度连续15分钟低于64KB/s后系统锁定"
-        << QStringList{"4", "5", "900", "0", "4", "64", ""};
+        << QStringList{"4", "5", "900", "-1", "0", "4", "64", "1", ""};
 }
 
 void TestEditor::eachKindSavesItsRow()
