@@ -400,34 +400,30 @@ void TestEditor::numberFieldsTakeWholeNumbersOnly_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QStringList>("typedShown");
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("leaseSecond");
+    QTest::addColumn<int>("leaseSecond");
     const int now = EditWidget::FromNowCommission, on = EditWidget::FromOnCommission,
               until = EditWidget::FromUntilCommission, up = EditWidget::FromUploadCommission,
               down = EditWidget::FromDownloadCommission, idle = EditWidget::FreeCommission;
-    QTest::newRow("1.5 hours") << now << "hours" << QStringList{"1.5", "15"} << "从现在开始15小时0分后关机"
-                               << "54000";
-    QTest::newRow("75 minutes") << now << "minutes" << QStringList{"75", "7"} << "从现在开始0小时7分后关机"
-                                << "420";
+    QTest::newRow("1.5 hours") << now << "hours" << QStringList{"1.5", "15"} << "从现在开始15小时0分后关机" << 54000;
+    QTest::newRow("75 minutes") << now << "minutes" << QStringList{"75", "7"} << "从现在开始0小时7分后关机" << 420;
     QTest::newRow("99999 hours") << on << "hours" << QStringList{"99999", "9999"} << "从电脑开机开始9999小时0分后关机"
-                                 << "35996400";
+                                 << 35996400;
     QTest::newRow("-15 minutes") << on << "minutes" << QStringList{"-15", "15"} << "从电脑开机开始0小时15分后关机"
-                                 << "900";
+                                 << 900;
     QTest::newRow("25 hours of a day") << until << "hours" << QStringList{"25", "2"} << "全天累计开机2小时0分后关机"
-                                       << "7200";
+                                       << 7200;
     QTest::newRow("2,5 minutes") << until << "minutes" << QStringList{"2,5", "25"} << "全天累计开机0小时25分后关机"
-                                 << "1500";
+                                 << 1500;
     QTest::newRow("2,5 upload minutes") << up << "minutes" << QStringList{"2,5", "25"}
-                                        << "上传速度连续25分钟低于0KB/s后关机"
-                                        << "1500";
+                                        << "上传速度连续25分钟低于0KB/s后关机" << 1500;
     QTest::newRow("12.5 KB/s up") << up << "rate" << QStringList{"12.5", "125"} << "上传速度连续1分钟低于125KB/s后关机"
-                                  << "60";
+                                  << 60;
     QTest::newRow("+3 download minutes") << down << "minutes" << QStringList{"+3", "3"}
-                                         << "下载速度连续3分钟低于0KB/s后关机"
-                                         << "180";
+                                         << "下载速度连续3分钟低于0KB/s后关机" << 180;
     QTest::newRow("1e3 KB/s down") << down << "rate" << QStringList{"1e3", "13"} << "下载速度连续1分钟低于13KB/s后关机"
-                                   << "60";
+                                   << 60;
     QTest::newRow("1.5 idle minutes") << idle << "minutes" << QStringList{"1.5", "15"} << "电脑连续空闲15分钟后执行关机"
-                                      << "900";
+                                      << 900;
 }
 
 void TestEditor::numberFieldsTakeWholeNumbersOnly()
@@ -436,7 +432,7 @@ void TestEditor::numberFieldsTakeWholeNumbersOnly()
     QFETCH(QString, field);
     QFETCH(QStringList, typedShown);
     QFETCH(QString, name);
-    QFETCH(QString, leaseSecond);
+    QFETCH(int, leaseSecond);
     auto editor = newEditor();
     QTest::mouseClick(editor->kindButton(kind), Qt::LeftButton);
     auto *edit = named<QLineEdit>(editor.get(), qPrintable(field), kind);
@@ -445,7 +441,7 @@ void TestEditor::numberFieldsTakeWholeNumbersOnly()
     QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
     // The description in the list says what is stored.
     QCOMPARE(lastTask().value("name"), name);
-    QCOMPARE(lastTask().value("lease_second"), leaseSecond);
+    QCOMPARE(lastTask().value("lease_second"), QString::number(leaseSecond));
 }
 
 void TestEditor::periodOfZeroIsRefusedOnConfirm_data()
@@ -494,30 +490,27 @@ void TestEditor::periodOfZeroIsRefusedOnConfirm()
 void TestEditor::firstRunFollowsTheTimeTyped_data()
 {
     QTest::addColumn<int>("kind");
-    QTest::addColumn<QStringList>("picks"); // typed into the kind's lists, in order
-    QTest::addColumn<QString>("time");
-    QTest::addColumn<QString>("firstRun");
+    QTest::addColumn<QStringList>("picks");           // typed into the kind's lists, in order
+    QTest::addColumn<QStringList>("timeAndFirstRun"); // the digits typed, the first run
     // It is Monday 2026-12-07, 04:05.
-    QTest::newRow("weekly, Monday, later today") << int(EditWidget::WeekCommission) << QStringList{"周一"} << "041000"
-                                                 << "2026-12-07 04:10:00";
-    QTest::newRow("weekly, Monday, earlier today") << int(EditWidget::WeekCommission) << QStringList{"周一"} << "040000"
-                                                   << "2026-12-14 04:00:00";
-    QTest::newRow("monthly, the 7th, later today") << int(EditWidget::MonthCommission) << QStringList{"7"} << "041000"
-                                                   << "2026-12-07 04:10:00";
+    QTest::newRow("weekly, Monday, later today")
+        << int(EditWidget::WeekCommission) << QStringList{"周一"} << QStringList{"041000", "2026-12-07 04:10:00"};
+    QTest::newRow("weekly, Monday, earlier today")
+        << int(EditWidget::WeekCommission) << QStringList{"周一"} << QStringList{"040000", "2026-12-14 04:00:00"};
+    QTest::newRow("monthly, the 7th, later today")
+        << int(EditWidget::MonthCommission) << QStringList{"7"} << QStringList{"041000", "2026-12-07 04:10:00"};
     QTest::newRow("yearly, 7 December, later today")
-        << int(EditWidget::YearCommission) << QStringList{"12", "7"} << "041000"
-        << "2026-12-07 04:10:00";
+        << int(EditWidget::YearCommission) << QStringList{"12", "7"} << QStringList{"041000", "2026-12-07 04:10:00"};
     QTest::newRow("yearly, 7 December, earlier today")
-        << int(EditWidget::YearCommission) << QStringList{"12", "7"} << "035900"
-        << "2027-12-07 03:59:00";
+        << int(EditWidget::YearCommission) << QStringList{"12", "7"} << QStringList{"035900", "2027-12-07 03:59:00"};
 }
 
 void TestEditor::firstRunFollowsTheTimeTyped()
 {
     QFETCH(int, kind);
     QFETCH(QStringList, picks);
-    QFETCH(QString, time);
-    QFETCH(QString, firstRun);
+    QFETCH(QStringList, timeAndFirstRun);
+    const QString firstRun = timeAndFirstRun.last();
     auto editor = std::make_unique<EditWidget>();
     editor->setClock([] { return QDateTime(QDate(2026, 12, 7), QTime(4, 5)); });
     editor->show();
@@ -529,7 +522,7 @@ void TestEditor::firstRunFollowsTheTimeTyped()
                                                                  : QStringList{"yearMonthList", "yearDayList"};
     for (int i = 0; i < picks.size(); ++i)
         pick(named<QComboBox>(editor.get(), lists.at(i)), picks.at(i));
-    typeTime(named<QDateTimeEdit>(editor.get(), "time", kind), time);
+    typeTime(named<QDateTimeEdit>(editor.get(), "time", kind), timeAndFirstRun.first());
     QCOMPARE(named<QLabel>(editor.get(), "executionLine")->text(), QStringLiteral("执行时间为:") + firstRun);
     QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
     QCOMPARE(lastTask().value("repeat_detail_day"), firstRun);
