@@ -207,10 +207,9 @@ void TestLogTab::tableShowsRowsAndDurations()
            logRow("开机", "2026-12-09 13:00:00")});
     auto tab = makeTab();
     QTableWidget *table = tableOf(*tab);
-    QCOMPARE(table->columnCount(), 4);
     QCOMPARE(table->rowCount(), 0);
     QStringList headers;
-    for (int column = 0; column < 4; ++column)
+    for (int column = 0; column < table->columnCount(); ++column)
         headers << table->horizontalHeaderItem(column)->text();
     QCOMPARE(headers, (QStringList{"序号", "时间", "操作", "时长"}));
 

@@ -193,8 +193,6 @@ private slots:
 
     void journalFirstRunRecordsFinishedBoots();
     void journalGatheringTwiceAddsNothingAndANewBootAddsItsOwn();
-    void emptyOrMissingJournalInsertsNothing_data();
-    void emptyOrMissingJournalInsertsNothing();
     void cannedEventsAreStoredNewestFirst_data();
     void cannedEventsAreStoredNewestFirst();
     void eachKindTakesItsCutOffFromItsOwnRows();
@@ -290,26 +288,6 @@ void TestPowerHistory::journalGatheringTwiceAddsNothingAndANewBootAddsItsOwn()
     QVERIFY2(rows.at(4).startsWith("关机 2026-11-02T22:00:00.123"), qPrintable(rows.at(4)));
     Command(nullptr, source).collectPowerEvents();
     QCOMPARE(storedRows().size(), 5);
-#endif
-}
-
-void TestPowerHistory::emptyOrMissingJournalInsertsNothing_data()
-{
-    QTest::addColumn<bool>("createDirectory");
-    QTest::newRow("empty journal folder") << true;
-    QTest::newRow("missing journal folder") << false;
-}
-
-void TestPowerHistory::emptyOrMissingJournalInsertsNothing()
-{
-#ifndef Q_OS_LINUX
-    QSKIP("The systemd journal is where Linux keeps its power history");
-#else
-    QFETCH(bool, createDirectory);
-    if (createDirectory)
-        QVERIFY(QDir().mkdir("journal"));
-    Command(nullptr, std::make_shared<JournalPowerEventSource>(scratch->filePath("journal"))).collectPowerEvents();
-    QVERIFY(storedRows().isEmpty());
 #endif
 }
 
