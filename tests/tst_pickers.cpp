@@ -136,9 +136,8 @@ private slots:
     void pagingUpdatesTheMonthLabel();
     void todayAndEnsureButtons();
     void rangePickerPassesDatesUnchanged();
-    void addressWindowWantsText();
-    void addressWindowEmitsTypedTextOnce();
-    void addressWindowClosesWithoutEmitting();
+    void addressWindowAnswers_data();
+    void addressWindowAnswers();
 };
 
 void TestPickers::initTestCase()
@@ -358,48 +357,45 @@ void TestPickers::rangePickerPassesDatesUnchanged()
     QVERIFY(!picker.isVisible());
 }
 
-void TestPickers::addressWindowWantsText()
+void TestPickers::addressWindowAnswers_data()
 {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("emitted"); // the typed text, once, and the window closes
+    QTest::newRow("nothing typed") << QString() << "confirm" << false;
+    QTest::newRow("typed, confirmed") << "www.example.org/a?b=1&c='x'"
+                                      << "confirm" << true;
+    QTest::newRow("typed, cancelled") << "example.org"
+                                      << "cancel" << false;
+    QTest::newRow("typed, closed") << "example.org"
+                                   << "closeButton" << false;
+}
+
+void TestPickers::addressWindowAnswers()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, button);
+    QFETCH(bool, emitted);
     ScratchDirectory scratch;
     TAVInputWidget window(nullptr);
     window.setTexts("请输入网址", "http://");
     window.show();
     QSignalSpy content(&window, &TAVInputWidget::getInputContent);
+    QTest::keyClicks(window.findChild<QLineEdit *>("input"), typed);
     ModalAnswerer answer("OK");
-    QTest::mouseClick(window.confirmButton(), Qt::LeftButton);
-    QVERIFY(answer.answered);
-    QCOMPARE(answer.title, QStringLiteral("提示"));
-    QCOMPARE(answer.text, QStringLiteral("请输入内容"));
-    QVERIFY(window.isVisible());
-    QCOMPARE(content.size(), 0);
-}
-
-void TestPickers::addressWindowEmitsTypedTextOnce()
-{
-    ScratchDirectory scratch;
-    TAVInputWidget window(nullptr);
-    window.show();
-    QSignalSpy content(&window, &TAVInputWidget::getInputContent);
-    QTest::keyClicks(window.findChild<QLineEdit *>("input"), "www.example.org/a?b=1&c='x'");
-    QTest::mouseClick(window.confirmButton(), Qt::LeftButton);
-    QCOMPARE(content.size(), 1);
-    QCOMPARE(content.first().at(0).toString(), QString("www.example.org/a?b=1&c='x'"));
-    QVERIFY(!window.isVisible());
-}
-
-void TestPickers::addressWindowClosesWithoutEmitting()
-{
-    ScratchDirectory scratch;
-    TAVInputWidget window(nullptr);
-    QSignalSpy content(&window, &TAVInputWidget::getInputContent);
-    window.show();
-    QTest::keyClicks(window.findChild<QLineEdit *>("input"), "example.org");
-    QTest::mouseClick(window.cancelButton(), Qt::LeftButton);
-    QVERIFY(!window.isVisible());
-    window.show();
-    QTest::mouseClick(window.findChild<QPushButton *>("closeButton"), Qt::LeftButton);
-    QVERIFY(!window.isVisible());
-    QCOMPARE(content.size(), 0);
+    QPushButton *clicked = button == "confirm" ? window.confirmButton()
+        : button == "cancel"                   ? window.cancelButton()
+                                               : window.findChild<QPushButton *>(button);
+    QTest::mouseClick(clicked, Qt::LeftButton);
+    QCOMPARE(content.size(), emitted ? 1 : 0);
+    if (emitted)
+        QCOMPARE(content.first().at(0).toString(), typed);
+    // Confirming nothing asks for text and keeps the window; every other answer closes it.
+    const bool refused = typed.isEmpty();
+    QCOMPARE(answer.answered, refused);
+    if (refused)
+        QCOMPARE(answer.title + " " + answer.text, QStringLiteral("提示 请输入内容"));
+    QCOMPARE(window.isVisible(), refused);
 }
 
 QTEST_MAIN(TestPickers)
