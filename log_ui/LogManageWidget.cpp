@@ -109,7 +109,6 @@ QWidget *LogManageWidget::buildFilterBar()
         auto *button = new VATLogDateButton(entry.text, Qt::transparent);
         button->setFixedSize(entry.width, 38);
         layout->addWidget(button);
-        buttons << button;
         if (entry.choose)
             connect(button, &QPushButton::clicked, this, entry.choose);
         else
@@ -122,6 +121,7 @@ QWidget *LogManageWidget::buildFilterBar()
 void LogManageWidget::buildTable()
 {
     logTable = new QTableWidget(this);
+    logTable->setObjectName(QStringLiteral("logTable"));
     logTable->setColumnCount(4);
     logTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     logTable->verticalHeader()->hide();
@@ -185,15 +185,10 @@ QString LogManageWidget::shownTime(const QString &operationTime)
     return time;
 }
 
-void LogManageWidget::dateTimeChanged(QDateTime dateTime)
-{
-    Q_UNUSED(dateTime)
-}
-
 void LogManageWidget::showDateTimeSelectedView(bool flag)
 {
     Q_UNUSED(flag)
-    rangePicker = new VATDateTimeBetweenWidget(nullptr);
+    auto *rangePicker = new VATDateTimeBetweenWidget(nullptr);
     rangePicker->setAttribute(Qt::WA_DeleteOnClose);
     rangePicker->setFixedSize(460, 250);
     rangePicker->setStyleSheet(QStringLiteral("VATDateTimeBetweenWidget{border: 2px solid red;}"));
@@ -205,33 +200,4 @@ void LogManageWidget::showDateTimeSelectedView(bool flag)
 void LogManageWidget::confirmDateSlot(QDate startDate, QDate endDate)
 {
     choosePeriod(LogPeriods::range(startDate, endDate));
-}
-
-QTableWidget *LogManageWidget::table() const
-{
-    return logTable;
-}
-
-VATLogDateButton *LogManageWidget::periodButton(const QString &text) const
-{
-    for (VATLogDateButton *button : buttons) {
-        if (button->text() == text)
-            return button;
-    }
-    return nullptr;
-}
-
-const Connection::RecordList &LogManageWidget::rowList() const
-{
-    return rows;
-}
-
-LogPeriods::Filter LogManageWidget::currentFilter() const
-{
-    return filterMap;
-}
-
-VATDateTimeBetweenWidget *LogManageWidget::lastRangePicker() const
-{
-    return rangePicker;
 }

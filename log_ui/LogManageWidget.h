@@ -6,7 +6,6 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -15,8 +14,6 @@
 class Command;
 class QTableWidget;
 class QVBoxLayout;
-class VATDateTimeBetweenWidget;
-class VATLogDateButton;
 
 // The log tab: when the computer was switched on and off, by period, with each run's length.
 class LogManageWidget final : public QWidget
@@ -25,11 +22,6 @@ class LogManageWidget final : public QWidget
 public:
     explicit LogManageWidget(QWidget *parent, std::shared_ptr<PowerEventSource> source = nullptr);
 
-    QTableWidget *table() const;
-    VATLogDateButton *periodButton(const QString &text) const;
-    const Connection::RecordList &rowList() const;
-    LogPeriods::Filter currentFilter() const;
-    VATDateTimeBetweenWidget *lastRangePicker() const;
     // Tests fix "now" for the period buttons.
     void setClock(std::function<QDateTime()> clock);
 
@@ -38,7 +30,6 @@ public:
     static QString shownTime(const QString &operationTime);
 
 public slots:
-    void dateTimeChanged(QDateTime dateTime);
     void showDateTimeSelectedView(bool flag);
     void confirmDateSlot(QDate startDate, QDate endDate);
 
@@ -57,6 +48,4 @@ private:
     Connection *connection = nullptr;
     LogPeriods::Filter filterMap;
     std::function<QDateTime()> clock;
-    QList<VATLogDateButton *> buttons;
-    QPointer<VATDateTimeBetweenWidget> rangePicker;
 };

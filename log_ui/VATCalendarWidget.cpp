@@ -148,16 +148,6 @@ void VATCalendarWidget::onbtnClicked()
         showNextMonth();
 }
 
-int VATCalendarWidget::displayedMonth() const
-{
-    return month;
-}
-
-QLabel *VATCalendarWidget::monthLabel() const
-{
-    return dataLabel;
-}
-
 QPushButton *VATCalendarWidget::button(const QString &objectName) const
 {
     return findChild<QPushButton *>(objectName);

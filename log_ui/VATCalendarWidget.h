@@ -15,8 +15,6 @@ public:
 
     explicit VATCalendarWidget(QWidget *parent);
 
-    int displayedMonth() const;
-    QLabel *monthLabel() const;
     QPushButton *button(const QString &objectName) const;
 
     // How a day is painted: the first matching case wins.

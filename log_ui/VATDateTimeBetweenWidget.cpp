@@ -28,6 +28,8 @@ VATDateTimeBetweenWidget::VATDateTimeBetweenWidget(QWidget *parent)
     startRow->setAlignment(Qt::AlignHCenter);
     QHBoxLayout *endRow = dateRow(QStringLiteral("结束时间:"), &end);
     endRow->setAlignment(Qt::AlignCenter);
+    start->setObjectName(QStringLiteral("startDate"));
+    end->setObjectName(QStringLiteral("endDate"));
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -102,16 +104,6 @@ QHBoxLayout *VATDateTimeBetweenWidget::dateRow(const QString &caption, QDateEdit
     row->addWidget(dateEdit);
     *edit = dateEdit;
     return row;
-}
-
-QDateEdit *VATDateTimeBetweenWidget::startEdit() const
-{
-    return start;
-}
-
-QDateEdit *VATDateTimeBetweenWidget::endEdit() const
-{
-    return end;
 }
 
 QPushButton *VATDateTimeBetweenWidget::confirmButton() const

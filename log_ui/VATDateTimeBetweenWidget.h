@@ -15,8 +15,6 @@ public:
     // The parent is not used: the picker is always a window of its own.
     explicit VATDateTimeBetweenWidget(QWidget *parent);
 
-    QDateEdit *startEdit() const;
-    QDateEdit *endEdit() const;
     QPushButton *confirmButton() const;
     QPushButton *cancelButton() const;
 

@@ -117,6 +117,35 @@ void EditWidget::buildLayout()
     buildCalendarRows();
     buildConditionRows();
     buildFooter();
+    nameInputs();
+}
+
+// The inputs carry names (and each row's inputs their kind), so that tests find them as a
+// user does, by what they are.
+void EditWidget::nameInputs()
+{
+    for (auto row = rows.cbegin(); row != rows.cend(); ++row) {
+        const QString kindNumber = QString::number(row.key());
+        for (QWidget *input : row->inputs)
+            input->setProperty("kind", row.key());
+        const QList<QPair<QWidget *, QString>> named = {
+            {row->time, "time"}, {row->hours, "hours"}, {row->minutes, "minutes"}, {row->rate, "rate"}};
+        for (const auto &input : named) {
+            if (input.first)
+                input.first->setObjectName(input.second + kindNumber);
+        }
+    }
+    actions->setObjectName(QStringLiteral("actionList"));
+    onceDate->setObjectName(QStringLiteral("onceDate"));
+    saturday->setObjectName(QStringLiteral("exceptSaturday"));
+    sunday->setObjectName(QStringLiteral("exceptSunday"));
+    weekdays->setObjectName(QStringLiteral("weekdayList"));
+    monthDays->setObjectName(QStringLiteral("monthDayList"));
+    yearMonths->setObjectName(QStringLiteral("yearMonthList"));
+    yearDays->setObjectName(QStringLiteral("yearDayList"));
+    onlyOnceCheck->setObjectName(QStringLiteral("onlyOnce"));
+    executionLine->setObjectName(QStringLiteral("executionLine"));
+    cancel->setObjectName(QStringLiteral("cancel"));
 }
 
 void EditWidget::buildActionRow()
@@ -702,64 +731,14 @@ int EditWidget::selectedKind() const
     return kind;
 }
 
-Connection::Record EditWidget::currentColumns() const
-{
-    return columns;
-}
-
-QString EditWidget::executionText() const
-{
-    return executionLine->text();
-}
-
-QString EditWidget::operand() const
-{
-    return operandText;
-}
-
-TAVComboBox *EditWidget::actionList() const
-{
-    return actions;
-}
-
 TAVRadioButton *EditWidget::kindButton(int kindValue) const
 {
     return rows.value(kindValue).radio;
 }
 
-QList<QWidget *> EditWidget::rowInputs(int kindValue) const
-{
-    return rows.value(kindValue).inputs;
-}
-
-QCheckBox *EditWidget::onlyOnceBox() const
-{
-    return onlyOnceCheck;
-}
-
-QCheckBox *EditWidget::saturdayBox() const
-{
-    return saturday;
-}
-
-QCheckBox *EditWidget::sundayBox() const
-{
-    return sunday;
-}
-
 QPushButton *EditWidget::confirmButton() const
 {
     return confirm;
-}
-
-QPushButton *EditWidget::cancelButton() const
-{
-    return cancel;
-}
-
-TAVInputWidget *EditWidget::addressWindow() const
-{
-    return addressInput;
 }
 
 QLineEdit *EditWidget::hoursEdit(int kindValue) const
@@ -770,39 +749,4 @@ QLineEdit *EditWidget::hoursEdit(int kindValue) const
 QLineEdit *EditWidget::minutesEdit(int kindValue) const
 {
     return rows.value(kindValue).minutes;
-}
-
-QLineEdit *EditWidget::rateEdit(int kindValue) const
-{
-    return rows.value(kindValue).rate;
-}
-
-VATDateEdit *EditWidget::onceDateEdit() const
-{
-    return onceDate;
-}
-
-TAVDateTimeEdit *EditWidget::timeEdit(int kindValue) const
-{
-    return rows.value(kindValue).time;
-}
-
-TAVComboBox *EditWidget::weekdayList() const
-{
-    return weekdays;
-}
-
-TAVComboBox *EditWidget::monthDayList() const
-{
-    return monthDays;
-}
-
-TAVComboBox *EditWidget::yearMonthList() const
-{
-    return yearMonths;
-}
-
-TAVComboBox *EditWidget::yearDayList() const
-{
-    return yearDays;
 }

@@ -66,29 +66,13 @@ public:
     void setClock(std::function<QDateTime()> clock);
     void setFileChooser(FileChooser chooser);
 
+    // What the tests of the task tab reach; the other inputs carry object names (nameInputs).
     int selectedKind() const;
-    Connection::Record currentColumns() const;
-    QString executionText() const;
-    QString operand() const;
-    TAVComboBox *actionList() const;
     TAVRadioButton *kindButton(int kind) const;
-    QList<QWidget *> rowInputs(int kind) const;
-    QCheckBox *onlyOnceBox() const;
-    QCheckBox *saturdayBox() const;
-    QCheckBox *sundayBox() const;
     QPushButton *confirmButton() const;
-    QPushButton *cancelButton() const;
-    TAVInputWidget *addressWindow() const;
-    // Line edits of the condition kinds: hours, minutes and rate where the kind has them.
+    // Line edits of the condition kinds: hours and minutes where the kind has them.
     QLineEdit *hoursEdit(int kind) const;
     QLineEdit *minutesEdit(int kind) const;
-    QLineEdit *rateEdit(int kind) const;
-    VATDateEdit *onceDateEdit() const;
-    TAVDateTimeEdit *timeEdit(int kind) const;
-    TAVComboBox *weekdayList() const;
-    TAVComboBox *monthDayList() const;
-    TAVComboBox *yearMonthList() const;
-    TAVComboBox *yearDayList() const;
 
 signals:
     void closeWin();
@@ -119,6 +103,7 @@ private:
     void buildConditionRows();
     void buildFooter();
     void connectInputs();
+    void nameInputs();
     KindRow &addRow(int kind, int gridRow, const QString &text);
     TAVDateTimeEdit *makeTimeEdit(const QString &format, const QTime &start);
     QLineEdit *makeNumberEdit(const QString &text, qint64 top);

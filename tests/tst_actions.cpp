@@ -70,37 +70,29 @@ void TestActions::cleanup()
 
 void TestActions::resolveAction_data()
 {
-    QTest::addColumn<QString>("orderId");
+    QTest::addColumn<int>("catalogueId");
     QTest::addColumn<QString>("operand"); // inserted as operand row 1 when not empty
-    QTest::addColumn<QString>("operandId");
+    QTest::addColumn<int>("operandId");
     QTest::addColumn<bool>("resolves");
     QTest::addColumn<QString>("command");
     QTest::addColumn<bool>("operandRoute");
-    QTest::newRow("restart, no operand") << "1"
-                                         << ""
-                                         << "-1" << true << "shutdown -r " << false;
-    QTest::newRow("run a program") << "7"
-                                   << "/usr/bin/true"
-                                   << "1" << true << "" << true;
-    QTest::newRow("close a program") << "10"
-                                     << "/usr/bin/xterm"
-                                     << "1" << true << "wmic process where name=\"%1\" delete" << true;
-    QTest::newRow("operand row missing") << "9"
-                                         << ""
-                                         << "42" << true << "start " << false;
-    QTest::newRow("unknown action") << "99"
-                                    << ""
-                                    << "-1" << false << "" << false;
+    const QString close = "wmic process where name=\"%1\" delete";
+    QTest::newRow("restart, no operand") << 1 << QString() << -1 << true << "shutdown -r " << false;
+    QTest::newRow("run a program") << 7 << "/usr/bin/true" << 1 << true << QString() << true;
+    QTest::newRow("close a program") << 10 << "/usr/bin/xterm" << 1 << true << close << true;
+    QTest::newRow("operand row missing") << 9 << QString() << 42 << true << "start " << false;
+    QTest::newRow("unknown action") << 99 << QString() << -1 << false << QString() << false;
 }
 
 void TestActions::resolveAction()
 {
-    QFETCH(QString, orderId);
+    QFETCH(int, catalogueId);
     QFETCH(QString, operand);
-    QFETCH(QString, operandId);
+    QFETCH(int, operandId);
     QFETCH(bool, resolves);
     QFETCH(QString, command);
     QFETCH(bool, operandRoute);
+    const QString orderId = QString::number(catalogueId);
     if (!operand.isEmpty()) {
         QVERIFY(connection->insertPlan({{"name", "x"},
                                         {"order_t", orderId},
@@ -117,7 +109,7 @@ void TestActions::resolveAction()
     }
     ActionExecutor executor(connection.get(), fakeActionServices(&log));
     const std::optional<ResolvedAction> action = executor.resolveAction(
-        {{"id", "5"}, {"order_t", orderId}, {"app_position_t", operandId}});
+        {{"id", "5"}, {"order_t", orderId}, {"app_position_t", QString::number(operandId)}});
     QCOMPARE(action.has_value(), resolves);
     if (!resolves)
         return;

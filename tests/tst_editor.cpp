@@ -1,16 +1,16 @@
 #include "ModalAnswerer.h"
 #include "ScratchDirectory.h"
-#include "log_ui/VATDateEdit.h"
+#include "VisibleWindow.h"
 #include "schedule/TaskComposer.h"
 #include "tasks_ui/EditWidget.h"
-#include "widgets/TAVComboBox.h"
-#include "widgets/TAVDateTimeEdit.h"
 #include "widgets/TAVInputWidget.h"
 #include "widgets/TAVRadioButton.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDateTimeEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -25,6 +25,12 @@ using TC = TaskComposer;
 namespace {
 // Wednesday 2026-12-09, 10:00.
 const QDateTime Now(QDate(2026, 12, 9), QTime(10, 0, 0));
+// What a save writes besides the name, in this order.
+const QStringList SavedColumns = {
+    "timer_mode",         "repeat_mode",   "lease_second",    "repeat_time_day_month_year_in_second",
+    "repeat_bigger_unit", "repeat_except", "condition_speed", "enable_state",
+    "repeat_detail_day"};
+// What an unchanged save must keep.
 const QStringList ComparedColumns = {"name",
                                      "order_t",
                                      "lease_second",
@@ -55,6 +61,22 @@ void typeTime(QDateTimeEdit *edit, const QString &digits)
     QTest::keyClicks(edit, digits);
 }
 
+// An input of the editor, found by its name as a test of the user's view would find it.
+template<typename T>
+T *named(const QWidget *editor, const QString &name)
+{
+    T *found = editor->findChild<T *>(name);
+    if (!found)
+        qFatal("The editor has no %s named %s", T::staticMetaObject.className(), qPrintable(name));
+    return found;
+}
+
+template<typename T>
+T *named(const QWidget *editor, const char *name, int kind)
+{
+    return named<T>(editor, QString::fromLatin1(name) + QString::number(kind));
+}
+
 // Picks an item of a list by typing the start of its text, as the keyboard allows.
 void pick(QComboBox *list, const QString &text)
 {
@@ -76,8 +98,8 @@ private slots:
 
     void confirmingWithoutAConditionAsksForOne();
     void onlyTheChosenRowIsEnabled();
-    void eachKindSavesWhatTheCoreComputes_data();
-    void eachKindSavesWhatTheCoreComputes();
+    void eachKindSavesItsRow_data();
+    void eachKindSavesItsRow();
     void onlyOnceBoxDecidesTheRepeat();
     void operandAbandonedForShutdownIsNotSaved();
     void addressWindowOpensForNewTasksOnly();
@@ -87,15 +109,12 @@ private slots:
     void cancelEmitsNothingAndConfirmEmitsOnce();
     void numberFieldsTakeWholeNumbersOnly_data();
     void numberFieldsTakeWholeNumbersOnly();
-    void everyNumberFieldRefusesPointsAndLetters_data();
-    void everyNumberFieldRefusesPointsAndLetters();
     void periodOfZeroIsRefusedOnConfirm_data();
     void periodOfZeroIsRefusedOnConfirm();
     void firstRunFollowsTheTimeTyped_data();
     void firstRunFollowsTheTimeTyped();
     void yearlyDaysAreThoseOfTheMonth();
     void failedSaveSaysSoAndKeepsTheEditorOpen();
-    void addressWindowOpensOverTheEditor();
 
 private:
     std::unique_ptr<EditWidget> newEditor();
@@ -149,94 +168,103 @@ void TestEditor::confirmingWithoutAConditionAsksForOne()
 void TestEditor::onlyTheChosenRowIsEnabled()
 {
     auto editor = newEditor();
-    for (int kind = 0; kind <= 10; ++kind) {
-        for (QWidget *input : editor->rowInputs(kind))
-            QVERIFY(!input->isEnabled());
-    }
-    QVERIFY(!editor->onlyOnceBox()->isEnabled());
+    auto *onlyOnce = named<QCheckBox>(editor.get(), "onlyOnce");
+    auto enabledKinds = [&editor] {
+        QSet<int> kinds;
+        for (QWidget *input : editor->findChildren<QWidget *>()) {
+            if (input->property("kind").isValid() && input->isEnabled())
+                kinds << input->property("kind").toInt();
+        }
+        return kinds;
+    };
+    QCOMPARE(enabledKinds(), QSet<int>());
+    QVERIFY(!onlyOnce->isEnabled());
     editor->kindButton(EditWidget::FromOnCommission)->click();
-    for (int kind = 0; kind <= 10; ++kind) {
-        for (QWidget *input : editor->rowInputs(kind))
-            QCOMPARE(input->isEnabled(), kind == EditWidget::FromOnCommission);
-    }
-    QVERIFY(editor->onlyOnceBox()->isEnabled());
+    QCOMPARE(enabledKinds(), QSet<int>{EditWidget::FromOnCommission});
+    QVERIFY(onlyOnce->isEnabled());
     editor->kindButton(EditWidget::FromNowCommission)->click();
-    QVERIFY(!editor->onlyOnceBox()->isEnabled());
+    QCOMPARE(enabledKinds(), QSet<int>{EditWidget::FromNowCommission});
+    QVERIFY(!onlyOnce->isEnabled());
 }
 
-void TestEditor::eachKindSavesWhatTheCoreComputes_data()
+void TestEditor::eachKindSavesItsRow_data()
 {
+    // It is Wednesday 2026-12-09, 10:00; the action is "系统锁定" and the time 22:15:30 (22:15
+    // for a once task, whose time has no seconds).
     QTest::addColumn<int>("kind");
-    for (int kind = 0; kind <= 10; ++kind)
-        QTest::addRow("kind %d", kind) << kind;
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("columns"); // as SavedColumns names them
+    QTest::newRow("once, 2 January") << int(EditWidget::OnceCommission) << "2027-01-02 22:15:00系统锁定"
+                                     << QStringList{
+                                            "0", "0", "80100", "80100", "0", "4", "-1", "1", "2027-01-02 22:15:00"};
+    QTest::newRow("daily but Saturdays") << int(EditWidget::DayCommission) << "每天22:15:30 系统锁定"
+                                         << QStringList{"0",     "1",   "80130",
+                                                        "80130", "0_0", "1",
+                                                        "-1",    "1",   "2026-12-09 22:15:30"};
+    QTest::newRow("monthly, the 31st") << int(EditWidget::MonthCommission) << "每月31号22:15:30 系统锁定"
+                                       << QStringList{
+                                              "0", "3", "80130", "80130", "31", "4", "-1", "1", "2026-12-31 22:15:30"};
+    QTest::newRow("yearly, 29 February") << int(EditWidget::YearCommission) << "每年2月29号 22:15:30 系统锁定"
+                                         << QStringList{"0",     "4",    "80130",
+                                                        "80130", "2_29", "4",
+                                                        "-1",    "1",    "2027-02-28 22:15:30"};
+    QTest::newRow("countdown") << int(EditWidget::FromNowCommission) << "从现在开始02小时15分后系统锁定"
+                               << QStringList{"1", "0", "8100", "-1", "0", "4", "-1", "1", ""};
+    QTest::newRow("download below a rate")
+        << int(EditWidget::FromDownloadCommission) << "下载速度连续15分钟低于64KB/s后系统锁定"
+        << QStringList{"4", "5", "900", "-1", "0", "4", "64", "1", ""};
 }
 
-void TestEditor::eachKindSavesWhatTheCoreComputes()
+void TestEditor::eachKindSavesItsRow()
 {
     QFETCH(int, kind);
+    QFETCH(QString, name);
+    QFETCH(QStringList, columns);
     auto editor = newEditor();
-    editor->actionList()->setCurrentIndex(3);
+    named<QComboBox>(editor.get(), "actionList")->setCurrentIndex(3);
     editor->kindButton(kind)->click();
-    Record expected;
-    const auto commission = TC::CommissionType(kind);
-    if (TC::isCalendarKind(kind)) {
-        const QTime time(22, 15, kind == 0 ? 0 : 30);
-        editor->timeEdit(kind)->setTime(time);
-        TC::CalendarChoice choice;
-        choice.timeOfDay = time.msecsSinceStartOfDay() / 1000;
-        switch (kind) {
-        case 0:
-            editor->onceDateEdit()->setDate(QDate(2027, 1, 2));
-            choice.firstRun = QDate(2027, 1, 2);
-            break;
-        case 1:
-            editor->saturdayBox()->setChecked(true);
-            choice.exceptSaturday = true;
-            choice.firstRun = FirstRunCalculator::daily(choice.timeOfDay, Now, FirstRunCalculator::ExceptSat);
-            break;
-        case 2:
-            editor->weekdayList()->setCurrentIndex(4);
-            choice.weekday = 5;
-            choice.firstRun = FirstRunCalculator::weekly(5, choice.timeOfDay, Now);
-            break;
-        case 3:
-            editor->monthDayList()->setCurrentIndex(30);
-            choice.monthDay = 31;
-            choice.firstRun = FirstRunCalculator::monthly(31, choice.timeOfDay, Now);
-            break;
-        default:
-            editor->yearMonthList()->setCurrentIndex(1);
-            editor->yearDayList()->setCurrentIndex(28);
-            choice.month = 2;
-            choice.day = 29;
-            choice.firstRun = FirstRunCalculator::yearly(2, 29, choice.timeOfDay, Now);
-            break;
-        }
-        expected = TC::calendarColumns(commission, 3, choice);
-    } else {
-        TC::ConditionChoice choice;
-        if (QLineEdit *hours = editor->hoursEdit(kind)) {
-            typeInto(hours, "02");
-            choice.hours = "02";
-        }
+    if (kind <= EditWidget::YearCommission)
+        named<QDateTimeEdit>(editor.get(), "time", kind)->setTime(QTime(22, 15, kind == 0 ? 0 : 30));
+    switch (kind) {
+    case EditWidget::OnceCommission:
+        named<QDateEdit>(editor.get(), "onceDate")->setDate(QDate(2027, 1, 2));
+        break;
+    case EditWidget::DayCommission:
+        named<QCheckBox>(editor.get(), "exceptSaturday")->setChecked(true);
+        break;
+    case EditWidget::MonthCommission:
+        named<QComboBox>(editor.get(), "monthDayList")->setCurrentIndex(30);
+        break;
+    case EditWidget::YearCommission:
+        named<QComboBox>(editor.get(), "yearMonthList")->setCurrentIndex(1);
+        named<QComboBox>(editor.get(), "yearDayList")->setCurrentIndex(28);
+        break;
+    case EditWidget::FromNowCommission:
+        typeInto(editor->hoursEdit(kind), "02");
         typeInto(editor->minutesEdit(kind), "15");
-        choice.minutes = "15";
-        if (QLineEdit *rate = editor->rateEdit(kind)) {
-            typeInto(rate, "64");
-            choice.rate = "64";
-        }
-        expected = TC::conditionColumns(commission, 3, choice);
+        break;
+    default:
+        typeInto(editor->minutesEdit(kind), "15");
+        typeInto(named<QLineEdit>(editor.get(), "rate", kind), "64");
+        break;
     }
-    QCOMPARE(editor->executionText(), TC::executionLine(expected.value("from_1970_seconds").toLongLong()));
+    const QString firstRun = columns.last();
+    QCOMPARE(named<QLabel>(editor.get(), "executionLine")->text(),
+             firstRun.isEmpty() ? QString() : QStringLiteral("执行时间为:") + firstRun);
     QSignalSpy closed(editor.get(), &EditWidget::closeWin);
     QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
     QCOMPARE(closed.size(), 1);
     QVERIFY(!editor->isVisible());
     const Record stored = lastTask();
-    QCOMPARE(stored.value("id"), QString("1"));
-    for (const QString &column : ComparedColumns)
-        QCOMPARE(column + "=" + stored.value(column), column + "=" + expected.value(column));
-    QCOMPARE(stored.value("app_position_t"), QString("-1"));
+    QStringList saved;
+    for (const QString &column : SavedColumns)
+        saved << stored.value(column);
+    QCOMPARE(stored.value("name"), name);
+    QCOMPARE(saved, columns);
+    QCOMPARE(stored.value("id") + " " + stored.value("order_t") + " " + stored.value("app_position_t"),
+             QString("1 3 -1"));
+    const qint64 moment = QDateTime::fromString(firstRun, "yyyy-MM-dd HH:mm:ss").toSecsSinceEpoch();
+    QCOMPARE(stored.value("from_1970_seconds"), QString::number(firstRun.isEmpty() ? 0 : moment));
 }
 
 void TestEditor::onlyOnceBoxDecidesTheRepeat()
@@ -244,9 +272,10 @@ void TestEditor::onlyOnceBoxDecidesTheRepeat()
     for (bool ticked : {true, false}) {
         auto editor = newEditor();
         editor->kindButton(EditWidget::FreeCommission)->click();
-        editor->onlyOnceBox()->setChecked(true);
+        auto *onlyOnce = named<QCheckBox>(editor.get(), "onlyOnce");
+        onlyOnce->setChecked(true);
         if (!ticked)
-            editor->onlyOnceBox()->setChecked(false);
+            onlyOnce->setChecked(false);
         QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
         QCOMPARE(lastTask().value("repeat_mode"), QString(ticked ? "0" : "5"));
     }
@@ -255,10 +284,9 @@ void TestEditor::onlyOnceBoxDecidesTheRepeat()
 void TestEditor::operandAbandonedForShutdownIsNotSaved()
 {
     auto editor = newEditor();
-    editor->actionList()->setCurrentIndex(7);
-    QCOMPARE(editor->operand(), QString("/usr/bin/xterm"));
-    editor->actionList()->setCurrentIndex(0);
-    QVERIFY(editor->operand().isEmpty());
+    auto *actions = named<QComboBox>(editor.get(), "actionList");
+    actions->setCurrentIndex(7);
+    actions->setCurrentIndex(0);
     editor->kindButton(EditWidget::FromNowCommission)->click();
     typeInto(editor->minutesEdit(EditWidget::FromNowCommission), "1");
     QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
@@ -270,15 +298,15 @@ void TestEditor::operandAbandonedForShutdownIsNotSaved()
 void TestEditor::addressWindowOpensForNewTasksOnly()
 {
     auto editor = newEditor();
-    editor->actionList()->setCurrentIndex(8);
-    QPointer<TAVInputWidget> window = editor->addressWindow();
+    editor->move(120, 40);
+    pick(named<QComboBox>(editor.get(), "actionList"), "打开网址");
+    QPointer<TAVInputWidget> window = visibleWindow<TAVInputWidget>();
     QVERIFY(window);
-    QVERIFY(window->isVisible());
     QCOMPARE(window->windowModality(), Qt::ApplicationModal);
-    QCOMPARE(window->size(), QSize(400, 180));
-    QTest::keyClicks(window->lineEdit(), "example.org/help");
+    // Over the middle of the editor.
+    QCOMPARE(window->frameGeometry().center(), editor->frameGeometry().center());
+    QTest::keyClicks(window->findChild<QLineEdit *>("input"), "example.org/help");
     QTest::mouseClick(window->confirmButton(), Qt::LeftButton);
-    QCOMPARE(editor->operand(), QString("example.org/help"));
     editor->kindButton(EditWidget::FromNowCommission)->click();
     typeInto(editor->minutesEdit(EditWidget::FromNowCommission), "1");
     QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
@@ -288,55 +316,45 @@ void TestEditor::addressWindowOpensForNewTasksOnly()
 
     auto loading = newEditor();
     loading->loadPlan(stored);
-    QVERIFY(!loading->addressWindow());
-    QCOMPARE(loading->actionList()->currentIndex(), 8);
+    QVERIFY(!visibleWindow<TAVInputWidget>());
+    QCOMPARE(named<QComboBox>(loading.get(), "actionList")->currentIndex(), 8);
 }
 
 void TestEditor::loadingStoredTasks_data()
 {
     QTest::addColumn<Record>("columns");
     QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("hours");
-    QTest::addColumn<QString>("minutes");
-    QTest::addColumn<QString>("rate");
+    QTest::addColumn<QStringList>("fields"); // hours, minutes and rate as shown; empty where the kind has none
     QTest::newRow("countdown of 5400 s") << TC::conditionColumns(TC::FromNowCommission, 0, {"1", "30", "", false}) << 5
-                                         << "1"
-                                         << "30"
-                                         << "";
+                                         << QStringList{"1", "30", ""};
     QTest::newRow("upload task of 7200 s")
-        << TC::conditionColumns(TC::FromUploadCommission, 0, {"", "120", "30", false}) << 8 << ""
-        << "120"
-        << "30";
+        << TC::conditionColumns(TC::FromUploadCommission, 0, {"", "120", "30", false}) << 8
+        << QStringList{"", "120", "30"};
     QTest::newRow("download task") << TC::conditionColumns(TC::FromDownloadCommission, 2, {"", "5", "80", false}) << 9
-                                   << ""
-                                   << "5"
-                                   << "80";
-    QTest::newRow("after power-on") << TC::conditionColumns(TC::FromOnCommission, 1, {"3", "5", "", true}) << 6 << "3"
-                                    << "5"
-                                    << "";
-    QTest::newRow("idle, run once") << TC::conditionColumns(TC::FreeCommission, 5, {"", "10", "", true}) << 10 << ""
-                                    << "10"
-                                    << "";
+                                   << QStringList{"", "5", "80"};
+    QTest::newRow("after power-on") << TC::conditionColumns(TC::FromOnCommission, 1, {"3", "5", "", true}) << 6
+                                    << QStringList{"3", "5", ""};
+    QTest::newRow("idle, run once") << TC::conditionColumns(TC::FreeCommission, 5, {"", "10", "", true}) << 10
+                                    << QStringList{"", "10", ""};
 }
 
 void TestEditor::loadingStoredTasks()
 {
     QFETCH(Record, columns);
     QFETCH(int, kind);
-    QFETCH(QString, hours);
-    QFETCH(QString, minutes);
-    QFETCH(QString, rate);
+    QFETCH(QStringList, fields);
     QVERIFY(connection->insertPlan(TC::saveRecord(columns, QString(), "-1")));
     const Record stored = lastTask();
     auto editor = newEditor();
     editor->loadPlan(stored);
     QCOMPARE(editor->selectedKind(), kind);
     QVERIFY(editor->kindButton(kind)->isChecked());
-    if (!hours.isEmpty())
-        QCOMPARE(editor->hoursEdit(kind)->text(), hours);
-    QCOMPARE(editor->minutesEdit(kind)->text(), minutes);
-    if (!rate.isEmpty())
-        QCOMPARE(editor->rateEdit(kind)->text(), rate);
+    QStringList shown;
+    for (const char *field : {"hours", "minutes", "rate"}) {
+        const auto *edit = editor->findChild<QLineEdit *>(field + QString::number(kind));
+        shown << (edit ? edit->text() : QString());
+    }
+    QCOMPARE(shown, fields);
     // Saved unchanged, the task stays what it was.
     QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
     const Record again = lastTask();
@@ -354,9 +372,9 @@ void TestEditor::dailyExceptionsSurviveAnUnchangedSave()
     QVERIFY(connection->insertPlan(TC::saveRecord(TC::calendarColumns(TC::DayCommission, 0, choice), QString(), "-1")));
     auto editor = newEditor();
     editor->loadPlan(lastTask());
-    QVERIFY(editor->saturdayBox()->isChecked());
-    QVERIFY(editor->sundayBox()->isChecked());
-    QCOMPARE(editor->timeEdit(EditWidget::DayCommission)->time(), QTime(8, 0));
+    QVERIFY(named<QCheckBox>(editor.get(), "exceptSaturday")->isChecked());
+    QVERIFY(named<QCheckBox>(editor.get(), "exceptSunday")->isChecked());
+    QCOMPARE(named<QDateTimeEdit>(editor.get(), "time", EditWidget::DayCommission)->time(), QTime(8, 0));
     QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
     const Record saved = lastTask();
     QCOMPARE(saved.value("repeat_except"), QString("3"));
@@ -369,7 +387,7 @@ void TestEditor::cancelEmitsNothingAndConfirmEmitsOnce()
     auto editor = newEditor();
     QSignalSpy closed(editor.get(), &EditWidget::closeWin);
     editor->kindButton(EditWidget::FromNowCommission)->click();
-    QTest::mouseClick(editor->cancelButton(), Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(editor.get(), "cancel"), Qt::LeftButton);
     QVERIFY(!editor->isVisible());
     QCOMPARE(closed.size(), 0);
     QCOMPARE(connection->selectPlanList().size(), 1);
@@ -377,136 +395,53 @@ void TestEditor::cancelEmitsNothingAndConfirmEmitsOnce()
 
 void TestEditor::numberFieldsTakeWholeNumbersOnly_data()
 {
+    // Every number field of every kind: what is typed, what it shows, and the task it saves.
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QStringList>("typedShown");
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("leaseSecond");
-    const int now = EditWidget::FromNowCommission;
-    QTest::newRow("1.5 hours") << now << "hours"
-                               << "1.5"
-                               << "15"
-                               << "从现在开始15小时0分后关机"
-                               << "54000";
-    QTest::newRow("abc hours") << now << "hours"
-                               << "abc"
-                               << ""
-                               << "从现在开始0小时0分后关机"
-                               << "0";
-    QTest::newRow("-2 hours") << now << "hours"
-                              << "-2"
-                              << "2"
-                              << "从现在开始2小时0分后关机"
-                              << "7200";
-    QTest::newRow("1.5 minutes") << now << "minutes"
-                                 << "1.5"
-                                 << "15"
-                                 << "从现在开始0小时15分后关机"
-                                 << "900";
-    QTest::newRow("75 minutes") << now << "minutes"
-                                << "75"
-                                << "7"
-                                << "从现在开始0小时7分后关机"
-                                << "420";
-    QTest::newRow("99999 hours") << int(EditWidget::FromOnCommission) << "hours"
-                                 << "99999"
-                                 << "9999"
-                                 << "从电脑开机开始9999小时0分后关机"
-                                 << "35996400";
-    QTest::newRow("25 hours of running time") << int(EditWidget::FromUntilCommission) << "hours"
-                                              << "25"
-                                              << "2"
-                                              << "全天累计开机2小时0分后关机"
-                                              << "7200";
-    QTest::newRow("1.5 idle minutes") << int(EditWidget::FreeCommission) << "minutes"
-                                      << "1.5"
-                                      << "15"
-                                      << "电脑连续空闲15分钟后执行关机"
-                                      << "900";
-    QTest::newRow("abc idle minutes") << int(EditWidget::FreeCommission) << "minutes"
-                                      << "abc"
-                                      << ""
-                                      << "电脑连续空闲0分钟后执行关机"
-                                      << "0";
-    QTest::newRow("2,5 upload minutes") << int(EditWidget::FromUploadCommission) << "minutes"
-                                        << "2,5"
-                                        << "25"
-                                        << "上传速度连续25分钟低于0KB/s后关机"
-                                        << "1500";
-    QTest::newRow("12.5 KB/s") << int(EditWidget::FromDownloadCommission) << "rate"
-                               << "12.5"
-                               << "125"
-                               << "下载速度连续1分钟低于125KB/s后关机"
-                               << "60";
-    QTest::newRow("1e3 KB/s") << int(EditWidget::FromDownloadCommission) << "rate"
-                              << "1e3"
-                              << "13"
-                              << "下载速度连续1分钟低于13KB/s后关机"
-                              << "60";
+    QTest::addColumn<int>("leaseSecond");
+    const int now = EditWidget::FromNowCommission, on = EditWidget::FromOnCommission,
+              until = EditWidget::FromUntilCommission, up = EditWidget::FromUploadCommission,
+              down = EditWidget::FromDownloadCommission, idle = EditWidget::FreeCommission;
+    QTest::newRow("1.5 hours") << now << "hours" << QStringList{"1.5", "15"} << "从现在开始15小时0分后关机" << 54000;
+    QTest::newRow("75 minutes") << now << "minutes" << QStringList{"75", "7"} << "从现在开始0小时7分后关机" << 420;
+    QTest::newRow("99999 hours") << on << "hours" << QStringList{"99999", "9999"} << "从电脑开机开始9999小时0分后关机"
+                                 << 35996400;
+    QTest::newRow("-15 minutes") << on << "minutes" << QStringList{"-15", "15"} << "从电脑开机开始0小时15分后关机"
+                                 << 900;
+    QTest::newRow("25 hours of a day") << until << "hours" << QStringList{"25", "2"} << "全天累计开机2小时0分后关机"
+                                       << 7200;
+    QTest::newRow("2,5 minutes") << until << "minutes" << QStringList{"2,5", "25"} << "全天累计开机0小时25分后关机"
+                                 << 1500;
+    QTest::newRow("2,5 upload minutes") << up << "minutes" << QStringList{"2,5", "25"}
+                                        << "上传速度连续25分钟低于0KB/s后关机" << 1500;
+    QTest::newRow("12.5 KB/s up") << up << "rate" << QStringList{"12.5", "125"} << "上传速度连续1分钟低于125KB/s后关机"
+                                  << 60;
+    QTest::newRow("+3 download minutes") << down << "minutes" << QStringList{"+3", "3"}
+                                         << "下载速度连续3分钟低于0KB/s后关机" << 180;
+    QTest::newRow("1e3 KB/s down") << down << "rate" << QStringList{"1e3", "13"} << "下载速度连续1分钟低于13KB/s后关机"
+                                   << 60;
+    QTest::newRow("1.5 idle minutes") << idle << "minutes" << QStringList{"1.5", "15"} << "电脑连续空闲15分钟后执行关机"
+                                      << 900;
 }
 
 void TestEditor::numberFieldsTakeWholeNumbersOnly()
 {
     QFETCH(int, kind);
     QFETCH(QString, field);
-    QFETCH(QString, typed);
-    QFETCH(QString, shown);
+    QFETCH(QStringList, typedShown);
     QFETCH(QString, name);
-    QFETCH(QString, leaseSecond);
+    QFETCH(int, leaseSecond);
     auto editor = newEditor();
     QTest::mouseClick(editor->kindButton(kind), Qt::LeftButton);
-    QLineEdit *edit = field == "hours" ? editor->hoursEdit(kind)
-        : field == "minutes"           ? editor->minutesEdit(kind)
-                                       : editor->rateEdit(kind);
-    typeInto(edit, typed);
-    QCOMPARE(edit->text(), shown);
-    // The description says what is stored.
-    QCOMPARE(editor->currentColumns().value("name"), name);
-    QCOMPARE(editor->currentColumns().value("lease_second"), leaseSecond);
-}
-
-void TestEditor::everyNumberFieldRefusesPointsAndLetters_data()
-{
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("shown");
-    const QList<QPair<int, QStringList>> fields = {
-        {EditWidget::FromNowCommission, {"hours", "minutes"}},
-        {EditWidget::FromOnCommission, {"hours", "minutes"}},
-        {EditWidget::FromUntilCommission, {"hours", "minutes"}},
-        {EditWidget::FromUploadCommission, {"minutes", "rate"}},
-        {EditWidget::FromDownloadCommission, {"minutes", "rate"}},
-        {EditWidget::FreeCommission, {"minutes"}},
-    };
-    const QList<QPair<QString, QString>> inputs = {{"1.5", "15"}, {"abc", ""}, {"0", "0"}};
-    for (const auto &kindFields : fields) {
-        for (const QString &field : kindFields.second) {
-            for (const auto &input : inputs)
-                QTest::addRow("kind %d %s %s", kindFields.first, qPrintable(field), qPrintable(input.first))
-                    << kindFields.first << field << input.first << input.second;
-        }
-    }
-}
-
-void TestEditor::everyNumberFieldRefusesPointsAndLetters()
-{
-    QFETCH(int, kind);
-    QFETCH(QString, field);
-    QFETCH(QString, typed);
-    QFETCH(QString, shown);
-    auto editor = newEditor();
-    QTest::mouseClick(editor->kindButton(kind), Qt::LeftButton);
-    QLineEdit *edit = field == "hours" ? editor->hoursEdit(kind)
-        : field == "minutes"           ? editor->minutesEdit(kind)
-                                       : editor->rateEdit(kind);
-    typeInto(edit, typed);
-    QCOMPARE(edit->text(), shown);
-    // Nothing typed that was refused reaches the description.
-    const QString name = editor->currentColumns().value("name");
-    for (const QChar character : QString(".abc"))
-        QVERIFY2(!name.contains(character), qPrintable(name));
+    auto *edit = named<QLineEdit>(editor.get(), qPrintable(field), kind);
+    typeInto(edit, typedShown.first());
+    QCOMPARE(edit->text(), typedShown.last());
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+    // The description in the list says what is stored.
+    QCOMPARE(lastTask().value("name"), name);
+    QCOMPARE(lastTask().value("lease_second"), QString::number(leaseSecond));
 }
 
 void TestEditor::periodOfZeroIsRefusedOnConfirm_data()
@@ -555,43 +490,40 @@ void TestEditor::periodOfZeroIsRefusedOnConfirm()
 void TestEditor::firstRunFollowsTheTimeTyped_data()
 {
     QTest::addColumn<int>("kind");
-    QTest::addColumn<QStringList>("picks"); // typed into the kind's lists, in order
-    QTest::addColumn<QString>("time");
-    QTest::addColumn<QString>("firstRun");
+    QTest::addColumn<QStringList>("picks");           // typed into the kind's lists, in order
+    QTest::addColumn<QStringList>("timeAndFirstRun"); // the digits typed, the first run
     // It is Monday 2026-12-07, 04:05.
-    QTest::newRow("weekly, Monday, later today") << int(EditWidget::WeekCommission) << QStringList{"周一"} << "041000"
-                                                 << "2026-12-07 04:10:00";
-    QTest::newRow("weekly, Monday, earlier today") << int(EditWidget::WeekCommission) << QStringList{"周一"} << "040000"
-                                                   << "2026-12-14 04:00:00";
-    QTest::newRow("monthly, the 7th, later today") << int(EditWidget::MonthCommission) << QStringList{"7"} << "041000"
-                                                   << "2026-12-07 04:10:00";
+    QTest::newRow("weekly, Monday, later today")
+        << int(EditWidget::WeekCommission) << QStringList{"周一"} << QStringList{"041000", "2026-12-07 04:10:00"};
+    QTest::newRow("weekly, Monday, earlier today")
+        << int(EditWidget::WeekCommission) << QStringList{"周一"} << QStringList{"040000", "2026-12-14 04:00:00"};
+    QTest::newRow("monthly, the 7th, later today")
+        << int(EditWidget::MonthCommission) << QStringList{"7"} << QStringList{"041000", "2026-12-07 04:10:00"};
     QTest::newRow("yearly, 7 December, later today")
-        << int(EditWidget::YearCommission) << QStringList{"12", "7"} << "041000"
-        << "2026-12-07 04:10:00";
+        << int(EditWidget::YearCommission) << QStringList{"12", "7"} << QStringList{"041000", "2026-12-07 04:10:00"};
     QTest::newRow("yearly, 7 December, earlier today")
-        << int(EditWidget::YearCommission) << QStringList{"12", "7"} << "035900"
-        << "2027-12-07 03:59:00";
+        << int(EditWidget::YearCommission) << QStringList{"12", "7"} << QStringList{"035900", "2027-12-07 03:59:00"};
 }
 
 void TestEditor::firstRunFollowsTheTimeTyped()
 {
     QFETCH(int, kind);
     QFETCH(QStringList, picks);
-    QFETCH(QString, time);
-    QFETCH(QString, firstRun);
+    QFETCH(QStringList, timeAndFirstRun);
+    const QString firstRun = timeAndFirstRun.last();
     auto editor = std::make_unique<EditWidget>();
     editor->setClock([] { return QDateTime(QDate(2026, 12, 7), QTime(4, 5)); });
     editor->show();
     editor->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(editor.get()));
     QTest::mouseClick(editor->kindButton(kind), Qt::LeftButton);
-    const QList<QComboBox *> lists = kind == EditWidget::WeekCommission ? QList<QComboBox *>{editor->weekdayList()}
-        : kind == EditWidget::MonthCommission                           ? QList<QComboBox *>{editor->monthDayList()}
-                                              : QList<QComboBox *>{editor->yearMonthList(), editor->yearDayList()};
+    const QStringList lists = kind == EditWidget::WeekCommission ? QStringList{"weekdayList"}
+        : kind == EditWidget::MonthCommission                    ? QStringList{"monthDayList"}
+                                                                 : QStringList{"yearMonthList", "yearDayList"};
     for (int i = 0; i < picks.size(); ++i)
-        pick(lists.at(i), picks.at(i));
-    typeTime(editor->timeEdit(kind), time);
-    QCOMPARE(editor->executionText(), QStringLiteral("执行时间为:") + firstRun);
+        pick(named<QComboBox>(editor.get(), lists.at(i)), picks.at(i));
+    typeTime(named<QDateTimeEdit>(editor.get(), "time", kind), timeAndFirstRun.first());
+    QCOMPARE(named<QLabel>(editor.get(), "executionLine")->text(), QStringLiteral("执行时间为:") + firstRun);
     QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
     QCOMPARE(lastTask().value("repeat_detail_day"), firstRun);
     QCOMPARE(lastTask().value("from_1970_seconds"),
@@ -602,18 +534,20 @@ void TestEditor::yearlyDaysAreThoseOfTheMonth()
 {
     auto editor = newEditor();
     QTest::mouseClick(editor->kindButton(EditWidget::YearCommission), Qt::LeftButton);
-    QComboBox *days = editor->yearDayList();
+    auto *days = named<QComboBox>(editor.get(), "yearDayList");
+    auto *months = named<QComboBox>(editor.get(), "yearMonthList");
     QCOMPARE(days->count(), 31);
     pick(days, "31");
     QCOMPARE(days->currentText(), QStringLiteral("31日"));
-    pick(editor->yearMonthList(), "2");
-    // February may have 29 days, never 30 or 31: the chosen 31st becomes the 29th.
-    QCOMPARE(days->count(), 29);
-    QCOMPARE(days->currentText(), QStringLiteral("29日"));
-    QCOMPARE(editor->currentColumns().value("repeat_bigger_unit"), QString("2_29"));
-    pick(editor->yearMonthList(), "4");
+    pick(months, "4");
     QCOMPARE(days->count(), 30);
     QCOMPARE(days->itemText(29), QStringLiteral("30日"));
+    pick(months, "2");
+    // February may have 29 days, never 30 or 31: the chosen day becomes the 29th.
+    QCOMPARE(days->count(), 29);
+    QCOMPARE(days->currentText(), QStringLiteral("29日"));
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+    QCOMPARE(lastTask().value("repeat_bigger_unit"), QString("2_29"));
 }
 
 void TestEditor::failedSaveSaysSoAndKeepsTheEditorOpen()
@@ -635,16 +569,6 @@ void TestEditor::failedSaveSaysSoAndKeepsTheEditorOpen()
     QVERIFY(editor->isVisible());
     QCOMPARE(closed.size(), 0);
     QCOMPARE(connection->selectPlanList().size(), 1);
-}
-
-void TestEditor::addressWindowOpensOverTheEditor()
-{
-    auto editor = newEditor();
-    editor->move(120, 40);
-    pick(editor->actionList(), "打开网址");
-    QPointer<TAVInputWidget> window = editor->addressWindow();
-    QVERIFY(window);
-    QCOMPARE(window->frameGeometry().center(), editor->frameGeometry().center());
 }
 
 QTEST_MAIN(TestEditor)

@@ -4,7 +4,6 @@
 #include "log_ui/VATCalendarWidget.h"
 #include "log_ui/VATDateEdit.h"
 #include "log_ui/VATDateTimeBetweenWidget.h"
-#include "log_ui/VATLogDateButton.h"
 #include "tasks_ui/EditWidget.h"
 #include "widgets/TAVInputWidget.h"
 #include "widgets/TAVRadioButton.h"
@@ -47,11 +46,11 @@ DateEditUnderTest dateEditNamed(const QString &name)
         auto editor = std::make_shared<EditWidget>();
         editor->show();
         QTest::mouseClick(editor->kindButton(EditWidget::OnceCommission), Qt::LeftButton);
-        return {editor, editor->onceDateEdit()};
+        return {editor, editor->findChild<QDateEdit *>("onceDate")};
     }
     auto picker = std::make_shared<VATDateTimeBetweenWidget>(nullptr);
     picker->show();
-    return {picker, name == "range start" ? picker->startEdit() : picker->endEdit()};
+    return {picker, picker->findChild<QDateEdit *>(name == "range start" ? "startDate" : "endDate")};
 }
 
 // Opens the drop-down as a click on its button does; the calendar's pop-up window.
@@ -137,10 +136,8 @@ private slots:
     void pagingUpdatesTheMonthLabel();
     void todayAndEnsureButtons();
     void rangePickerPassesDatesUnchanged();
-    void addressWindowWantsText();
-    void addressWindowEmitsTypedTextOnce();
-    void addressWindowClosesWithoutEmitting();
-    void logButtonCarriesTheEditButtonStyle();
+    void addressWindowAnswers_data();
+    void addressWindowAnswers();
 };
 
 void TestPickers::initTestCase()
@@ -200,7 +197,6 @@ void TestPickers::popUpCalendarKeepsTheEarliestDate()
     QWidget *popup = openPopUp(under.edit);
     QVERIFY(popup);
     auto *calendar = qobject_cast<VATCalendarWidget *>(under.edit->calendarWidget());
-    QCOMPARE(calendar->minimumDate(), QDate(2021, 7, 19));
     // Paged back to July 2021 with the strip's buttons.
     while (calendar->yearShown() > 2021)
         calendar->button("CalendarLeftYearBtn")->click();
@@ -304,17 +300,17 @@ void TestPickers::cellsArePaintedByTheirLook()
 void TestPickers::pagingUpdatesTheMonthLabel()
 {
     VATCalendarWidget calendar(nullptr);
+    const QLabel *month = calendar.findChild<QLabel *>("CalendarDataLabel");
     calendar.setSelectedDate(QDate(2026, 12, 9));
     calendar.setCurrentPage(2026, 12);
-    QCOMPARE(calendar.monthLabel()->text(), QStringLiteral("2026年12月"));
+    QCOMPARE(month->text(), QStringLiteral("2026年12月"));
     calendar.button("CalendarRightMonthBtn")->click();
-    QCOMPARE(calendar.monthLabel()->text(), QStringLiteral("2027年1月"));
-    QCOMPARE(calendar.displayedMonth(), 1);
+    QCOMPARE(month->text(), QStringLiteral("2027年1月"));
     calendar.button("CalendarLeftYearBtn")->click();
-    QCOMPARE(calendar.monthLabel()->text(), QStringLiteral("2026年1月"));
+    QCOMPARE(month->text(), QStringLiteral("2026年1月"));
     calendar.button("CalendarRightYearBtn")->click();
     calendar.button("CalendarLeftMonthBtn")->click();
-    QCOMPARE(calendar.monthLabel()->text(), QStringLiteral("2026年12月"));
+    QCOMPARE(month->text(), QStringLiteral("2026年12月"));
     // Paging never changes the selection.
     QCOMPARE(calendar.selectedDate(), QDate(2026, 12, 9));
 }
@@ -325,8 +321,10 @@ void TestPickers::todayAndEnsureButtons()
     calendar.setMinimumDate(QDate(2021, 7, 19));
     calendar.setSelectedDate(QDate(2022, 3, 4));
     calendar.button("CalendarTodayBtn")->click();
-    QCOMPARE(calendar.selectedDate(), QDate::currentDate());
-    QCOMPARE(calendar.displayedMonth(), QDate::currentDate().month());
+    const QDate today = QDate::currentDate();
+    QCOMPARE(calendar.selectedDate(), today);
+    QCOMPARE(calendar.findChild<QLabel *>("CalendarDataLabel")->text(),
+             QStringLiteral("%1年%2月").arg(today.year()).arg(today.month()));
     QSignalSpy chosen(&calendar, &VATCalendarWidget::signalSetCalendarTime);
     QSignalSpy activated(&calendar, &QCalendarWidget::activated);
     calendar.button("CalendarEnsureBtn")->click();
@@ -342,11 +340,11 @@ void TestPickers::rangePickerPassesDatesUnchanged()
 {
     VATDateTimeBetweenWidget picker(nullptr);
     picker.show();
-    QVERIFY(picker.windowFlags() & Qt::FramelessWindowHint);
-    QCOMPARE(picker.startEdit()->date(), QDate::currentDate());
+    auto *start = picker.findChild<QDateEdit *>("startDate");
+    QCOMPARE(start->date(), QDate::currentDate());
     QSignalSpy confirmed(&picker, &VATDateTimeBetweenWidget::confirmDate);
-    picker.startEdit()->setDate(QDate(2026, 12, 10));
-    picker.endEdit()->setDate(QDate(2026, 12, 1));
+    start->setDate(QDate(2026, 12, 10));
+    picker.findChild<QDateEdit *>("endDate")->setDate(QDate(2026, 12, 1));
     QTest::mouseClick(picker.confirmButton(), Qt::LeftButton);
     QCOMPARE(confirmed.size(), 1);
     QCOMPARE(confirmed.first().at(0).toDate(), QDate(2026, 12, 10));
@@ -359,56 +357,45 @@ void TestPickers::rangePickerPassesDatesUnchanged()
     QVERIFY(!picker.isVisible());
 }
 
-void TestPickers::addressWindowWantsText()
+void TestPickers::addressWindowAnswers_data()
 {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("emitted"); // the typed text, once, and the window closes
+    QTest::newRow("nothing typed") << QString() << "confirm" << false;
+    QTest::newRow("typed, confirmed") << "www.example.org/a?b=1&c='x'"
+                                      << "confirm" << true;
+    QTest::newRow("typed, cancelled") << "example.org"
+                                      << "cancel" << false;
+    QTest::newRow("typed, closed") << "example.org"
+                                   << "closeButton" << false;
+}
+
+void TestPickers::addressWindowAnswers()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, button);
+    QFETCH(bool, emitted);
     ScratchDirectory scratch;
     TAVInputWidget window(nullptr);
     window.setTexts("请输入网址", "http://");
     window.show();
     QSignalSpy content(&window, &TAVInputWidget::getInputContent);
+    QTest::keyClicks(window.findChild<QLineEdit *>("input"), typed);
     ModalAnswerer answer("OK");
-    QTest::mouseClick(window.confirmButton(), Qt::LeftButton);
-    QVERIFY(answer.answered);
-    QCOMPARE(answer.title, QStringLiteral("提示"));
-    QCOMPARE(answer.text, QStringLiteral("请输入内容"));
-    QVERIFY(window.isVisible());
-    QCOMPARE(content.size(), 0);
-}
-
-void TestPickers::addressWindowEmitsTypedTextOnce()
-{
-    ScratchDirectory scratch;
-    TAVInputWidget window(nullptr);
-    window.show();
-    QSignalSpy content(&window, &TAVInputWidget::getInputContent);
-    QTest::keyClicks(window.lineEdit(), "www.example.org/a?b=1&c='x'");
-    QTest::mouseClick(window.confirmButton(), Qt::LeftButton);
-    QCOMPARE(content.size(), 1);
-    QCOMPARE(content.first().at(0).toString(), QString("www.example.org/a?b=1&c='x'"));
-    QVERIFY(!window.isVisible());
-}
-
-void TestPickers::addressWindowClosesWithoutEmitting()
-{
-    ScratchDirectory scratch;
-    TAVInputWidget window(nullptr);
-    QSignalSpy content(&window, &TAVInputWidget::getInputContent);
-    window.show();
-    QTest::keyClicks(window.lineEdit(), "example.org");
-    QTest::mouseClick(window.cancelButton(), Qt::LeftButton);
-    QVERIFY(!window.isVisible());
-    window.show();
-    QTest::mouseClick(window.findChild<QPushButton *>("closeButton"), Qt::LeftButton);
-    QVERIFY(!window.isVisible());
-    QCOMPARE(content.size(), 0);
-}
-
-void TestPickers::logButtonCarriesTheEditButtonStyle()
-{
-    VATLogDateButton button("本月", QColor(Qt::red));
-    QCOMPARE(button.text(), QStringLiteral("本月"));
-    QVERIFY(button.styleSheet().contains("QPushButton::checked"));
-    QVERIFY(!button.parent());
+    QPushButton *clicked = button == "confirm" ? window.confirmButton()
+        : button == "cancel"                   ? window.cancelButton()
+                                               : window.findChild<QPushButton *>(button);
+    QTest::mouseClick(clicked, Qt::LeftButton);
+    QCOMPARE(content.size(), emitted ? 1 : 0);
+    if (emitted)
+        QCOMPARE(content.first().at(0).toString(), typed);
+    // Confirming nothing asks for text and keeps the window; every other answer closes it.
+    const bool refused = typed.isEmpty();
+    QCOMPARE(answer.answered, refused);
+    if (refused)
+        QCOMPARE(answer.title + " " + answer.text, QStringLiteral("提示 请输入内容"));
+    QCOMPARE(window.isVisible(), refused);
 }
 
 QTEST_MAIN(TestPickers)

@@ -71,6 +71,13 @@ QString bootId(int n)
     return QString(32, QChar('0' + n));
 }
 
+// Names the boot that is running now, as /proc/sys/kernel/random/boot_id does.
+bool writeRunningBoot(const QByteArray &id)
+{
+    QFile running("boot_id");
+    return running.open(QIODevice::WriteOnly | QIODevice::Truncate) && running.write(id + "\n") > 0;
+}
+
 #endif
 
 // The cache file is written in text mode: its lines end the way the system ends lines.
@@ -186,12 +193,8 @@ private slots:
 
     void journalFirstRunRecordsFinishedBoots();
     void journalGatheringTwiceAddsNothingAndANewBootAddsItsOwn();
-    void emptyOrMissingJournalInsertsNothing_data();
-    void emptyOrMissingJournalInsertsNothing();
-    void mergeNewestFirstWithCacheLines();
-    void onlyPowerOffs();
-    void equalTimestampsRecordThePowerOffFirst();
-    void existingCacheFileIsLeftAlone();
+    void cannedEventsAreStoredNewestFirst_data();
+    void cannedEventsAreStoredNewestFirst();
     void eachKindTakesItsCutOffFromItsOwnRows();
     void eventLogTextIsParsed();
     void dateTexts_data();
@@ -239,10 +242,7 @@ void TestPowerHistory::journalFirstRunRecordsFinishedBoots()
     QVERIFY(writeJournal(
         "journal/system.journal",
         {{bootId(1), moment(0), moment(5)}, {bootId(2), moment(24), moment(30)}, {bootId(3), moment(48), moment(49)}}));
-    QFile running("boot_id");
-    QVERIFY(running.open(QIODevice::WriteOnly));
-    running.write("33333333-3333-3333-3333-333333333333\n");
-    running.close();
+    QVERIFY(writeRunningBoot("33333333-3333-3333-3333-333333333333"));
 
     Command command(
         nullptr, std::make_shared<JournalPowerEventSource>(scratch->filePath("journal"), scratch->filePath("boot_id")));
@@ -270,10 +270,7 @@ void TestPowerHistory::journalGatheringTwiceAddsNothingAndANewBootAddsItsOwn()
     QVERIFY(QDir().mkdir("journal"));
     QVERIFY(writeJournal("journal/system.journal",
                          {{bootId(1), moment(0), moment(5)}, {bootId(2), moment(24), moment(30)}}));
-    QFile running("boot_id");
-    QVERIFY(running.open(QIODevice::WriteOnly));
-    running.write("22222222-2222-2222-2222-222222222222\n");
-    running.close();
+    QVERIFY(writeRunningBoot("22222222-2222-2222-2222-222222222222"));
     auto source = std::make_shared<JournalPowerEventSource>(scratch->filePath("journal"), scratch->filePath("boot_id"));
 
     Command(nullptr, source).collectPowerEvents();
@@ -283,9 +280,7 @@ void TestPowerHistory::journalGatheringTwiceAddsNothingAndANewBootAddsItsOwn()
 
     // Boot 2 ends; boot 4 is now running (in a second file of the system's journal).
     QVERIFY(writeJournal("journal/system@later.journal", {{bootId(4), moment(72), moment(73)}}));
-    QVERIFY(running.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    running.write("44444444444444444444444444444444\n");
-    running.close();
+    QVERIFY(writeRunningBoot("44444444444444444444444444444444"));
     Command(nullptr, source).collectPowerEvents();
     const QStringList rows = storedRows();
     QCOMPARE(rows.size(), 5);
@@ -296,79 +291,51 @@ void TestPowerHistory::journalGatheringTwiceAddsNothingAndANewBootAddsItsOwn()
 #endif
 }
 
-void TestPowerHistory::emptyOrMissingJournalInsertsNothing_data()
+void TestPowerHistory::cannedEventsAreStoredNewestFirst_data()
 {
-    QTest::addColumn<bool>("createDirectory");
-    QTest::newRow("empty journal folder") << true;
-    QTest::newRow("missing journal folder") << false;
-}
-
-void TestPowerHistory::emptyOrMissingJournalInsertsNothing()
-{
-#ifndef Q_OS_LINUX
-    QSKIP("The systemd journal is where Linux keeps its power history");
-#else
-    QFETCH(bool, createDirectory);
-    if (createDirectory)
-        QVERIFY(QDir().mkdir("journal"));
-    Command(nullptr, std::make_shared<JournalPowerEventSource>(scratch->filePath("journal"))).collectPowerEvents();
-    QVERIFY(storedRows().isEmpty());
-#endif
-}
-
-void TestPowerHistory::mergeNewestFirstWithCacheLines()
-{
-    auto source = std::make_shared<CannedSource>();
+    QTest::addColumn<QStringList>("powerOns");
+    QTest::addColumn<QStringList>("powerOffs");
+    QTest::addColumn<QString>("cacheBefore"); // empty: no cache file yet
+    QTest::addColumn<QStringList>("rows");    // name and time, newest first
+    QTest::addColumn<QString>("cacheAfter");
     const QString on1 = "2026-12-01T08:00:00.0000000Z", off1 = "2026-12-01T18:00:00.5000000Z",
-                  on2 = "2026-12-02T08:30:00.0000000Z";
-    source->powerOns = {powerEvent(on1), powerEvent(on2)};
-    source->powerOffs = {powerEvent(off1)};
-    Command(nullptr, source).collectPowerEvents();
-    const QStringList rows = storedRows();
-    QCOMPARE(rows.size(), 3);
-    QVERIFY(rows.at(0).startsWith("开机 " + on2));
-    QVERIFY(rows.at(1).startsWith("关机 " + off1));
-    QVERIFY(rows.at(2).startsWith("开机 " + on1));
-    QCOMPARE(cacheText(), on2 + ":1" + LineEnd + off1 + ":0" + LineEnd);
+                  on2 = "2026-12-02T08:30:00.0000000Z", off2 = "2026-12-02T18:00:00.0000000Z";
+    QTest::newRow("merged, the cache keeps the newest of each")
+        << QStringList{on1, on2} << QStringList{off1} << QString()
+        << QStringList{"开机 " + on2, "关机 " + off1, "开机 " + on1} << on2 + ":1" + LineEnd + off1 + ":0" + LineEnd;
+    QTest::newRow("power-offs only") << QStringList() << QStringList{off1, off2} << QString()
+                                     << QStringList{"关机 " + off2, "关机 " + off1} << QString();
+    QTest::newRow("equal moments: the power-off first")
+        << QStringList{off2} << QStringList{off2} << QString() << QStringList{"关机 " + off2, "开机 " + off2}
+        << off2 + ":0" + LineEnd;
+    QTest::newRow("an existing cache file is left alone")
+        << QStringList{on2} << QStringList{off1} << "kept as it was\n"
+        << QStringList{"开机 " + on2, "关机 " + off1} << "kept as it was\n";
 }
 
-void TestPowerHistory::onlyPowerOffs()
+void TestPowerHistory::cannedEventsAreStoredNewestFirst()
 {
+    QFETCH(QStringList, powerOns);
+    QFETCH(QStringList, powerOffs);
+    QFETCH(QString, cacheBefore);
+    QFETCH(QStringList, rows);
+    QFETCH(QString, cacheAfter);
+    if (!cacheBefore.isEmpty()) {
+        QFile cache(Command::CacheFileName);
+        QVERIFY(cache.open(QIODevice::WriteOnly));
+        cache.write(cacheBefore.toUtf8());
+    }
     auto source = std::make_shared<CannedSource>();
-    source->powerOffs = {powerEvent("2026-12-01T18:00:00.0000000Z"), powerEvent("2026-12-02T18:00:00.0000000Z")};
+    for (const QString &text : powerOns)
+        source->powerOns << powerEvent(text);
+    for (const QString &text : powerOffs)
+        source->powerOffs << powerEvent(text);
     Command(nullptr, source).collectPowerEvents();
-    const QStringList rows = storedRows();
-    QCOMPARE(rows.size(), 2);
-    QVERIFY(rows.at(0).startsWith("关机 2026-12-02T18"));
-    QVERIFY(rows.at(1).startsWith("关机 2026-12-01T18"));
-    QCOMPARE(cacheText(), QString());
-}
-
-void TestPowerHistory::equalTimestampsRecordThePowerOffFirst()
-{
-    auto source = std::make_shared<CannedSource>();
-    source->powerOns = {powerEvent("2026-12-01T18:00:00.0000000Z")};
-    source->powerOffs = {powerEvent("2026-12-01T18:00:00.0000000Z")};
-    Command(nullptr, source).collectPowerEvents();
-    const QStringList rows = storedRows();
-    QCOMPARE(rows.size(), 2);
-    QVERIFY(rows.at(0).startsWith("关机"));
-    QVERIFY(rows.at(1).startsWith("开机"));
-    QCOMPARE(cacheText(), "2026-12-01T18:00:00.0000000Z:0" + LineEnd);
-}
-
-void TestPowerHistory::existingCacheFileIsLeftAlone()
-{
-    QFile cache(Command::CacheFileName);
-    QVERIFY(cache.open(QIODevice::WriteOnly));
-    cache.write("kept as it was\n");
-    cache.close();
-    auto source = std::make_shared<CannedSource>();
-    source->powerOns = {powerEvent("2026-12-02T08:00:00.0000000Z")};
-    source->powerOffs = {powerEvent("2026-12-01T18:00:00.0000000Z")};
-    Command(nullptr, source).collectPowerEvents();
-    QCOMPARE(storedRows().size(), 2);
-    QCOMPARE(cacheText(), QString("kept as it was\n"));
+    QStringList stored;
+    for (const QString &row : storedRows())
+        stored << row.section(' ', 0, 1);
+    QCOMPARE(stored, rows);
+    QCOMPARE(cacheText(), cacheAfter);
 }
 
 void TestPowerHistory::eachKindTakesItsCutOffFromItsOwnRows()

@@ -136,59 +136,26 @@ void TestTaskComposer::conditionKinds_data()
     QTest::addColumn<int>("orderId");
     QTest::addColumn<QStringList>("typed"); // hours, minutes, rate
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("timerMode");
-    QTest::addColumn<QString>("repeatMode");
-    QTest::addColumn<QString>("leaseSecond");
-    QTest::addColumn<QString>("conditionSpeed");
-
+    QTest::addColumn<QStringList>("columns"); // timer_mode, repeat_mode, lease_second, condition_speed
     QTest::newRow("from now") << TC::FromNowCommission << 0 << QStringList{"1", "30", ""} << "从现在开始1小时30分后关机"
-                              << "1"
-                              << "0"
-                              << "5400"
-                              << "-1";
+                              << QStringList{"1", "0", "5400", "-1"};
     QTest::newRow("hours typed 01") << TC::FromNowCommission << 1 << QStringList{"01", "5", ""}
-                                    << "从现在开始01小时5分后重启"
-                                    << "1"
-                                    << "0"
-                                    << "3900"
-                                    << "-1";
+                                    << "从现在开始01小时5分后重启" << QStringList{"1", "0", "3900", "-1"};
     // The description shows what is stored: text that is not a number counts, and shows, as 0.
     QTest::newRow("minutes typed abc") << TC::FromOnCommission << 0 << QStringList{"2", "abc", ""}
-                                       << "从电脑开机开始2小时0分后关机"
-                                       << "2"
-                                       << "5"
-                                       << "7200"
-                                       << "-1";
+                                       << "从电脑开机开始2小时0分后关机" << QStringList{"2", "5", "7200", "-1"};
     QTest::newRow("hours typed 1.5") << TC::FromNowCommission << 0 << QStringList{"1.5", "", ""}
-                                     << "从现在开始0小时0分后关机"
-                                     << "1"
-                                     << "0"
-                                     << "0"
-                                     << "-1";
+                                     << "从现在开始0小时0分后关机" << QStringList{"1", "0", "0", "-1"};
     QTest::newRow("cumulative") << TC::FromUntilCommission << 2 << QStringList{"8", "0", ""}
-                                << "全天累计开机8小时0分后注销当前用户"
-                                << "3"
-                                << "5"
-                                << "28800"
-                                << "-1";
+                                << "全天累计开机8小时0分后注销当前用户" << QStringList{"3", "5", "28800", "-1"};
     QTest::newRow("upload is timer mode 5")
         << TC::FromUploadCommission << 0 << QStringList{"", "5", "20"} << "上传速度连续5分钟低于20KB/s后关机"
-        << "5"
-        << "5"
-        << "300"
-        << "20";
+        << QStringList{"5", "5", "300", "20"};
     QTest::newRow("download is timer mode 4")
         << TC::FromDownloadCommission << 0 << QStringList{"", "10", "050"} << "下载速度连续10分钟低于50KB/s后关机"
-        << "4"
-        << "5"
-        << "600"
-        << "50";
+        << QStringList{"4", "5", "600", "50"};
     QTest::newRow("idle, the seed task") << TC::FreeCommission << 5 << QStringList{"", "10", ""}
-                                         << "电脑连续空闲10分钟后执行关闭显示器"
-                                         << "6"
-                                         << "5"
-                                         << "600"
-                                         << "-1";
+                                         << "电脑连续空闲10分钟后执行关闭显示器" << QStringList{"6", "5", "600", "-1"};
 }
 
 void TestTaskComposer::conditionKinds()
@@ -197,23 +164,19 @@ void TestTaskComposer::conditionKinds()
     QFETCH(int, orderId);
     QFETCH(QStringList, typed);
     QFETCH(QString, name);
-    QFETCH(QString, timerMode);
-    QFETCH(QString, repeatMode);
-    QFETCH(QString, leaseSecond);
-    QFETCH(QString, conditionSpeed);
-    TC::ConditionChoice choice{typed.at(0), typed.at(1), typed.at(2), false};
-    const Record columns = TC::conditionColumns(kind, orderId, choice);
-    QCOMPARE(columns.value("name"), name);
-    QCOMPARE(columns.value("timer_mode"), timerMode);
-    QCOMPARE(columns.value("repeat_mode"), repeatMode);
-    QCOMPARE(columns.value("lease_second"), leaseSecond);
-    QCOMPARE(columns.value("condition_speed"), conditionSpeed);
-    QCOMPARE(columns.value("from_1970_seconds"), QString("0"));
+    QFETCH(QStringList, columns);
+    const Record composed = TC::conditionColumns(kind, orderId, {typed.at(0), typed.at(1), typed.at(2), false});
+    QCOMPARE(composed.value("name"), name);
+    QStringList values;
+    for (const char *column : {"timer_mode", "repeat_mode", "lease_second", "condition_speed"})
+        values << composed.value(column);
+    QCOMPARE(values, columns);
     // Columns the condition kinds do not set keep their initial values.
-    QCOMPARE(columns.value("repeat_time_day_month_year_in_second"), QString("-1"));
-    QCOMPARE(columns.value("repeat_bigger_unit"), QString("0"));
-    QCOMPARE(columns.value("repeat_except"), QString("4"));
-    QCOMPARE(columns.value("repeat_detail_day"), QString());
+    values.clear();
+    for (const char *column : {"from_1970_seconds", "repeat_time_day_month_year_in_second", "repeat_bigger_unit",
+                               "repeat_except", "repeat_detail_day"})
+        values << composed.value(column);
+    QCOMPARE(values, (QStringList{"0", "-1", "0", "4", ""}));
 }
 
 void TestTaskComposer::onlyOnceAppliesToConditionKindsSixToTen()
@@ -238,69 +201,36 @@ void TestTaskComposer::executionLine()
 void TestTaskComposer::saveRecordKeysAndOperand_data()
 {
     QTest::addColumn<int>("orderId");
-    QTest::addColumn<QString>("operand");
-    QTest::addColumn<QString>("id");
-    QTest::addColumn<QString>("position");
-    QTest::addColumn<QString>("operationType");
-    QTest::newRow("run a program") << 7 << "/usr/bin/gedit"
-                                   << ""
-                                   << "/usr/bin/gedit"
-                                   << "0";
-    QTest::newRow("open an address") << 8 << "example.org"
-                                     << ""
-                                     << "example.org"
-                                     << "1";
-    QTest::newRow("open a file") << 9 << "/home/a b.txt"
-                                 << ""
-                                 << "/home/a b.txt"
-                                 << "2";
-    QTest::newRow("close a program") << 10 << "/usr/bin/xterm"
-                                     << "4"
-                                     << "/usr/bin/xterm"
-                                     << "3";
-    QTest::newRow("shut down after an abandoned operand") << 0 << "/usr/bin/gedit"
-                                                          << ""
-                                                          << ""
-                                                          << "4";
-    QTest::newRow("edited lock task") << 3 << ""
-                                      << "7"
-                                      << ""
-                                      << "4";
+    QTest::addColumn<QStringList>("given");  // operand, task id
+    QTest::addColumn<QStringList>("stored"); // position, operation_type
+    QTest::newRow("run a program") << 7 << QStringList{"/usr/bin/gedit", ""} << QStringList{"/usr/bin/gedit", "0"};
+    QTest::newRow("open an address") << 8 << QStringList{"example.org", ""} << QStringList{"example.org", "1"};
+    QTest::newRow("open a file") << 9 << QStringList{"/home/a b.txt", ""} << QStringList{"/home/a b.txt", "2"};
+    QTest::newRow("close a program") << 10 << QStringList{"/usr/bin/xterm", "4"} << QStringList{"/usr/bin/xterm", "3"};
+    QTest::newRow("shut down after an abandoned operand")
+        << 0 << QStringList{"/usr/bin/gedit", ""} << QStringList{"", "4"};
+    QTest::newRow("edited lock task") << 3 << QStringList{"", "7"} << QStringList{"", "4"};
 }
 
 void TestTaskComposer::saveRecordKeysAndOperand()
 {
     QFETCH(int, orderId);
-    QFETCH(QString, operand);
-    QFETCH(QString, id);
-    QFETCH(QString, position);
-    QFETCH(QString, operationType);
+    QFETCH(QStringList, given);
+    QFETCH(QStringList, stored);
+    const QString id = given.last();
     Record columns = TC::conditionColumns(TC::FromNowCommission, orderId, {"1", "0", "", false});
     columns["enable_state"] = "-1";
-    const Record record = TC::saveRecord(columns, operand, id.isEmpty() ? "-1" : "12", id);
-    QStringList keys = {"name",
-                        "eng_name",
-                        "order_command",
-                        "order_t",
-                        "lease_second",
-                        "timer_mode",
-                        "repeat_mode",
-                        "repeat_time_day_month_year_in_second",
-                        "repeat_bigger_unit",
-                        "repeat_except",
-                        "repeat_detail_day",
-                        "from_1970_seconds",
-                        "condition_speed",
-                        "position",
-                        "position_id",
-                        "operation_type",
-                        "enable_state"};
+    const Record record = TC::saveRecord(columns, given.first(), id.isEmpty() ? "-1" : "12", id);
+    QStringList keys = QStringLiteral("name eng_name order_command order_t lease_second timer_mode repeat_mode "
+                                      "repeat_time_day_month_year_in_second repeat_bigger_unit repeat_except "
+                                      "repeat_detail_day from_1970_seconds condition_speed position position_id "
+                                      "operation_type enable_state")
+                           .split(' ');
     if (!id.isEmpty())
         keys << "id";
     keys.sort();
     QCOMPARE(record.keys(), keys);
-    QCOMPARE(record.value("position"), position);
-    QCOMPARE(record.value("operation_type"), operationType);
+    QCOMPARE(QStringList({record.value("position"), record.value("operation_type")}), stored);
     QCOMPARE(record.value("position_id"), QString(id.isEmpty() ? "-1" : "12"));
     QCOMPARE(record.value("enable_state"), QString("1"));
     QCOMPARE(record.value("lease_second"), QString("3600"));

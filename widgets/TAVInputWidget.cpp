@@ -49,6 +49,7 @@ QWidget *TAVInputWidget::buildContent()
     prompt->setFont(promptFont);
     inputRow->addWidget(prompt, 1, Qt::AlignRight);
     input = new QLineEdit;
+    input->setObjectName(QStringLiteral("input"));
     QFont inputFont(QStringLiteral("Microsoft YaHei"));
     inputFont.setPixelSize(14);
     input->setFont(inputFont);
@@ -94,11 +95,6 @@ void TAVInputWidget::confirm()
     }
     emit getInputContent(text);
     close();
-}
-
-QLineEdit *TAVInputWidget::lineEdit() const
-{
-    return input;
 }
 
 QPushButton *TAVInputWidget::confirmButton() const

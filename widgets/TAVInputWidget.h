@@ -16,7 +16,6 @@ public:
     explicit TAVInputWidget(QWidget *parent);
 
     void setTexts(const QString &title, const QString &prompt);
-    QLineEdit *lineEdit() const;
     QPushButton *confirmButton() const;
     QPushButton *cancelButton() const;
 

@@ -18,11 +18,6 @@ TAVMenu::TAVMenu(QWidget *parent, QWidget *anchorWidget)
     setAttribute(Qt::WA_TranslucentBackground);
 }
 
-TAVMenu::RectPosition TAVMenu::rectPosition() const
-{
-    return position;
-}
-
 void TAVMenu::setRectPosition(RectPosition newPosition)
 {
     position = newPosition;

@@ -14,7 +14,6 @@ public:
 
     TAVMenu(QWidget *parent, QWidget *anchor);
 
-    RectPosition rectPosition() const;
     void setRectPosition(RectPosition position);
 
     // The three x coordinates of the arrow notch for a bubble of the given width (the menus of

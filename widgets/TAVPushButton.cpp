@@ -47,11 +47,6 @@ void TAVPushButton::setCurIndex(int newIndex)
     update();
 }
 
-const QList<QPixmap> &TAVPushButton::frames() const
-{
-    return pixmaps;
-}
-
 QString TAVPushButton::caption() const
 {
     return text;
