@@ -164,6 +164,9 @@ private slots:
     void hookCountsInputActivity();
     void nothingCountsAfterTheHooksAreRemoved();
     void programHookReportsThroughThePlatformServices();
+    void unseenInputIsToldFromSeenInput_data();
+    void unseenInputIsToldFromSeenInput();
+    void hooksThatSeeTheInputAreKept();
 
     void countersGrowWithLoopbackTraffic();
     void countersAreSummedInSixtyFourBits();
@@ -267,6 +270,44 @@ void TestWindowsInput::programHookReportsThroughThePlatformServices()
     QVERIFY(send(moves(2)));
     QTest::qWait(500);
     QCOMPARE(hasAction.size(), 2);
+}
+
+void TestWindowsInput::unseenInputIsToldFromSeenInput_data()
+{
+    QTest::addColumn<uint>("lastInput");
+    QTest::addColumn<uint>("lastHookCall");
+    QTest::addColumn<bool>("unseen");
+
+    QTest::newRow("input seen by the hook") << 50000u << 50000u << false;
+    QTest::newRow("hook called after the input") << 50000u << 50100u << false;
+    QTest::newRow("hook a moment late") << 52000u << 50000u << false;
+    QTest::newRow("input long after the last hook call") << 52001u << 50000u << true;
+    QTest::newRow("across the wrap of the tick count") << 3000u << 0xFFFFFF00u << true;
+    QTest::newRow("hook called after the wrap") << 0xFFFFFF00u << 100u << false;
+}
+
+void TestWindowsInput::unseenInputIsToldFromSeenInput()
+{
+    QFETCH(uint, lastInput);
+    QFETCH(uint, lastHookCall);
+    QFETCH(bool, unseen);
+    QCOMPARE(LowLevelHookActivitySource::inputWentUnseen(DWORD(lastInput), DWORD(lastHookCall)), unseen);
+}
+
+void TestWindowsInput::hooksThatSeeTheInputAreKept()
+{
+    LowLevelHookActivitySource source;
+    QSignalSpy activity(&source, &InputActivitySource::activity);
+    QSignalSpy detection(&source, &InputActivitySource::idleDetectionChanged);
+    QVERIFY(source.start());
+    QVERIFY(send(moves(1) + QVector<INPUT>{mouse(MOUSEEVENTF_MIDDLEDOWN), mouse(MOUSEEVENTF_MIDDLEUP)}));
+    QTRY_COMPARE_WITH_TIMEOUT(activity.size(), 1, 5000);
+    // Past the next look at the system's last input: input the hooks saw (counted or not) is not
+    // taken for input they missed.
+    QTest::qWait(6000);
+    QCOMPARE(activity.size(), 1);
+    QCOMPARE(detection.size(), 0);
+    QVERIFY(source.detectsIdleness());
 }
 
 void TestWindowsInput::countersGrowWithLoopbackTraffic()

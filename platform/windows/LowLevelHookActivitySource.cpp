@@ -3,12 +3,19 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QThread>
+#include <QTimer>
 
 namespace {
 
 // The source whose hooks are installed. Hook procedures are plain functions: this is how they
 // find the object to report to. Touched on the GUI thread only.
 LowLevelHookActivitySource *hookOwner = nullptr;
+// When either hook was last called, counted message or not (GetTickCount).
+DWORD lastHookCall = 0;
+
+const int HookCheckMilliseconds = 5000;
+// Input reaches the hooks a moment after the system records it.
+const DWORD UnseenInputMarginMilliseconds = 2000;
 
 QString lastErrorText()
 {
@@ -44,6 +51,14 @@ bool LowLevelHookActivitySource::mouseMessageCounts(WPARAM message)
     }
 }
 
+bool LowLevelHookActivitySource::inputWentUnseen(DWORD lastInputTick, DWORD lastHookCallTick)
+{
+    // Differences of tick counts stay right across their wrap; a last input before the last hook
+    // call shows as a huge difference and is seen input.
+    const DWORD sinceHookCall = lastInputTick - lastHookCallTick;
+    return sinceHookCall > UnseenInputMarginMilliseconds && sinceHookCall < 0x80000000u;
+}
+
 bool LowLevelHookActivitySource::start()
 {
     if (hookOwner == this)
@@ -58,6 +73,35 @@ bool LowLevelHookActivitySource::start()
         qWarning() << "The keyboard and mouse hooks must be installed on the GUI thread";
         return false;
     }
+    if (!installHooks())
+        return false;
+    hookOwner = this;
+    lastHookCall = GetTickCount();
+    hookCheck = new QTimer(this);
+    hookCheck->setInterval(HookCheckMilliseconds);
+    connect(hookCheck, &QTimer::timeout, this, &LowLevelHookActivitySource::checkHooksStillCalled);
+    hookCheck->start();
+    return true;
+}
+
+void LowLevelHookActivitySource::stop()
+{
+    if (hookOwner != this)
+        return;
+    // Cleared first: a hook call already queued for this thread then reports nothing.
+    hookOwner = nullptr;
+    delete hookCheck;
+    hookCheck = nullptr;
+    removeHooks();
+}
+
+bool LowLevelHookActivitySource::detectsIdleness() const
+{
+    return hookOwner == this;
+}
+
+bool LowLevelHookActivitySource::installHooks()
+{
     HINSTANCE module = GetModuleHandleW(nullptr);
     keyboardHook = SetWindowsHookExW(WH_KEYBOARD_LL, &LowLevelHookActivitySource::keyboardProcedure, module, 0);
     if (!keyboardHook) {
@@ -73,22 +117,38 @@ bool LowLevelHookActivitySource::start()
         keyboardHook = nullptr;
         return false;
     }
-    hookOwner = this;
     return true;
 }
 
-void LowLevelHookActivitySource::stop()
+void LowLevelHookActivitySource::removeHooks()
 {
-    if (hookOwner != this)
-        return;
-    // Cleared first: a hook call already queued for this thread then reports nothing.
-    hookOwner = nullptr;
-    if (!UnhookWindowsHookEx(keyboardHook))
+    if (keyboardHook && !UnhookWindowsHookEx(keyboardHook))
         qWarning().noquote() << "Cannot remove the keyboard hook:" << lastErrorText();
-    if (!UnhookWindowsHookEx(mouseHook))
+    if (mouseHook && !UnhookWindowsHookEx(mouseHook))
         qWarning().noquote() << "Cannot remove the mouse hook:" << lastErrorText();
     keyboardHook = nullptr;
     mouseHook = nullptr;
+}
+
+void LowLevelHookActivitySource::checkHooksStillCalled()
+{
+    LASTINPUTINFO lastInput{};
+    lastInput.cbSize = sizeof(lastInput);
+    if (!GetLastInputInfo(&lastInput) || !inputWentUnseen(lastInput.dwTime, lastHookCall))
+        return;
+    qWarning() << "Windows dropped the keyboard and mouse hooks (the program was kept busy): they are put back";
+    // A hook that Windows dropped cannot be removed again; the calls only fail.
+    keyboardHook = nullptr;
+    mouseHook = nullptr;
+    lastHookCall = GetTickCount();
+    if (!installHooks()) {
+        hookOwner = nullptr;
+        hookCheck->stop();
+        emit idleDetectionChanged(false);
+        return;
+    }
+    // Somebody was at the keyboard while the hooks were gone.
+    emit activity();
 }
 
 void LowLevelHookActivitySource::report()
@@ -98,6 +158,7 @@ void LowLevelHookActivitySource::report()
 
 LRESULT CALLBACK LowLevelHookActivitySource::keyboardProcedure(int code, WPARAM wParam, LPARAM lParam)
 {
+    lastHookCall = GetTickCount();
     // Windows asks the hook to look only at HC_ACTION calls; every call is passed on.
     if (code == HC_ACTION && hookOwner && keyboardMessageCounts(wParam))
         hookOwner->report();
@@ -106,6 +167,7 @@ LRESULT CALLBACK LowLevelHookActivitySource::keyboardProcedure(int code, WPARAM 
 
 LRESULT CALLBACK LowLevelHookActivitySource::mouseProcedure(int code, WPARAM wParam, LPARAM lParam)
 {
+    lastHookCall = GetTickCount();
     if (code == HC_ACTION && hookOwner && mouseMessageCounts(wParam))
         hookOwner->report();
     return CallNextHookEx(nullptr, code, wParam, lParam);
