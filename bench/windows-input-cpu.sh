@@ -3,17 +3,20 @@
 # the program's process and of the prefix's Wine server (which carries every input event to the
 # low-level hooks):
 #  1. tickvale.exe on the seed database, left alone for IDLE_SECONDS after a settling time;
-#  2. bench_program.exe (the whole program in one process) with 100 idle tasks armed through the
+#  2. bench_program.exe (the whole program in one process) with TASKS idle tasks armed through the
 #     scheduler, as their switches would arm them, first left alone and then while xdotool moves
 #     the mouse without pause for MOVE_SECONDS. Wine hears the X pointer only over its own
 #     windows, so the moves happen over the empty part of the program's task list: on Windows the
 #     hooks see the whole desktop, under Wine only what passes over Wine's windows.
-# Usage: bench/windows-input-cpu.sh [IDLE_SECONDS] [MOVE_SECONDS]   (after scripts/windows.sh build)
+# Usage: bench/windows-input-cpu.sh [IDLE_SECONDS] [MOVE_SECONDS] [TASKS]   (after scripts/windows.sh build)
+#        TASKS (100) is the number of idle tasks armed in step 2; 0 shows what the window and the
+#        hook cost without them.
 set -euo pipefail
 bench_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$bench_dir/../scripts/wine-session.sh"
 idle_seconds=${1:-60}
 move_seconds=${2:-30}
+tasks=${3:-100}
 build_dir=$(realpath "${WINDOWS_BUILD_DIR:-$bench_dir/../build-windows}")
 qt_dir=${TICKVALE_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/tickvale}/qt5-mingw64
 for program in "$build_dir/tickvale.exe" "$build_dir/bench/bench_program.exe"; do
@@ -79,7 +82,7 @@ sleep 5
 echo "tickvale.exe idle for $idle_seconds s: $(measure "$idle_seconds")"
 stop_program
 
-"$wine" "$build_dir/bench/bench_program.exe" --arm-and-wait 100 >"$work/bench.out" 2>/dev/null & pid=$!
+"$wine" "$build_dir/bench/bench_program.exe" --arm-and-wait "$tasks" >"$work/bench.out" 2>/dev/null & pid=$!
 until grep -q 'idle tasks armed' "$work/bench.out"; do sleep 0.2; done
 armed=$(grep -o '^[0-9]* idle tasks armed' "$work/bench.out")
 sleep 5
