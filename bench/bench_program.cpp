@@ -1,6 +1,9 @@
 // The whole program in one process on a real (virtual) X display: CPU over idle seconds with
 // 100 armed tasks, and the cost of continuous mouse movement with 100 armed idle tasks.
 // Usage (on an X display): bench_program [IDLE_SECONDS]
+//        bench_program --arm-and-wait COUNT   (COUNT idle tasks armed, "armed" printed, then the
+//                                              program runs until it is ended; the CPU is measured
+//                                              from outside, as bench/windows-input-cpu.sh does)
 #include "app/StartUp.h"
 #include "app/Tickvale.h"
 #include "schedule/TaskComposer.h"
@@ -14,16 +17,35 @@
 #include <QTimer>
 #include <cstdio>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <sys/resource.h>
+#endif
 
 namespace {
 
+#ifdef Q_OS_WIN
+double cpuSeconds()
+{
+    FILETIME created{};
+    FILETIME exited{};
+    FILETIME kernel{};
+    FILETIME user{};
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto seconds = [](const FILETIME &time) {
+        return double((quint64(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+#else
 double cpuSeconds()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
+#endif
 
 void runFor(int seconds)
 {
@@ -37,14 +59,16 @@ int main(int argc, char *argv[])
 {
     StartUp::prepareEnvironment();
     QApplication application(argc, argv);
-    const int idleSeconds = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 60;
+    const bool armAndWait = argc > 2 && QByteArray(argv[1]) == "--arm-and-wait";
+    const int taskCount = armAndWait ? QString::fromLocal8Bit(argv[2]).toInt() : 100;
+    const int idleSeconds = !armAndWait && argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 60;
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tickvale-bench-bus");
     QTemporaryDir directory;
     QDir::setCurrent(directory.path());
     {
         Connection connection(nullptr);
         connection.createTables();
-        for (int i = 0; i < 100; ++i) {
+        for (int i = 0; i < taskCount; ++i) {
             connection.insertPlan(
                 TaskComposer::saveRecord(TaskComposer::conditionColumns(TaskComposer::FreeCommission, 5,
                                                                         {"", QString::number(60 + i), "", false}),
@@ -65,6 +89,10 @@ int main(int argc, char *argv[])
         armed += scheduler->isWaiting(id);
     }
     std::printf("%d idle tasks armed\n", armed);
+    if (armAndWait) {
+        std::fflush(stdout);
+        return QCoreApplication::exec();
+    }
     runFor(3);
 
     double before = cpuSeconds();

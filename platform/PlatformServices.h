@@ -14,6 +14,7 @@ class PowerManager;
 class ProcessTerminator;
 class SleepWatcher;
 class SystemClock;
+class WindowMover;
 
 // Makes the operating system's implementation of each platform facility. Subsystems ask
 // here (or are handed a fake by tests) and never name an implementation themselves.
@@ -32,4 +33,5 @@ public:
     static std::unique_ptr<SleepWatcher> sleepWatcher();
     static std::shared_ptr<SystemClock> systemClock();
     static std::shared_ptr<PowerEventSource> powerEventSource();
+    static std::shared_ptr<WindowMover> windowMover();
 };

@@ -1,12 +1,8 @@
 #include "ScratchDirectory.h"
 #include "platform/CommandInterpreter.h"
 #include "platform/CompatibilityLayer.h"
-#include "platform/InputActivitySource.h"
-#include "platform/NetworkCounterSource.h"
 #include "platform/PlatformServices.h"
-#include "platform/PowerEventSource.h"
 #include "platform/ProcessTerminator.h"
-#include "platform/SystemClock.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -29,9 +25,9 @@ void collectInertNotices(QtMsgType type, const QMessageLogContext &context, cons
 } // namespace
 
 // Until the Windows routes are written, the platform services of the Windows build do nothing
-// and say so once each; the system clock is already the real one. Only harmless requests are
-// made here: no power, session, display or network request, not even to a service that would
-// ignore it.
+// and say so once each (the monitors' services and the clock have a suite of their own). Only
+// harmless requests are made here: no power, session, display or network request, not even to
+// a service that would ignore it.
 class TestWindowsPlatform : public QObject
 {
     Q_OBJECT
@@ -44,8 +40,6 @@ private slots:
 
     void interpreterRunsNothingAndSaysSoOnce();
     void terminatorEndsNothing();
-    void monitorsReportThatTheyCannotWatch();
-    void uptimeIsTheSystemTickCount();
 
 private:
     std::unique_ptr<ScratchDirectory> scratch;
@@ -92,24 +86,6 @@ void TestWindowsPlatform::terminatorEndsNothing()
     tool.kill();
     tool.waitForFinished();
     QCOMPARE(inertNotices, QStringList{"Closing a program does nothing on this Windows build yet"});
-}
-
-void TestWindowsPlatform::monitorsReportThatTheyCannotWatch()
-{
-    QVERIFY(!PlatformServices::inputActivity()->start());
-    QVERIFY(!PlatformServices::networkCounters()->isSupported());
-    QVERIFY(PlatformServices::powerEventSource()->commandLine(PowerEventSource::PowerOn, QDateTime()).isEmpty());
-    QCOMPARE(inertNotices.size(), 3);
-}
-
-void TestWindowsPlatform::uptimeIsTheSystemTickCount()
-{
-    const std::shared_ptr<SystemClock> clock = PlatformServices::systemClock();
-    const qint64 first = clock->uptimeMilliseconds();
-    QTest::qWait(300);
-    const qint64 second = clock->uptimeMilliseconds();
-    QVERIFY(first > 0);
-    QVERIFY2(second - first >= 250 && second - first < 5000, qPrintable(QString::number(second - first)));
 }
 
 QTEST_GUILESS_MAIN(TestWindowsPlatform)

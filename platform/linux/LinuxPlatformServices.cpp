@@ -1,6 +1,7 @@
 #include "platform/PlatformServices.h"
 
 #include "platform/QtDesktopLauncher.h"
+#include "platform/QtWindowMover.h"
 #include "platform/linux/JournalPowerEventSource.h"
 #include "platform/linux/LinuxCommandInterpreter.h"
 #include "platform/linux/LinuxSystemClock.h"
@@ -81,4 +82,9 @@ std::shared_ptr<PowerEventSource> PlatformServices::powerEventSource()
     auto journal = std::make_shared<JournalPowerEventSource>();
     journal->setFallback(std::make_shared<LoginRecordPowerEventSource>());
     return journal;
+}
+
+std::shared_ptr<WindowMover> PlatformServices::windowMover()
+{
+    return std::make_shared<QtWindowMover>();
 }

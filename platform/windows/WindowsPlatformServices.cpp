@@ -1,6 +1,7 @@
 #include "platform/PlatformServices.h"
 
 #include "platform/QtDesktopLauncher.h"
+#include "platform/windows/CaptionDragWindowMover.h"
 #include "platform/windows/ComNetworkConnections.h"
 #include "platform/windows/ExitWindowsPowerManager.h"
 #include "platform/windows/HiddenCommandInterpreter.h"
@@ -73,4 +74,9 @@ std::shared_ptr<SystemClock> PlatformServices::systemClock()
 std::shared_ptr<PowerEventSource> PlatformServices::powerEventSource()
 {
     return std::make_shared<WevtutilPowerEventSource>();
+}
+
+std::shared_ptr<WindowMover> PlatformServices::windowMover()
+{
+    return std::make_shared<CaptionDragWindowMover>();
 }
