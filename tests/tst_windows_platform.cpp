@@ -1,14 +1,11 @@
 #include "ScratchDirectory.h"
-#include "platform/CommandInterpreter.h"
 #include "platform/CompatibilityLayer.h"
 #include "platform/InputActivitySource.h"
 #include "platform/NetworkCounterSource.h"
 #include "platform/PlatformServices.h"
 #include "platform/PowerEventSource.h"
-#include "platform/ProcessTerminator.h"
 #include "platform/SystemClock.h"
 
-#include <QProcess>
 #include <QtTest>
 
 #include <memory>
@@ -28,10 +25,8 @@ void collectInertNotices(QtMsgType type, const QMessageLogContext &context, cons
 
 } // namespace
 
-// Until the Windows routes are written, the platform services of the Windows build do nothing
-// and say so once each; the system clock is already the real one. Only harmless requests are
-// made here: no power, session, display or network request, not even to a service that would
-// ignore it.
+// Until the Windows monitors are written, they do nothing and say so once each; the system clock
+// is already the real one. The action routes have a suite of their own (tst_windows_actions).
 class TestWindowsPlatform : public QObject
 {
     Q_OBJECT
@@ -42,8 +37,6 @@ private slots:
     void init();
     void cleanup();
 
-    void interpreterRunsNothingAndSaysSoOnce();
-    void terminatorEndsNothing();
     void monitorsReportThatTheyCannotWatch();
     void uptimeIsTheSystemTickCount();
 
@@ -70,28 +63,6 @@ void TestWindowsPlatform::init()
 void TestWindowsPlatform::cleanup()
 {
     scratch.reset();
-}
-
-void TestWindowsPlatform::interpreterRunsNothingAndSaysSoOnce()
-{
-    const std::shared_ptr<CommandInterpreter> interpreter = PlatformServices::commandInterpreter(nullptr);
-    interpreter->run(QStringLiteral("echo ran> ran.txt"));
-    interpreter->run(QStringLiteral("echo ran again> ran.txt"));
-    QTest::qWait(1500);
-    QVERIFY(!QFile::exists(QStringLiteral("ran.txt")));
-    QCOMPARE(inertNotices, QStringList{"The command interpreter does nothing on this Windows build yet"});
-}
-
-void TestWindowsPlatform::terminatorEndsNothing()
-{
-    QProcess tool;
-    tool.start(QCoreApplication::applicationDirPath() + "/hung_tool", {"waiting", "30"});
-    QVERIFY(tool.waitForStarted());
-    PlatformServices::processTerminator()->terminateAll(QStringLiteral("hung_tool.exe"));
-    QVERIFY(!tool.waitForFinished(1500));
-    tool.kill();
-    tool.waitForFinished();
-    QCOMPARE(inertNotices, QStringList{"Closing a program does nothing on this Windows build yet"});
 }
 
 void TestWindowsPlatform::monitorsReportThatTheyCannotWatch()
