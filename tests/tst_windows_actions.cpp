@@ -347,13 +347,13 @@ void TestWindowsActions::windowKeepsWorkingWhileTheCommandRuns()
     clock.start();
     executorWithInterpreter().executeCommand("shutdown -s -f", 0);
     const qint64 returnedAfter = clock.elapsed();
-    QVERIFY2(returnedAfter < 1500, qPrintable(QString::number(returnedAfter)));
+    QVERIFY2(returnedAfter < 3000, qPrintable(QString::number(returnedAfter)));
     QTRY_COMPARE_WITH_TIMEOUT(standInLines().size(), 1, 20000);
     const int ticksBefore = ticks;
     QTest::qWait(2500);
     // The stand-in is still asleep, and the window's timers went on meanwhile.
     QVERIFY(!SnapshotProcessTerminator::processesNamed("shutdown.exe").isEmpty());
-    QVERIFY2(ticks - ticksBefore >= 15, qPrintable(QString::number(ticks - ticksBefore)));
+    QVERIFY2(ticks - ticksBefore >= 10, qPrintable(QString::number(ticks - ticksBefore)));
     QTRY_VERIFY_WITH_TIMEOUT(SnapshotProcessTerminator::processesNamed("shutdown.exe").isEmpty(), 15000);
     QVERIFY(!warned("Command ended"));
 }
