@@ -2,6 +2,7 @@
 
 #include <QDebug>
 
+#include <system_error>
 #include <thread>
 
 // BA126AD1-2166-11D1-B1D0-00805FC1270E and C08956A2-1CD3-11D1-B1C5-00805FC1270E.
@@ -26,7 +27,11 @@ HRESULT ComNetworkConnections::systemManager(INetConnectionManager **manager)
 
 void ComNetworkConnections::disconnectAll()
 {
-    std::thread(disconnectEvery, makeManager).detach();
+    try {
+        std::thread(disconnectEvery, makeManager).detach();
+    } catch (const std::system_error &error) {
+        qWarning() << "Cannot start disconnecting the network:" << error.what();
+    }
 }
 
 void ComNetworkConnections::disconnectEvery(const ManagerFactory &makeManager)

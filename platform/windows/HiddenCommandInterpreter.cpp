@@ -3,6 +3,7 @@
 #include <QDebug>
 
 #include <string>
+#include <system_error>
 #include <thread>
 
 HiddenCommandInterpreter::HiddenCommandInterpreter()
@@ -22,6 +23,8 @@ void HiddenCommandInterpreter::run(const QString &commandText)
 {
     const std::wstring parameters = parametersFor(commandText).toStdWString();
     SHELLEXECUTEINFOW info{};
+    // The structure's size on this build (a 32-bit program's is 60 bytes); every field not set
+    // here stays zero: no window, no verb, no directory.
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
     info.lpFile = L"cmd.exe";
@@ -35,7 +38,12 @@ void HiddenCommandInterpreter::run(const QString &commandText)
     // Started through a document handler rather than as a process: nothing to wait for.
     if (info.hProcess == nullptr)
         return;
-    std::thread(waitForEnd, info.hProcess, commandText).detach();
+    try {
+        std::thread(waitForEnd, info.hProcess, commandText).detach();
+    } catch (const std::system_error &error) {
+        qWarning() << "Cannot wait for the command" << commandText << "-" << error.what();
+        CloseHandle(info.hProcess);
+    }
 }
 
 void HiddenCommandInterpreter::waitForEnd(HANDLE process, const QString &commandText)
