@@ -6,7 +6,7 @@
 # usage: scripts/windows.sh [build | test | package | all]   (all is the default; test.sh runs it)
 #   build    Qt for Windows into the cache folder (once), then the cross-build in build-windows
 #   test     build, then the suites under Wine
-#   package  build, then the zip and its start in a brand-new prefix
+#   package  build, then the zip, its start in a brand-new prefix and a countdown task run in it
 set -euo pipefail
 
 export LC_ALL=C.UTF-8 LANG=C.UTF-8
@@ -109,6 +109,13 @@ start_packaged_program() {
   "$project_dir/tests/windows/zip-start.sh" "$build_dir/$zip_name" "$build_dir/zip-start.png"
 }
 
+# The zip's program, in a brand-new prefix of its own, runs a countdown to "关机" against the tests'
+# stand-in shutdown.exe.
+run_packaged_countdown() {
+  echo "== a countdown task in the zip's program"
+  "$project_dir/tests/windows/countdown-shutdown.sh" "$build_dir/$zip_name" "$build_dir/tests/stand-ins"
+}
+
 trap wine_session_end EXIT
 install_missing "${packages[@]}"
 prepare_qt
@@ -116,7 +123,7 @@ cross_build
 case $step in
   build) ;;
   test) run_suites ;;
-  package) package && start_packaged_program ;;
-  all) run_suites && package && start_packaged_program ;;
+  package) package && start_packaged_program && run_packaged_countdown ;;
+  all) run_suites && package && start_packaged_program && run_packaged_countdown ;;
   *) echo "usage: scripts/windows.sh [build | test | package | all]" >&2; exit 2 ;;
 esac

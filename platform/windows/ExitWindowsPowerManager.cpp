@@ -1,42 +1,70 @@
 #include "platform/windows/ExitWindowsPowerManager.h"
 
-#include "platform/windows/InertNotice.h"
+#include <QDebug>
 
 namespace {
-std::atomic_bool said{false};
+
+BOOL queryVersion(OSVERSIONINFOW *version)
+{
+    return GetVersionExW(version);
 }
+
+BOOL exitWindows(UINT flags, DWORD reason)
+{
+    return ExitWindowsEx(flags, reason);
+}
+
+} // namespace
+
+ExitWindowsPowerManager::ExitWindowsPowerManager()
+    : ExitWindowsPowerManager(SessionCalls{queryVersion, exitWindows})
+{ }
+
+ExitWindowsPowerManager::ExitWindowsPowerManager(SessionCalls calls)
+    : system(std::move(calls))
+{ }
 
 void ExitWindowsPowerManager::powerOff()
 {
-    refuse();
+    notThisWay("power-off");
 }
 
 void ExitWindowsPowerManager::reboot()
 {
-    refuse();
+    notThisWay("restart");
 }
 
 void ExitWindowsPowerManager::hibernate()
 {
-    refuse();
+    notThisWay("hibernation");
 }
 
 void ExitWindowsPowerManager::suspend()
 {
-    refuse();
+    notThisWay("stand-by");
 }
 
 void ExitWindowsPowerManager::lockSessions()
 {
-    refuse();
+    notThisWay("lock");
 }
 
 void ExitWindowsPowerManager::terminateOwnSession()
 {
-    refuse();
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    if (!system.queryVersion(&version)) {
+        const DWORD error = GetLastError();
+        qWarning() << "The system version query failed - error" << error << "- no log-off";
+        return;
+    }
+    if (!system.exitWindows(LogOffFlags, NoReason)) {
+        const DWORD error = GetLastError();
+        qWarning() << "The system refused the log-off - error" << error;
+    }
 }
 
-void ExitWindowsPowerManager::refuse()
+void ExitWindowsPowerManager::notThisWay(const char *request)
 {
-    InertNotice::once(said, "The session and power manager");
+    qWarning() << "A" << request << "request goes through the command interpreter on Windows: nothing was asked";
 }

@@ -1,12 +1,12 @@
 #include "platform/PlatformServices.h"
 
-#include "platform/QtDesktopLauncher.h"
 #include "platform/windows/CaptionDragWindowMover.h"
 #include "platform/windows/ComNetworkConnections.h"
 #include "platform/windows/ExitWindowsPowerManager.h"
 #include "platform/windows/HiddenCommandInterpreter.h"
 #include "platform/windows/IpHelperCounters.h"
 #include "platform/windows/LowLevelHookActivitySource.h"
+#include "platform/windows/NotepadDesktopLauncher.h"
 #include "platform/windows/PowerBroadcastSleepWatcher.h"
 #include "platform/windows/RegistryCompatibilityLayer.h"
 #include "platform/windows/SnapshotProcessTerminator.h"
@@ -58,7 +58,7 @@ std::shared_ptr<ProcessTerminator> PlatformServices::processTerminator()
 
 std::shared_ptr<DesktopLauncher> PlatformServices::desktopLauncher()
 {
-    return std::make_shared<QtDesktopLauncher>();
+    return std::make_shared<NotepadDesktopLauncher>();
 }
 
 std::unique_ptr<SleepWatcher> PlatformServices::sleepWatcher()
