@@ -37,7 +37,10 @@ TrayIcon::TrayIcon(Tickvale *window)
     , mainWindow(window)
     , scheduler(window->computerManageWidget()->scheduler())
 {
-    tray.setIcon(QIcon(QStringLiteral(":/Tickvale/icon_32")));
+    QIcon programIcon;
+    for (int size : {16, 24, 32, 48, 64})
+        programIcon.addFile(QStringLiteral(":/Tickvale/icon_%1").arg(size), QSize(size, size));
+    tray.setIcon(programIcon);
     buildMenu();
     tray.setContextMenu(&contextMenu);
     connect(&tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {

@@ -23,6 +23,8 @@ LastWarningWindow::LastWarningWindow(QWidget *parent)
     // Over every other window, even while the user works elsewhere, and no task bar entry.
     setWindowFlags(windowFlags() | Qt::Tool | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // Answered or not, its closing never ends the program.
+    setAttribute(Qt::WA_QuitOnClose, false);
     QVBoxLayout *inner = PopupFrame::build(this, QStringLiteral("执行前提醒"), ContainerSize,
                                            QStringLiteral("QWidget#container{border: 1px solid #B5BCC9;};"),
                                            QColor(245, 248, 255));

@@ -66,6 +66,8 @@ private slots:
     void answerDecidesWhenTheActionRuns_data();
     void answerDecidesWhenTheActionRuns();
 
+    void repeatingTaskAfterEachAnswer_data();
+    void repeatingTaskAfterEachAnswer();
     void threeMinuteCountdownWarnsAMinuteBeforeAndRunsOnTimeWithoutAnswer();
     void skipThisRunReachesNothing();
     void postponeRunsTenMinutesLater();
@@ -212,6 +214,42 @@ void TestLastWarning::answerDecidesWhenTheActionRuns()
     QFETCH(bool, endsAtOnce);
     QCOMPARE(Rules::runMomentMs(Rules::Answer(answer), 100000, 60000), runsAt);
     QCOMPARE(Rules::endsRunAtOnce(Rules::Answer(answer)), endsAtOnce);
+}
+
+void TestLastWarning::repeatingTaskAfterEachAnswer_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QList<int>>("runSeconds");
+    // Repeats every 180 s after it is switched on; warned at 120 s, answered at 130 s.
+    QTest::newRow("no answer") << int(Rules::NoAnswer) << QList<int>{180, 360, 540};
+    QTest::newRow("run now: the next period starts now") << int(Rules::RunNow) << QList<int>{130, 310, 490};
+    QTest::newRow("skip: the next period starts now") << int(Rules::SkipThisRun) << QList<int>{310, 490};
+    QTest::newRow("postpone: ten minutes after its moment") << int(Rules::Postpone) << QList<int>{780};
+}
+
+void TestLastWarning::repeatingTaskAfterEachAnswer()
+{
+    QFETCH(int, answer);
+    QFETCH(QList<int>, runSeconds);
+    Record columns = TC::conditionColumns(TC::FromOnCommission, 1, {"0", "1", QString(), false});
+    columns["lease_second"] = QString::number(scheduler->bootUptimeSeconds() + 180);
+    const int id = addTask(columns);
+    scheduler->handleOperaSliderSignal(id, true);
+    time->advanceSeconds(130);
+    QVERIFY(scheduler->hasOpenWarning(id));
+    scheduler->answerWarning(id, Rules::Answer(answer));
+    QList<int> ran;
+    if (!log.calls.isEmpty())
+        ran << 130;
+    for (int second = 131; second <= 800; ++second) {
+        const int before = log.calls.size();
+        time->advanceSeconds(1);
+        if (log.calls.size() > before)
+            ran << second;
+    }
+    // Later warnings are answered by nobody: those runs come when due.
+    QCOMPARE(ran.mid(0, runSeconds.size()), runSeconds);
+    QVERIFY(scheduler->isArmed(id));
 }
 
 void TestLastWarning::threeMinuteCountdownWarnsAMinuteBeforeAndRunsOnTimeWithoutAnswer()
