@@ -3,10 +3,12 @@
 #include "app/MenuBar.h"
 #include "app/PushButton.h"
 #include "app/TabStyle.h"
+#include "app/TrayIcon.h"
 #include "log_ui/LogManageWidget.h"
 #include "storage/Connection.h"
 #include "storage/UserSettings.h"
 #include "tasks_ui/ComputerManageWidget.h"
+#include "tasks_ui/LastWarningPresenter.h"
 #include "widgets/VendorPages.h"
 #include "widgets/WindowDrag.h"
 
@@ -59,6 +61,9 @@ Tickvale::Tickvale(QWidget *parent)
     setLayout(layout);
     // The layout was installed after the button was made; keep the button over the tab row.
     help->raise();
+
+    warnings = new LastWarningPresenter(computerManage->scheduler(), settings, this);
+    tray = TrayIcon::createIfAvailable(this);
 }
 
 void Tickvale::applyBackground()
@@ -96,4 +101,14 @@ LogManageWidget *Tickvale::logManageWidget() const
 PushButton *Tickvale::helpButton() const
 {
     return help;
+}
+
+LastWarningPresenter *Tickvale::lastWarnings() const
+{
+    return warnings;
+}
+
+TrayIcon *Tickvale::trayIcon() const
+{
+    return tray;
 }

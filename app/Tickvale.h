@@ -4,10 +4,12 @@
 
 class ComputerManageWidget;
 class Connection;
+class LastWarningPresenter;
 class LogManageWidget;
 class MenuBar;
 class PushButton;
 class QTabWidget;
+class TrayIcon;
 class UserSettings;
 
 // The main window: title bar on top, then the two picture tabs and the help button.
@@ -22,6 +24,9 @@ public:
     ComputerManageWidget *computerManageWidget() const;
     LogManageWidget *logManageWidget() const;
     PushButton *helpButton() const;
+    LastWarningPresenter *lastWarnings() const;
+    // Null where the desktop has no tray.
+    TrayIcon *trayIcon() const;
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -36,4 +41,6 @@ private:
     Connection *connection = nullptr;
     PushButton *help = nullptr;
     UserSettings *settings = nullptr;
+    LastWarningPresenter *warnings = nullptr;
+    TrayIcon *tray = nullptr;
 };

@@ -71,7 +71,7 @@ bool TaskScheduler::isArmed(int id) const
 
 bool TaskScheduler::isWaiting(int id) const
 {
-    return planTimers.contains(id) && planTimers.value(id)->isActive();
+    return planTimers.contains(id) && (planTimers.value(id)->isActive() || warnings.contains(id));
 }
 
 qint64 TaskScheduler::bootUptimeSeconds() const
@@ -169,13 +169,15 @@ QString TaskScheduler::periodRefusal(int id, int timerMode, qint64 leaseSecond) 
 
 void TaskScheduler::disarm(int id)
 {
+    closeWarning(id);
     if (downloadWatch.contains(id))
         deps.sampler->removeDownloadStandSpeed(downloadWatch.take(id).firstKey());
     else if (uploadWatch.contains(id))
         deps.sampler->removeUploadStandSpeed(uploadWatch.take(id).firstKey());
     TaskTimer *idleTimer = idleWatch.take(id);
     TaskTimer *timer = planTimers.take(id);
-    armedTasks.remove(id);
+    if (armedTasks.remove(id) > 0)
+        emit scheduleChanged();
     for (TaskTimer *stale : {timer, idleTimer}) {
         if (!stale)
             continue;
@@ -223,6 +225,9 @@ void TaskScheduler::startPlan(int row, int id)
     armed.periodMs = leaseSecond * 1000;
     armed.idleSince = deps.clock->monotonicMs();
     const qint64 interval = intervalSeconds(armed, leaseSecond);
+    if (warnBeforeActions)
+        armed.leadMs = LastWarningRules::leadMs(armed.action.actionId.toInt(), armed.timerMode,
+                                                warningPeriodMs(armed, interval));
     if (armed.timerMode == Connection::ToTarget) {
         if (armed.target * 1000 - deps.clock->now().toMSecsSinceEpoch() < 1000) {
             qInfo() << "Task" << id << "is due at a moment already past; not started";
@@ -239,10 +244,25 @@ void TaskScheduler::startPlan(int row, int id)
     armedTasks.insert(id, armed);
     TaskTimer *timer = armed.timer;
     connect(timer, &TaskTimer::timeout, this, [this, id, timer] { timerExpired(id, timer); });
+    armedTasks[id].startedMs = deps.clock->monotonicMs();
     if (armed.timerMode == Connection::ToTarget)
         calendarCheck(id);
     else
-        timer->start(interval * 1000);
+        timer->start(interval * 1000 - armed.leadMs);
+    emit scheduleChanged();
+}
+
+qint64 TaskScheduler::warningPeriodMs(const Armed &armed, qint64 intervalSeconds) const
+{
+    switch (armed.timerMode) {
+    case Connection::ToTarget:
+        return armed.target * 1000 - deps.clock->now().toMSecsSinceEpoch();
+    case Connection::FromTurnOn:
+    case Connection::FromTurnOnUntil:
+        return intervalSeconds * 1000;
+    default:
+        return armed.periodMs;
+    }
 }
 
 void TaskScheduler::watch(int id, const Armed &armed)
@@ -294,26 +314,10 @@ void TaskScheduler::timerExpired(int id, TaskTimer *timer)
         return;
     case Connection::FromNow:
     case Connection::FromTurnOnUntil:
-        finish(id);
-        emit taskEnded(id);
-        runAction(armed.action);
-        return;
     case Connection::FromTurnOn:
-        finish(id);
-        if (armed.repeatMode == Connection::More)
-            arm(id);
-        else
-            emit taskEnded(id);
-        runAction(armed.action);
-        return;
     case Connection::FromNowInDownload:
     case Connection::FromNowInUpload:
-        disarm(id);
-        runAction(armed.action);
-        if (armed.repeatMode == Connection::More)
-            arm(id);
-        else
-            emit taskEnded(id);
+        reachMoment(id, armed.leadMs);
         return;
     default:
         idleExpired(id);
@@ -321,12 +325,172 @@ void TaskScheduler::timerExpired(int id, TaskTimer *timer)
     }
 }
 
+void TaskScheduler::reachMoment(int id, qint64 remainingMs)
+{
+    if (armedTasks.value(id).leadMs > 0 && remainingMs > 0)
+        openWarning(id, remainingMs);
+    else
+        completeRun(id, true);
+}
+
+void TaskScheduler::completeRun(int id, bool runsAction)
+{
+    const Armed armed = armedTasks.value(id);
+    switch (armed.timerMode) {
+    case Connection::ToTarget:
+        calendarRun(id, runsAction);
+        return;
+    case Connection::FromNow:
+    case Connection::FromTurnOnUntil:
+        finish(id);
+        emit taskEnded(id);
+        break;
+    case Connection::FromTurnOn:
+        finish(id);
+        if (armed.repeatMode == Connection::More)
+            arm(id);
+        else
+            emit taskEnded(id);
+        break;
+    default:
+        disarm(id);
+        if (runsAction)
+            runAction(armed.action);
+        if (armed.repeatMode == Connection::More)
+            arm(id);
+        else
+            emit taskEnded(id);
+        return;
+    }
+    if (runsAction)
+        runAction(armed.action);
+}
+
+void TaskScheduler::openWarning(int id, qint64 remainingMs)
+{
+    Warning &warning = warnings[id];
+    if (!warning.timer) {
+        TaskTimer *timer = deps.timers->create(this);
+        warning.timer = timer;
+        connect(timer, &TaskTimer::timeout, this, [this, id, timer] {
+            if (warnings.value(id).timer == timer)
+                warningExpired(id);
+        });
+    }
+    warning.dueMs = deps.clock->monotonicMs() + remainingMs;
+    warning.postponed = false;
+    warning.shown = warnBeforeActions;
+    warning.timer->start(remainingMs);
+    if (warning.shown)
+        emit warningOpened(id);
+}
+
+void TaskScheduler::warningExpired(int id)
+{
+    Warning &warning = warnings[id];
+    if (warning.postponed) {
+        openWarning(id, warning.dueMs - deps.clock->monotonicMs());
+        return;
+    }
+    closeWarning(id);
+    completeRun(id, true);
+}
+
+void TaskScheduler::closeWarning(int id)
+{
+    if (!warnings.contains(id))
+        return;
+    const Warning warning = warnings.take(id);
+    warning.timer->stop();
+    warning.timer->disconnect(this);
+    warning.timer->deleteLater();
+    if (warning.shown)
+        emit warningClosed(id);
+}
+
+void TaskScheduler::answerWarning(int id, LastWarningRules::Answer answer)
+{
+    if (!hasOpenWarning(id))
+        return;
+    switch (answer) {
+    case LastWarningRules::RunNow:
+        qInfo() << "Task" << id << "runs now at the user's word";
+        closeWarning(id);
+        completeRun(id, true);
+        return;
+    case LastWarningRules::SkipThisRun:
+        qInfo() << "Task" << id << "skips this run at the user's word";
+        closeWarning(id);
+        completeRun(id, false);
+        return;
+    case LastWarningRules::Postpone: {
+        Warning &warning = warnings[id];
+        const qint64 now = deps.clock->monotonicMs();
+        warning.dueMs = LastWarningRules::runMomentMs(answer, warning.dueMs, now);
+        warning.postponed = true;
+        // The postponed run warns again, a full lead before its new moment.
+        warning.timer->start(qMax<qint64>(0, warning.dueMs - LastWarningRules::LeadMs - now));
+        if (warning.shown) {
+            warning.shown = false;
+            emit warningClosed(id);
+        }
+        return;
+    }
+    case LastWarningRules::NoAnswer:
+        return;
+    }
+}
+
+bool TaskScheduler::hasOpenWarning(int id) const
+{
+    return warnings.contains(id) && !warnings.value(id).postponed;
+}
+
+qint64 TaskScheduler::warningRemainingMs(int id) const
+{
+    return qMax<qint64>(0, warnings.value(id).dueMs - deps.clock->monotonicMs());
+}
+
+QString TaskScheduler::warningText(int id) const
+{
+    return LastWarningRules::countdownText(armedTasks.value(id).action.actionId.toInt(), warningRemainingMs(id));
+}
+
+QString TaskScheduler::warningDescription(int id) const
+{
+    return plans.value(indexOfPlan(id)).value(Column::Name);
+}
+
+void TaskScheduler::setWarnBeforeActions(bool on)
+{
+    warnBeforeActions = on;
+    if (on)
+        return;
+    // A run already announced keeps its moment; only its window goes.
+    for (auto it = warnings.begin(); it != warnings.end(); ++it) {
+        if (it->shown) {
+            it->shown = false;
+            emit warningClosed(it.key());
+        }
+    }
+}
+
 void TaskScheduler::calendarCheck(int id)
 {
     const Armed armed = armedTasks.value(id);
     const qint64 waitMs = armed.target * 1000 - deps.clock->now().toMSecsSinceEpoch();
+    const int row = indexOfPlan(id);
+    // A daily task's exception day runs nothing, so there is nothing to warn of.
+    const bool skipsRun = armed.repeatMode == Connection::EveryDay && row != -1
+        && isExceptionDay(int(field(plans.at(row), Column::RepeatExcept)),
+                          QDateTime::fromSecsSinceEpoch(armed.target).date().dayOfWeek());
+    const qint64 leadMs = skipsRun ? 0 : armed.leadMs;
+    if (waitMs > leadMs) {
+        armed.timer->start(qMin<qint64>(waitMs - leadMs, CalendarCheckMs));
+        return;
+    }
     if (waitMs > 0) {
-        armed.timer->start(qMin<qint64>(waitMs, CalendarCheckMs));
+        openWarning(id, waitMs);
         return;
     }
     calendarDue(id, -waitMs);
@@ -334,11 +498,10 @@ void TaskScheduler::calendarCheck(int id)
 
 void TaskScheduler::calendarDue(int id, qint64 lateMs)
 {
-    const Armed armed = armedTasks.value(id);
-    const int row = indexOfPlan(id);
-    const bool repeats = repeatsOnCalendar(armed.repeatMode) && row != -1;
-    finish(id);
     if (lateMs > MissedAfterMs) {
+        const Armed armed = armedTasks.value(id);
+        const bool repeats = repeatsOnCalendar(armed.repeatMode) && indexOfPlan(id) != -1;
+        finish(id);
         qInfo() << "Task" << id << "missed its moment by" << lateMs / 1000 << "s (asleep or clock changed)";
         // A repeating task moves on to its next moment when it is armed again.
         if (repeats)
@@ -347,9 +510,19 @@ void TaskScheduler::calendarDue(int id, qint64 lateMs)
             emit taskEnded(id);
         return;
     }
+    calendarRun(id, true);
+}
+
+void TaskScheduler::calendarRun(int id, bool runsAction)
+{
+    const Armed armed = armedTasks.value(id);
+    const int row = indexOfPlan(id);
+    const bool repeats = repeatsOnCalendar(armed.repeatMode) && row != -1;
+    finish(id);
     if (!repeats) {
         emit taskEnded(id);
-        runAction(armed.action);
+        if (runsAction)
+            runAction(armed.action);
         return;
     }
     bool exceptionDay = false;
@@ -362,7 +535,7 @@ void TaskScheduler::calendarDue(int id, qint64 lateMs)
         storeNextRun(row, nextRepeatRun(row, after));
     }
     arm(id);
-    if (!exceptionDay)
+    if (!exceptionDay && runsAction)
         runAction(armed.action);
 }
 
@@ -434,27 +607,24 @@ void TaskScheduler::storeNextRun(int row, const QDateTime &next)
 void TaskScheduler::idleExpired(int id)
 {
     const Armed armed = armedTasks.value(id);
+    const qint64 warnAfterMs = armed.periodMs - armed.leadMs;
     if (!idleDetectable) {
-        armed.timer->start(armed.periodMs);
+        armed.timer->start(warnAfterMs);
         return;
     }
     const qint64 now = deps.clock->monotonicMs();
     const qint64 idleFor = now - qMax(armed.idleSince, lastInputMs);
-    if (idleFor < armed.periodMs) {
+    if (idleFor < warnAfterMs) {
         // Input came while it waited: wait out the rest of a full period since that input.
-        armed.timer->start(armed.periodMs - idleFor);
+        armed.timer->start(warnAfterMs - idleFor);
         return;
     }
-    disarm(id);
-    runAction(armed.action);
-    if (armed.repeatMode == Connection::More)
-        arm(id);
-    else
-        emit taskEnded(id);
+    reachMoment(id, armed.periodMs - idleFor);
 }
 
 void TaskScheduler::finish(int id)
 {
+    closeWarning(id);
     TaskTimer *timer = planTimers.take(id);
     if (!timer)
         return;
@@ -462,6 +632,41 @@ void TaskScheduler::finish(int id)
     armedTasks.remove(id);
     timer->disconnect(this);
     timer->deleteLater();
+    emit scheduleChanged();
+}
+
+int TaskScheduler::nextDueTask(QDateTime *moment) const
+{
+    const QDateTime now = deps.clock->now();
+    const qint64 monotonicNow = deps.clock->monotonicMs();
+    int first = -1;
+    QDateTime firstMoment;
+    for (auto it = armedTasks.cbegin(); it != armedTasks.cend(); ++it) {
+        const Armed &armed = it.value();
+        if (!isWaiting(it.key()))
+            continue;
+        QDateTime due;
+        if (warnings.contains(it.key()))
+            due = now.addMSecs(warnings.value(it.key()).dueMs - monotonicNow);
+        else if (armed.timerMode == Connection::ToTarget)
+            due = QDateTime::fromSecsSinceEpoch(armed.target);
+        else
+            due = now.addMSecs(dueMonotonicMs(armed) - monotonicNow);
+        if (first == -1 || due < firstMoment || (due == firstMoment && it.key() < first)) {
+            first = it.key();
+            firstMoment = due;
+        }
+    }
+    if (moment)
+        *moment = firstMoment;
+    return first;
+}
+
+qint64 TaskScheduler::dueMonotonicMs(const Armed &armed) const
+{
+    if (waitsForIdleness(armed.timerMode))
+        return qMax(armed.idleSince, lastInputMs) + armed.periodMs;
+    return armed.startedMs + armed.timer->interval() + armed.leadMs;
 }
 
 void TaskScheduler::runAction(const ResolvedAction &action)
@@ -483,21 +688,44 @@ void TaskScheduler::listenMouseNKeyboard()
     // many idle tasks are armed.
     idleSeconds = 0;
     lastInputMs = deps.clock->monotonicMs();
+    if (warnings.isEmpty())
+        return;
+    // Somebody is there after all: an idle task's announced run is off, its count starts again.
+    const QList<int> ids = warnings.keys();
+    for (int id : ids) {
+        const Armed armed = armedTasks.value(id);
+        if (!waitsForIdleness(armed.timerMode) || warnings.value(id).postponed)
+            continue;
+        closeWarning(id);
+        armed.timer->start(armed.periodMs - armed.leadMs);
+    }
+}
+
+void TaskScheduler::rateReached(int id, TaskTimer *timer)
+{
+    if (warnings.contains(id)) {
+        // A postponed run no longer waits for the rate; an announced one is off.
+        if (warnings.value(id).postponed)
+            return;
+        closeWarning(id);
+    }
+    armedTasks[id].startedMs = deps.clock->monotonicMs();
+    timer->restart();
 }
 
 void TaskScheduler::overspeedMethod(int speed)
 {
-    for (const QMap<int, TaskTimer *> &watched : qAsConst(downloadWatch)) {
-        if (TaskTimer *timer = watched.value(speed))
-            timer->restart();
+    for (auto watched = downloadWatch.cbegin(); watched != downloadWatch.cend(); ++watched) {
+        if (TaskTimer *timer = watched.value().value(speed))
+            rateReached(watched.key(), timer);
     }
 }
 
 void TaskScheduler::overspeedOfUploadMethod(int speed)
 {
-    for (const QMap<int, TaskTimer *> &watched : qAsConst(uploadWatch)) {
-        if (TaskTimer *timer = watched.value(speed))
-            timer->restart();
+    for (auto watched = uploadWatch.cbegin(); watched != uploadWatch.cend(); ++watched) {
+        if (TaskTimer *timer = watched.value().value(speed))
+            rateReached(watched.key(), timer);
     }
 }
 
@@ -506,7 +734,15 @@ void TaskScheduler::recheckCalendarTasks()
     const QList<int> ids = armedTasks.keys();
     for (int id : ids) {
         const Armed armed = armedTasks.value(id);
-        if (armed.timerMode == Connection::ToTarget && planTimers.contains(id) && armed.timer->isActive())
+        if (armed.timerMode != Connection::ToTarget || !planTimers.contains(id))
+            continue;
+        if (hasOpenWarning(id)) {
+            // Slept through the warning: the moment is measured on the wall clock again, and
+            // a moment slept through is missed as always.
+            closeWarning(id);
             calendarCheck(id);
+        } else if (armed.timer->isActive()) {
+            calendarCheck(id);
+        }
     }
 }

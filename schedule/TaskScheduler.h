@@ -1,6 +1,7 @@
 #pragma once
 
 #include "actions/ResolvedAction.h"
+#include "schedule/LastWarningRules.h"
 #include "storage/Connection.h"
 
 #include <QHash>
@@ -50,6 +51,16 @@ public:
     qint64 runSecondsCount() const;
     bool detectsIdleness() const;
 
+    // The last warning before a disruptive action: while one is open for a task, these say
+    // what it announces. The text counts down on the scheduler's clock.
+    bool hasOpenWarning(int id) const;
+    QString warningText(int id) const;
+    QString warningDescription(int id) const;
+    qint64 warningRemainingMs(int id) const;
+    // The armed task that runs first, and when (an idle or rate task: if its condition holds
+    // on); -1 when nothing is armed.
+    int nextDueTask(QDateTime *moment) const;
+
 public slots:
     void handleOperaSliderSignal(int index, bool flag);
     void changeSecondToHour();
@@ -61,6 +72,11 @@ public slots:
     // Whether a stretch without input really means nobody is at the computer. While it does
     // not, idle tasks are refused and armed ones wait; regaining sight counts as input.
     void setIdleDetectable(bool detectable);
+    // Whether disruptive actions warn before they run. Tasks switched on from now on warn; a
+    // task already waiting keeps its moment, and with the choice off its warning stays hidden.
+    void setWarnBeforeActions(bool on);
+    // The user's answer to the open warning of a task.
+    void answerWarning(int id, LastWarningRules::Answer answer);
 
 signals:
     void idleTimeText(const QString &text);
@@ -71,6 +87,11 @@ signals:
     void taskEnded(int id);
     // A repeating calendar task's next run was stored; its row may show the new moment.
     void nextRunStored(int id);
+    // A warning window should show for the task, or go away (answered, run, input, switched off).
+    void warningOpened(int id);
+    void warningClosed(int id);
+    // A task was armed, disarmed or ran: the next task due may have changed.
+    void scheduleChanged();
 
 private:
     struct Armed
@@ -82,7 +103,17 @@ private:
         qint64 periodMs = 0;  // idle tasks
         qint64 idleSince = 0; // idle tasks: monotonic ms of arming
         int threshold = 0;    // rate tasks
+        qint64 leadMs = 0;    // the warning comes this long before the action; 0 for none
+        qint64 startedMs = 0; // monotonic ms of the last start of a period or countdown
         ResolvedAction action;
+    };
+    // A run that has reached its warning: the task's own timer rests meanwhile.
+    struct Warning
+    {
+        TaskTimer *timer = nullptr;
+        qint64 dueMs = 0; // monotonic ms of the run
+        bool postponed = false;
+        bool shown = false;
     };
 
     void arm(int id);
@@ -96,6 +127,17 @@ private:
     void calendarCheck(int id);
     void calendarDue(int id, qint64 lateMs);
     void idleExpired(int id);
+    // The task's condition holds: warn first where it should, else run.
+    void reachMoment(int id, qint64 remainingMs);
+    void openWarning(int id, qint64 remainingMs);
+    void warningExpired(int id);
+    void closeWarning(int id);
+    // The run's own bookkeeping (switch off, move on, arm again), with or without the action.
+    void completeRun(int id, bool runsAction);
+    void calendarRun(int id, bool runsAction);
+    void rateReached(int id, TaskTimer *timer);
+    qint64 dueMonotonicMs(const Armed &armed) const;
+    qint64 warningPeriodMs(const Armed &armed, qint64 intervalSeconds) const;
     void finish(int id);
     void runAction(const ResolvedAction &action);
     // Moves a repeating calendar task's stored time on to its first moment after now.
@@ -114,9 +156,11 @@ private:
     QMap<int, QMap<int, TaskTimer *>> uploadWatch;
     QMap<int, TaskTimer *> idleWatch;
     QHash<int, Armed> armedTasks;
+    QHash<int, Warning> warnings;
     qint64 bootUptime = 0;
     qint64 runSeconds = 0;
     qint64 idleSeconds = 0;
     qint64 lastInputMs = 0;
     bool idleDetectable = true;
+    bool warnBeforeActions = false;
 };

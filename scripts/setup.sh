@@ -18,6 +18,8 @@ packages=(
 if [ "${TICKVALE_WITH_TESTS:-0}" = 1 ]; then
   # util-linux brings `last`, which lists the login records the power history falls back on
   packages+=(xdotool dbus python3 python3-dbusmock systemd systemd-journal-remote util-linux imagemagick x11-utils
+    # a tray host for the tray icon's suite (Debian 12 has no stalonetray)
+    trayer
     # the written style: scripts/style.sh
     clang-format clang-tidy git)
 fi
