@@ -1,5 +1,6 @@
 #include "app/Tickvale.h"
 
+#include "app/AutostartEntry.h"
 #include "app/MenuBar.h"
 #include "app/PushButton.h"
 #include "app/TabStyle.h"
@@ -10,6 +11,8 @@
 #include "widgets/VendorPages.h"
 #include "widgets/WindowDrag.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -59,6 +62,22 @@ Tickvale::Tickvale(QWidget *parent)
     setLayout(layout);
     // The layout was installed after the button was made; keep the button over the tab row.
     help->raise();
+
+    connect(settings, &UserSettings::choiceChanged, this,
+            [this](UserSettings::Choice choice, bool on) { applyChoice(choice, on); });
+    computerManage->keepArmedTasks(settings);
+}
+
+void Tickvale::applyChoice(int choice, bool on)
+{
+    if (choice != UserSettings::StartAtLogin)
+        return;
+    // The entry starts this program in this folder, so that it finds this database again.
+    if (on)
+        AutostartEntry::install(QCoreApplication::applicationFilePath(),
+                                QFileInfo(Connection::databasePath()).absolutePath());
+    else
+        AutostartEntry::remove();
 }
 
 void Tickvale::applyBackground()

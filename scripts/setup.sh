@@ -19,7 +19,9 @@ if [ "${TICKVALE_WITH_TESTS:-0}" = 1 ]; then
   # util-linux brings `last`, which lists the login records the power history falls back on
   packages+=(xdotool dbus python3 python3-dbusmock systemd systemd-journal-remote util-linux imagemagick x11-utils
     # the written style: scripts/style.sh
-    clang-format clang-tidy git)
+    clang-format clang-tidy git
+    # the Debian package: scripts/package.sh and scripts/check-package.sh
+    dpkg-dev file)
 fi
 
 build() {
