@@ -7,6 +7,10 @@
 #include <QLocalSocket>
 #include <QThread>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 const QByteArray InstanceGuard::ShowRequest = QByteArrayLiteral("show\n");
 
 InstanceGuard::InstanceGuard(const QString &databasePath, const QString &user, QObject *parent)
@@ -34,8 +38,12 @@ QString InstanceGuard::serverNameFor(const QString &databasePath, const QString 
 
 QString InstanceGuard::currentUser()
 {
-    const QString user = qEnvironmentVariable("USER");
-    return user.isEmpty() ? qEnvironmentVariable("USERNAME") : user;
+#ifdef Q_OS_UNIX
+    // The account itself, not a name the environment may carry over from another user.
+    return QStringLiteral("uid:%1").arg(getuid());
+#else
+    return qEnvironmentVariable("USERNAME");
+#endif
 }
 
 QString InstanceGuard::serverName() const
