@@ -1,5 +1,6 @@
 #include "app/StartUp.h"
 
+#include "platform/WindowForeground.h"
 #include "storage/Connection.h"
 #include "widgets/NoticeBox.h"
 #include "widgets/ResourceText.h"
@@ -111,6 +112,19 @@ void StartUp::showMainWindow(QWidget &window)
     registerFont();
     applyApplicationFont();
     window.show();
+}
+
+void StartUp::bringToFront(QWidget &window)
+{
+    window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window.show();
+    window.raise();
+    window.activateWindow();
+#ifdef Q_OS_LINUX
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        WindowForeground::bringToFront(window.winId());
+#endif
+    qInfo() << "Another start in this folder: the window is brought to the front";
 }
 
 void StartUp::reportStorageProblem(QWidget &window)

@@ -23,6 +23,8 @@ public:
     static void applyWindowIcon(QApplication &application);
     // Fixes the main window's size and shows it on the first screen.
     static void showMainWindow(QWidget &window);
+    // Shows the window, not minimised, over the others and with the keyboard.
+    static void bringToFront(QWidget &window);
     // Tells the user, once, over the shown window, when "database.db" cannot keep the tasks.
     static void reportStorageProblem(QWidget &window);
 };

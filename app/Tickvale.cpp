@@ -1,5 +1,6 @@
 #include "app/Tickvale.h"
 
+#include "app/AutostartEntry.h"
 #include "app/MenuBar.h"
 #include "app/PushButton.h"
 #include "app/TabStyle.h"
@@ -12,6 +13,8 @@
 #include "widgets/VendorPages.h"
 #include "widgets/WindowDrag.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -64,6 +67,22 @@ Tickvale::Tickvale(QWidget *parent)
 
     warnings = new LastWarningPresenter(computerManage->scheduler(), settings, this);
     tray = TrayIcon::createIfAvailable(this);
+    // Tasks restored below are armed after the warnings are in place, so they warn too.
+    connect(settings, &UserSettings::choiceChanged, this,
+            [this](UserSettings::Choice choice, bool on) { applyChoice(choice, on); });
+    computerManage->keepArmedTasks(settings);
+}
+
+void Tickvale::applyChoice(int choice, bool on)
+{
+    if (choice != UserSettings::StartAtLogin)
+        return;
+    // The entry starts this program in this folder, so that it finds this database again.
+    if (on)
+        AutostartEntry::install(QCoreApplication::applicationFilePath(),
+                                QFileInfo(Connection::databasePath()).absolutePath());
+    else
+        AutostartEntry::remove();
 }
 
 void Tickvale::applyBackground()

@@ -33,6 +33,8 @@ protected:
 
 private:
     void applyBackground();
+    // Carries out a choice of the "more" menu that reaches beyond the program.
+    void applyChoice(int choice, bool on);
 
     MenuBar *titleBar = nullptr;
     QTabWidget *tabs = nullptr;

@@ -21,7 +21,9 @@ if [ "${TICKVALE_WITH_TESTS:-0}" = 1 ]; then
     # a tray host for the tray icon's suite (Debian 12 has no stalonetray)
     trayer
     # the written style: scripts/style.sh
-    clang-format clang-tidy git)
+    clang-format clang-tidy git
+    # the Debian package: scripts/package.sh and scripts/check-package.sh
+    dpkg-dev file)
 fi
 
 build() {

@@ -11,6 +11,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 # The written style: formatting and the static checks (scripts/style.sh).
 BUILD_DIR=$build_dir "$project_dir/scripts/style.sh"
 
+# The Debian package, made from the same build and checked without installing it.
+BUILD_DIR=$build_dir "$project_dir/scripts/package.sh"
+"$project_dir/scripts/check-package.sh" "$(ls "$build_dir"/tickvale_*_amd64.deb | head -n1)"
+
 sanitize_dir=${SANITIZE_BUILD_DIR:-$project_dir/build-sanitize}
 echo "== building with address and undefined-behaviour sanitizers in $sanitize_dir"
 cmake -S "$project_dir" -B "$sanitize_dir" -DCMAKE_BUILD_TYPE=Debug -DTICKVALE_WERROR=ON \

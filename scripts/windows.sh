@@ -87,7 +87,7 @@ package() {
   rm -rf "$root" "$build_dir/$zip_name"
   mkdir -p "$stage"/{platforms,sqldrivers,styles,imageformats,help,fonts}
   x86_64-w64-mingw32-strip -o "$stage/tickvale.exe" "$build_dir/tickvale.exe"
-  cp "$qt_dir"/bin/Qt5{Core,Gui,Widgets,Sql}.dll "$stage/"
+  cp "$qt_dir"/bin/Qt5{Core,Gui,Widgets,Sql,Network}.dll "$stage/"
   cp "$qt_dir/plugins/platforms/qwindows.dll" "$stage/platforms/"
   cp "$qt_dir/plugins/sqldrivers/qsqlite.dll" "$stage/sqldrivers/"
   cp "$qt_dir/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"

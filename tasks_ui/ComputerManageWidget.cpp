@@ -4,6 +4,7 @@
 #include "monitors/NetInfoThread.h"
 #include "platform/PlatformServices.h"
 #include "platform/SleepWatcher.h"
+#include "schedule/ArmedTaskKeeper.h"
 #include "schedule/EverySecondThread.h"
 #include "schedule/SystemSchedulerClock.h"
 #include "schedule/SystemTaskTimerFactory.h"
@@ -89,6 +90,24 @@ TaskScheduler *ComputerManageWidget::scheduler() const
 void ComputerManageWidget::handleOperaSliderSignal(int index, bool flag)
 {
     taskScheduler->handleOperaSliderSignal(index, flag);
+    if (armedKeeper)
+        armedKeeper->remember();
+}
+
+void ComputerManageWidget::keepArmedTasks(UserSettings *settings)
+{
+    armedKeeper = new ArmedTaskKeeper(taskScheduler.get(), settings, Connection::databasePath(), this);
+    const QList<int> ids = armedKeeper->tasksToRestore();
+    restoring = true;
+    for (int id : ids) {
+        if (TableCellView *view = rowOfTask(id)) {
+            view->slider()->setChecked(false);
+            view->slider()->toggle();
+        }
+    }
+    restoring = false;
+    if (!ids.isEmpty())
+        qInfo() << "Switched on again the tasks that were on:" << ids;
 }
 
 void ComputerManageWidget::changeSecondToHour()
@@ -231,6 +250,11 @@ void ComputerManageWidget::armingRefused(int id, const QString &reason)
 {
     if (TableCellView *view = rowOfTask(id))
         view->slider()->slideTo(false);
+    if (restoring) {
+        // Nobody asked just now: the task stays off, and the log says why.
+        qInfo() << "Task" << id << "that was on stays off:" << reason;
+        return;
+    }
     NoticeBox::show(this, reason);
 }
 
@@ -322,6 +346,8 @@ void ComputerManageWidget::deletePlanFinish(QMap<QString, QString> dataMap)
     taskScheduler->loadPlans();
     table->setRowCount(taskScheduler->planList().size());
     table->viewport()->update();
+    if (armedKeeper)
+        armedKeeper->remember();
 }
 
 QTableWidget *ComputerManageWidget::taskTable() const

@@ -10,6 +10,7 @@
 #include <memory>
 
 class ActionExecutor;
+class ArmedTaskKeeper;
 class Connection;
 class EditWidget;
 class QLabel;
@@ -22,6 +23,7 @@ class SchedulerClock;
 class SleepWatcher;
 class TaskScheduler;
 class TaskTimerFactory;
+class UserSettings;
 
 // The timed-task tab. Building it starts the desktop-wide input watch, the network sampler,
 // the one-second tick and the scheduler that arms the tasks.
@@ -53,6 +55,11 @@ public:
 
     // Shows a task in its row and asks whether to start it.
     void refreshPlanRow(int row);
+
+    // Keeps the tasks that are switched on in the user's settings when the user asks for it,
+    // and switches on again, as by their switches, those kept by the last program in this
+    // folder.
+    void keepArmedTasks(UserSettings *settings);
 
 public slots:
     void addPlan(bool flag);
@@ -90,6 +97,9 @@ private:
     std::unique_ptr<SleepWatcher> sleepWatcher;
     // Declared after the clock, timer factory and executor it uses, so that it goes first.
     std::unique_ptr<TaskScheduler> taskScheduler;
+    ArmedTaskKeeper *armedKeeper = nullptr;
+    // While the kept tasks are switched on again: a task that cannot be armed stays off quietly.
+    bool restoring = false;
 
     QTableWidget *table = nullptr;
     TAVPushButton *addBtn = nullptr;

@@ -1,0 +1,281 @@
+#include "MockSystemBus.h"
+#include "ScratchDirectory.h"
+#include "VirtualDisplay.h"
+#include "app/InstanceGuard.h"
+#include "schedule/TaskComposer.h"
+#include "storage/UserSettings.h"
+
+#include <QLocalSocket>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+using TC = TaskComposer;
+
+namespace {
+
+// A start of the built program in a working folder, on a shared display and system bus.
+class Start
+{
+public:
+    Start(const QString &display, const QString &bus, const QString &folder, const QString &config,
+          const QStringList &arguments = {})
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DISPLAY", display);
+        environment.insert("DBUS_SYSTEM_BUS_ADDRESS", bus);
+        environment.insert("XDG_CONFIG_HOME", config);
+        environment.insert("XDG_SESSION_ID", "e2e");
+        environment.insert("XDG_SESSION_TYPE", "x11");
+        environment.insert("LC_ALL", "C.UTF-8");
+        environment.remove("QT_QPA_PLATFORM");
+        environment.remove("QT_XCB_GL_INTEGRATION");
+        environment.remove("WAYLAND_DISPLAY");
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(folder);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        clock.start();
+        process.start(QStringLiteral(TICKVALE_PROGRAM), arguments);
+        process.waitForStarted(5000);
+    }
+    ~Start()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+    QString output()
+    {
+        log += QString::fromUtf8(process.readAll());
+        return log;
+    }
+
+    QProcess process;
+    QElapsedTimer clock;
+    QString log;
+};
+
+} // namespace
+
+// One program per working folder: a second start there brings the first one's window forward
+// and leaves; starts elsewhere run on their own.
+class TestSingleInstance : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void serverNamesDifferByFolderAndUser();
+    void secondClaimHandsOverToTheFirst();
+    void leftoversOfACrashedProgramDoNotBlock();
+    void secondStartInTheSameFolderRaisesTheFirstAndLeaves();
+
+private:
+    QString xdotool(const QStringList &arguments) const;
+    QString programWindow(qint64 pid, int timeoutMs = 20000) const;
+    QStringList stacking() const;
+    QString xprop(const QString &window, const QString &property) const;
+
+    VirtualDisplay screen;
+    MockSystemBus bus;
+};
+
+void TestSingleInstance::initTestCase()
+{
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tickvale-test-bus");
+}
+
+QString TestSingleInstance::xdotool(const QStringList &arguments) const
+{
+    QProcess tool;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DISPLAY", screen.displayName());
+    tool.setProcessEnvironment(environment);
+    const bool info = arguments.first() == "xwininfo";
+    tool.start(info ? "xwininfo" : "xdotool", info ? arguments.mid(1) : QStringList(arguments));
+    tool.waitForFinished(10000);
+    return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+}
+
+QString TestSingleInstance::programWindow(qint64 pid, int timeoutMs) const
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs) {
+        const QString id = xdotool({"search", "--all", "--onlyvisible", "--pid", QString::number(pid), "--name",
+                                    "^TickvalePro$"})
+                               .split('\n')
+                               .value(0);
+        if (!id.isEmpty()) {
+            QTest::qWait(400);
+            return id;
+        }
+        QTest::qWait(100);
+    }
+    return QString();
+}
+
+QString TestSingleInstance::xprop(const QString &window, const QString &property) const
+{
+    QProcess tool;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DISPLAY", screen.displayName());
+    tool.setProcessEnvironment(environment);
+    tool.start("xprop", {"-id", window, property});
+    tool.waitForFinished(10000);
+    return QString::fromUtf8(tool.readAllStandardOutput());
+}
+
+// The root's children, topmost first, as decimal window ids.
+QStringList TestSingleInstance::stacking() const
+{
+    QStringList ids;
+    const QRegularExpression child("^\\s+(0x[0-9a-f]+)");
+    for (const QString &line : xdotool({"xwininfo", "-root", "-children"}).split('\n')) {
+        const QRegularExpressionMatch match = child.match(line);
+        if (match.hasMatch())
+            ids << QString::number(match.captured(1).toULongLong(nullptr, 16));
+    }
+    return ids;
+}
+
+void TestSingleInstance::serverNamesDifferByFolderAndUser()
+{
+    const QString name = InstanceGuard::serverNameFor("/home/a/tasks/database.db", "a");
+    QCOMPARE(InstanceGuard::serverNameFor("/home/a/tasks/database.db", "a"), name);
+    QVERIFY(name.startsWith("tickvale-"));
+    QVERIFY(InstanceGuard::serverNameFor("/home/a/other/database.db", "a") != name);
+    QVERIFY(InstanceGuard::serverNameFor("/home/a/tasks/database.db", "b") != name);
+    // A local server's name must not hold the folder's own separators or spaces.
+    QVERIFY(!InstanceGuard::serverNameFor("/home/a/my tasks/database.db", "a").contains(QRegularExpression("[/ ]")));
+}
+
+void TestSingleInstance::secondClaimHandsOverToTheFirst()
+{
+    const QString path = QDir::temp().filePath("tst-single/" + QUuid::createUuid().toString() + "/database.db");
+    InstanceGuard first(path, "tester");
+    QVERIFY(first.claim());
+    QSignalSpy shown(&first, &InstanceGuard::showRequested);
+    InstanceGuard second(path, "tester");
+    QVERIFY(!second.claim());
+    QVERIFY(second.handOver());
+    QVERIFY(shown.wait(3000));
+    // Another folder is not the same program.
+    InstanceGuard elsewhere(path + ".other", "tester");
+    QVERIFY(elsewhere.claim());
+    QCOMPARE(shown.size(), 1);
+}
+
+void TestSingleInstance::leftoversOfACrashedProgramDoNotBlock()
+{
+    const QString path = QDir::temp().filePath(QUuid::createUuid().toString() + "/database.db");
+    const QString name = InstanceGuard::serverNameFor(path, "tester");
+    // A program that was killed leaves its socket file and its lock file, naming a process
+    // that is gone.
+    QProcess gone;
+    gone.start("true", QStringList());
+    QVERIFY(gone.waitForStarted(5000));
+    const qint64 gonePid = gone.processId();
+    QVERIFY(gone.waitForFinished(5000));
+    QFile socketFile(QDir::temp().filePath(name));
+    QVERIFY(socketFile.open(QIODevice::WriteOnly));
+    socketFile.close();
+    QFile lockFile(QDir::temp().filePath(name + ".lock"));
+    QVERIFY(lockFile.open(QIODevice::WriteOnly));
+    lockFile.write(QByteArray::number(gonePid) + "\ntickvale\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    lockFile.close();
+
+    InstanceGuard guard(path, "tester");
+    QVERIFY(guard.claim());
+    QSignalSpy shown(&guard, &InstanceGuard::showRequested);
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    QVERIFY(socket.waitForConnected(2000));
+    socket.write(InstanceGuard::ShowRequest);
+    QVERIFY(socket.waitForBytesWritten(2000));
+    QVERIFY(shown.wait(3000));
+}
+
+void TestSingleInstance::secondStartInTheSameFolderRaisesTheFirstAndLeaves()
+{
+    if (!VirtualDisplay::toolsPresent() || !MockSystemBus::toolsPresent()
+        || QStandardPaths::findExecutable("xwininfo").isEmpty())
+        QSKIP("Xvfb, xdotool, xwininfo, dbus-daemon and python3-dbusmock are needed (scripts/test.sh installs them)");
+    QVERIFY(screen.start(171));
+    QVERIFY(bus.start());
+    QVERIFY(bus.startMock("logind", "org.freedesktop.login1"));
+
+    QTemporaryDir config;
+    QTemporaryDir folderA;
+    QTemporaryDir folderB;
+    const QString databaseA = QFileInfo(folderA.path()).canonicalFilePath() + "/database.db";
+    // A task that shuts down once, some seconds after the start, was on when folder A's program
+    // last ran: each program that arms it would shut down.
+    int task = -1;
+    {
+        ScratchDirectory::dropDatabaseConnection();
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(folderA.path());
+        auto connection = std::make_unique<Connection>(nullptr);
+        QVERIFY(connection->createTables());
+        QFile uptime("/proc/uptime");
+        QVERIFY(uptime.open(QIODevice::ReadOnly));
+        const qint64 seconds = qint64(QString::fromLatin1(uptime.readAll()).section(' ', 0, 0).toDouble());
+        Connection::Record columns = TC::conditionColumns(TC::FromOnCommission, 0, {"0", "1", "", true});
+        columns["lease_second"] = QString::number(seconds + 14);
+        QVERIFY(connection->insertPlan(TC::saveRecord(columns, "", "-1")));
+        task = connection->selectPlanList().last().value("id").toInt();
+        connection.reset();
+        ScratchDirectory::dropDatabaseConnection();
+        QDir::setCurrent(previous);
+    }
+    {
+        UserSettings settings(config.filePath("Tickvale/TickvalePro.ini"), nullptr);
+        settings.setOn(UserSettings::RestoreArmedTasks, true);
+        settings.setOn(UserSettings::WarnBeforeActions, false);
+        settings.setArmedTaskIds(databaseA, {task});
+    }
+    bus.clearLog("logind");
+
+    Start first(screen.displayName(), bus.address(), folderA.path(), config.path(), {"--minimized"});
+    const QString windowA = programWindow(first.process.processId());
+    QVERIFY2(!windowA.isEmpty(), qPrintable(first.output()));
+    QVERIFY2(first.output().contains("Switched on again the tasks that were on: (" + QString::number(task) + ")"),
+             qPrintable(first.output()));
+    // Started minimised: the window asks to be shown as an icon.
+    QVERIFY2(xprop(windowA, "WM_HINTS").contains("Initial state is Iconic"), qPrintable(xprop(windowA, "WM_HINTS")));
+
+    Start other(screen.displayName(), bus.address(), folderB.path(), config.path());
+    const QString windowB = programWindow(other.process.processId());
+    QVERIFY2(!windowB.isEmpty(), qPrintable(other.output()));
+    xdotool({"windowfocus", windowB});
+    QTest::qWait(300);
+    const QStringList before = stacking();
+    QVERIFY2(before.indexOf(windowB) < before.indexOf(windowA),
+             qPrintable(windowA + " " + windowB + ": " + before.join(' ')));
+
+    Start second(screen.displayName(), bus.address(), folderA.path(), config.path());
+    QVERIFY(second.process.waitForFinished(5000));
+    const qint64 took = second.clock.elapsed();
+    QCOMPARE(second.process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.process.exitCode(), 0);
+    QVERIFY2(took < 2000, qPrintable(QString::number(took)));
+    QVERIFY(first.output().contains("brought to the front") || first.process.waitForReadyRead(2000));
+    QTRY_VERIFY2(first.output().contains("brought to the front"), qPrintable(first.output()));
+    QTRY_COMPARE(xdotool({"getwindowfocus"}), windowA);
+    const QStringList after = stacking();
+    QVERIFY2(after.indexOf(windowA) < after.indexOf(windowB), qPrintable(after.join(' ')));
+    QVERIFY(other.process.state() == QProcess::Running);
+    QVERIFY(first.process.state() == QProcess::Running);
+
+    // Only the first program armed the task: it shuts down once.
+    QTRY_VERIFY_WITH_TIMEOUT(bus.calls("logind").filter("PowerOff").size() >= 1, 40000);
+    QTest::qWait(3000);
+    QCOMPARE(bus.calls("logind").filter("PowerOff").size(), 1);
+}
+
+QTEST_MAIN(TestSingleInstance)
+#include "tst_single_instance.moc"
