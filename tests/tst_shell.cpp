@@ -109,13 +109,12 @@ private slots:
     void init();
     void cleanup();
 
-    void mainWindowStoresAndWatchesBeforeItIsShown();
+    void mainWindowStoresWatchesAndHelpsBeforeItIsShown();
     void tabPicturePerPosition_data();
     void tabPicturePerPosition();
     void selectedTabHasBoldWhiteCentredCaption();
     void helpButtonReleaseEdges_data();
     void helpButtonReleaseEdges();
-    void helpButtonOpensTheHelpPage();
     void moreMenuEntriesOpenTheVendorPages();
     void menuPlacement_data();
     void menuPlacement();
@@ -162,7 +161,7 @@ void TestShell::cleanup()
     scratch.reset();
 }
 
-void TestShell::mainWindowStoresAndWatchesBeforeItIsShown()
+void TestShell::mainWindowStoresWatchesAndHelpsBeforeItIsShown()
 {
     QVERIFY(!QFile::exists("database.db"));
     Tickvale window;
@@ -176,6 +175,11 @@ void TestShell::mainWindowStoresAndWatchesBeforeItIsShown()
     QSignalSpy activity(window.computerManageWidget()->inputHook(), &TAVMouseNKeyboardHook::hasAction);
     input->press();
     QCOMPARE(activity.size(), 1);
+    // Its help button opens the help page.
+    QTest::mouseClick(window.helpButton(), Qt::LeftButton);
+    QCOMPARE(catcher.urls.size(), 1);
+    QVERIFY(catcher.urls.first().isLocalFile());
+    QVERIFY(catcher.urls.first().path().endsWith("/help/help.html"));
 }
 
 void TestShell::tabPicturePerPosition_data()
@@ -258,15 +262,6 @@ void TestShell::helpButtonReleaseEdges()
     if (clicked)
         QCOMPARE(clicks.first().at(0).toBool(), false);
     QCOMPARE(button.hoverState(), PushButton::Hovered);
-}
-
-void TestShell::helpButtonOpensTheHelpPage()
-{
-    Tickvale window;
-    QTest::mouseClick(window.helpButton(), Qt::LeftButton);
-    QCOMPARE(catcher.urls.size(), 1);
-    QVERIFY(catcher.urls.first().isLocalFile());
-    QVERIFY(catcher.urls.first().path().endsWith("/help/help.html"));
 }
 
 void TestShell::moreMenuEntriesOpenTheVendorPages()
