@@ -52,10 +52,9 @@ MenuBar::MenuBar(QWidget *parent, UserSettings *settings)
     minimize = makeTitleButton(QStringLiteral(":/Tickvale/minimize"), QStringLiteral("最小化"), this);
     close = makeTitleButton(QStringLiteral(":/Tickvale/close"), QStringLiteral("关闭"), this);
 
-    menu = buildDropDownMenu();
     more->setStyleSheet(
         QStringLiteral("QPushButton::menu-indicator{image:none;};QPushButton::menu{background:transparent;};"));
-    more->setMenu(menu);
+    more->setMenu(buildDropDownMenu());
 
     auto *layout = new QHBoxLayout(this);
     layout->setSpacing(0);
@@ -120,31 +119,6 @@ void MenuBar::addChoiceEntry(TAVMenu *dropDown, const QString &text, int choice)
     dropDown->addAction(action);
 }
 
-TAVPushButton *MenuBar::moreButton() const
-{
-    return more;
-}
-
-TAVPushButton *MenuBar::minimizeButton() const
-{
-    return minimize;
-}
-
-TAVPushButton *MenuBar::closeButton() const
-{
-    return close;
-}
-
-TAVMenu *MenuBar::dropDownMenu() const
-{
-    return menu;
-}
-
-VATCloseMessageBox *MenuBar::confirmationBox() const
-{
-    return box;
-}
-
 void MenuBar::onClicked(bool flag)
 {
     Q_UNUSED(flag)
@@ -152,7 +126,7 @@ void MenuBar::onClicked(bool flag)
         window()->showMinimized();
         return;
     }
-    box = new VATCloseMessageBox(this, QSize(460, 250));
+    auto *box = new VATCloseMessageBox(this, QSize(460, 250));
     // A box that was answered is of no further use.
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);

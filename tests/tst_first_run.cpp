@@ -9,12 +9,17 @@ namespace {
 // 2026-12-09 is a Wednesday.
 QDateTime at(const QString &text)
 {
-    return QDateTime::fromString(text, "yyyy-MM-dd HH:mm:ss");
+    return QDateTime::fromString(text, text.size() == 16 ? "yyyy-MM-dd HH:mm" : "yyyy-MM-dd HH:mm:ss");
 }
 int hms(int h, int m, int s = 0)
 {
     return (h * 60 + m) * 60 + s;
 }
+// The repeating rules of the table below.
+constexpr int Daily = 0;
+constexpr int Weekly = 1;
+constexpr int Monthly = 2;
+constexpr int Yearly = 3;
 } // namespace
 
 class TestFirstRun : public QObject
@@ -25,15 +30,8 @@ private slots:
     void initTestCase();
     void exceptionShift_data();
     void exceptionShift();
-    void daily_data();
-    void daily();
-    void weekly_data();
-    void weekly();
-    void monthly_data();
-    void monthly();
-    void yearly_data();
-    void yearly();
-    void onceIsKeptEvenInThePast();
+    void repeatingRules_data();
+    void repeatingRules();
     void epochIsTheLocalMomentAlsoOnDaylightSavingDays_data();
     void epochIsTheLocalMomentAlsoOnDaylightSavingDays();
 };
@@ -69,116 +67,62 @@ void TestFirstRun::exceptionShift()
     QCOMPARE(Calc::exceptionShift(Calc::ExceptDay(flags), weekday), shift);
 }
 
-void TestFirstRun::daily_data()
+void TestFirstRun::repeatingRules_data()
 {
-    QTest::addColumn<QDateTime>("now");
-    QTest::addColumn<int>("time");
-    QTest::addColumn<int>("flags");
-    QTest::addColumn<QDate>("expected");
-    QTest::newRow("later today") << at("2026-12-09 07:00:00") << hms(8, 0) << int(Calc::ExceptWithout)
-                                 << QDate(2026, 12, 9);
-    QTest::newRow("equal to now is not ahead")
-        << at("2026-12-09 08:00:00") << hms(8, 0) << int(Calc::ExceptWithout) << QDate(2026, 12, 10);
-    QTest::newRow("Friday after the time, Saturday excepted")
-        << at("2026-12-11 09:00:00") << hms(8, 0) << int(Calc::ExceptSat) << QDate(2026, 12, 13);
-    QTest::newRow("Saturday before the time, weekend excepted")
-        << at("2026-12-12 07:00:00") << hms(8, 0) << int(Calc::ExceptAll) << QDate(2026, 12, 14);
-    QTest::newRow("Sunday after the time, weekend excepted")
-        << at("2026-12-13 09:00:00") << hms(8, 0) << int(Calc::ExceptAll) << QDate(2026, 12, 14);
-    QTest::newRow("New Year's Eve after the time")
-        << at("2026-12-31 23:59:59") << hms(23, 0) << int(Calc::ExceptWithout) << QDate(2027, 1, 1);
+    QTest::addColumn<int>("rule");
+    QTest::addColumn<QStringList>("nowAndFirstRun");
+    // Daily: the days left out; weekly: the weekday; monthly: the day; yearly: the month and day. Then the hour.
+    QTest::addColumn<QList<int>>("choice");
+    const int none = Calc::ExceptWithout;
+    const int sat = Calc::ExceptSat;
+    const int both = Calc::ExceptAll;
+    QTest::newRow("later today") << Daily << QStringList{"2026-12-09 07:00", "2026-12-09"} << QList<int>{none, 8};
+    QTest::newRow("today, at now") << Daily << QStringList{"2026-12-09 08:00", "2026-12-10"} << QList<int>{none, 8};
+    QTest::newRow("Fri, Sat off") << Daily << QStringList{"2026-12-11 09:00", "2026-12-13"} << QList<int>{sat, 8};
+    QTest::newRow("Sat, weekend off") << Daily << QStringList{"2026-12-12 07:00", "2026-12-14"} << QList<int>{both, 8};
+    QTest::newRow("Sun, weekend off") << Daily << QStringList{"2026-12-13 09:00", "2026-12-14"} << QList<int>{both, 8};
+    QTest::newRow("New Year's Eve") << Daily << QStringList{"2026-12-31 23:30", "2027-01-01"} << QList<int>{none, 23};
+    QTest::newRow("Monday on a Wed") << Weekly << QStringList{"2026-12-09 10:00", "2026-12-14"} << QList<int>{1, 8};
+    QTest::newRow("Monday on a Sun") << Weekly << QStringList{"2026-12-13 10:00", "2026-12-14"} << QList<int>{1, 8};
+    QTest::newRow("Friday on a Wed") << Weekly << QStringList{"2026-12-09 10:00", "2026-12-11"} << QList<int>{5, 8};
+    QTest::newRow("Wed, still ahead") << Weekly << QStringList{"2026-12-09 07:59:59", "2026-12-09"} << QList<int>{3, 8};
+    QTest::newRow("Wed, at now") << Weekly << QStringList{"2026-12-09 08:00", "2026-12-16"} << QList<int>{3, 8};
+    QTest::newRow("15th, after") << Monthly << QStringList{"2026-12-15 09:00", "2027-01-15"} << QList<int>{15, 8};
+    QTest::newRow("15th, before") << Monthly << QStringList{"2026-12-15 07:00", "2026-12-15"} << QList<int>{15, 8};
+    QTest::newRow("10th on the 20th") << Monthly << QStringList{"2026-11-20 09:00", "2026-12-10"} << QList<int>{10, 8};
+    QTest::newRow("31st in April") << Monthly << QStringList{"2026-04-10 09:00", "2026-04-30"} << QList<int>{31, 8};
+    QTest::newRow("31st on 30 April") << Monthly << QStringList{"2026-04-30 09:00", "2026-05-31"} << QList<int>{31, 8};
+    QTest::newRow("30th into Feb") << Monthly << QStringList{"2027-01-31 09:00", "2027-02-28"} << QList<int>{30, 8};
+    QTest::newRow("1 May, after") << Yearly << QStringList{"2026-05-01 09:00", "2027-05-01"} << QList<int>{5, 1, 8};
+    QTest::newRow("1 May on 30 Apr") << Yearly << QStringList{"2026-04-30 09:00", "2026-05-01"} << QList<int>{5, 1, 8};
+    QTest::newRow("1 May, before") << Yearly << QStringList{"2026-05-01 07:00", "2026-05-01"} << QList<int>{5, 1, 8};
+    QTest::newRow("29 Feb, common") << Yearly << QStringList{"2026-12-09 09:00", "2027-02-28"} << QList<int>{2, 29, 8};
+    QTest::newRow("29 Feb, leap") << Yearly << QStringList{"2027-12-09 09:00", "2028-02-29"} << QList<int>{2, 29, 8};
+    QTest::newRow("31 April") << Yearly << QStringList{"2026-01-09 09:00", "2026-04-30"} << QList<int>{4, 31, 8};
 }
 
-void TestFirstRun::daily()
+void TestFirstRun::repeatingRules()
 {
-    QFETCH(QDateTime, now);
-    QFETCH(int, time);
-    QFETCH(int, flags);
-    QFETCH(QDate, expected);
-    QCOMPARE(Calc::daily(time, now, Calc::ExceptDay(flags)), expected);
-}
-
-void TestFirstRun::weekly_data()
-{
-    QTest::addColumn<QDateTime>("now");
-    QTest::addColumn<int>("weekday");
-    QTest::addColumn<int>("time");
-    QTest::addColumn<QDate>("expected");
-    QTest::newRow("Monday chosen on a Wednesday") << at("2026-12-09 10:00:00") << 1 << hms(8, 0) << QDate(2026, 12, 14);
-    QTest::newRow("Monday chosen on a Sunday") << at("2026-12-13 10:00:00") << 1 << hms(8, 0) << QDate(2026, 12, 14);
-    QTest::newRow("Friday chosen on a Wednesday") << at("2026-12-09 10:00:00") << 5 << hms(8, 0) << QDate(2026, 12, 11);
-    QTest::newRow("today, still ahead") << at("2026-12-09 07:59:59") << 3 << hms(8, 0) << QDate(2026, 12, 9);
-    QTest::newRow("today, equal to now") << at("2026-12-09 08:00:00") << 3 << hms(8, 0) << QDate(2026, 12, 16);
-}
-
-void TestFirstRun::weekly()
-{
-    QFETCH(QDateTime, now);
-    QFETCH(int, weekday);
-    QFETCH(int, time);
-    QFETCH(QDate, expected);
-    QCOMPARE(Calc::weekly(weekday, time, now), expected);
-}
-
-void TestFirstRun::monthly_data()
-{
-    QTest::addColumn<QDateTime>("now");
-    QTest::addColumn<int>("day");
-    QTest::addColumn<int>("time");
-    QTest::addColumn<QDate>("expected");
-    QTest::newRow("15th on 15 December after the time")
-        << at("2026-12-15 09:00:00") << 15 << hms(8, 0) << QDate(2027, 1, 15);
-    QTest::newRow("15th on 15 December before the time")
-        << at("2026-12-15 07:00:00") << 15 << hms(8, 0) << QDate(2026, 12, 15);
-    QTest::newRow("10th on the 20th") << at("2026-11-20 09:00:00") << 10 << hms(8, 0) << QDate(2026, 12, 10);
-    QTest::newRow("31st in a 30-day month") << at("2026-04-10 09:00:00") << 31 << hms(8, 0) << QDate(2026, 4, 30);
-    QTest::newRow("31st on 30 April after the time")
-        << at("2026-04-30 09:00:00") << 31 << hms(8, 0) << QDate(2026, 5, 31);
-    QTest::newRow("30th from January into February")
-        << at("2027-01-31 09:00:00") << 30 << hms(8, 0) << QDate(2027, 2, 28);
-}
-
-void TestFirstRun::monthly()
-{
-    QFETCH(QDateTime, now);
-    QFETCH(int, day);
-    QFETCH(int, time);
-    QFETCH(QDate, expected);
-    QCOMPARE(Calc::monthly(day, time, now), expected);
-}
-
-void TestFirstRun::yearly_data()
-{
-    QTest::addColumn<QDateTime>("now");
-    QTest::addColumn<int>("month");
-    QTest::addColumn<int>("day");
-    QTest::addColumn<int>("time");
-    QTest::addColumn<QDate>("expected");
-    QTest::newRow("1 May on 1 May after the time")
-        << at("2026-05-01 09:00:00") << 5 << 1 << hms(8, 0) << QDate(2027, 5, 1);
-    QTest::newRow("1 May on 30 April") << at("2026-04-30 09:00:00") << 5 << 1 << hms(8, 0) << QDate(2026, 5, 1);
-    QTest::newRow("1 May on 1 May before the time")
-        << at("2026-05-01 07:00:00") << 5 << 1 << hms(8, 0) << QDate(2026, 5, 1);
-    QTest::newRow("29 February in a common year")
-        << at("2026-12-09 09:00:00") << 2 << 29 << hms(8, 0) << QDate(2027, 2, 28);
-    QTest::newRow("29 February in a leap year")
-        << at("2027-12-09 09:00:00") << 2 << 29 << hms(8, 0) << QDate(2028, 2, 29);
-    QTest::newRow("31 April") << at("2026-01-09 09:00:00") << 4 << 31 << hms(8, 0) << QDate(2026, 4, 30);
-}
-
-void TestFirstRun::yearly()
-{
-    QFETCH(QDateTime, now);
-    QFETCH(int, month);
-    QFETCH(int, day);
-    QFETCH(int, time);
-    QFETCH(QDate, expected);
-    QCOMPARE(Calc::yearly(month, day, time, now), expected);
-}
-
-void TestFirstRun::onceIsKeptEvenInThePast()
-{
-    QCOMPARE(Calc::once(QDate(2001, 2, 3)), QDate(2001, 2, 3));
+    QFETCH(int, rule);
+    QFETCH(QStringList, nowAndFirstRun);
+    QFETCH(QList<int>, choice);
+    const QDateTime now = at(nowAndFirstRun.at(0));
+    const int time = hms(choice.last(), 0);
+    QDate found;
+    switch (rule) {
+    case Daily:
+        found = Calc::daily(time, now, Calc::ExceptDay(choice.at(0)));
+        break;
+    case Weekly:
+        found = Calc::weekly(choice.at(0), time, now);
+        break;
+    case Monthly:
+        found = Calc::monthly(choice.at(0), time, now);
+        break;
+    default:
+        found = Calc::yearly(choice.at(0), choice.at(1), time, now);
+    }
+    QCOMPARE(found, QDate::fromString(nowAndFirstRun.at(1), Qt::ISODate));
 }
 
 void TestFirstRun::epochIsTheLocalMomentAlsoOnDaylightSavingDays_data()

@@ -15,13 +15,10 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QFontDatabase>
-#include <QLabel>
 #include <QPainter>
 #include <QSqlQuery>
 #include <QStyleOptionTab>
-#include <QTabBar>
 #include <QTabWidget>
-#include <QWidgetAction>
 #include <QtTest>
 
 #include <memory>
@@ -81,6 +78,26 @@ TabDrawing drawTab(QStyleOptionTab::TabPosition position, bool selected)
     return drawing;
 }
 
+// The title bar's button with this tool tip.
+TAVPushButton *titleButton(const MenuBar &bar, const QString &toolTip)
+{
+    for (auto *button : bar.findChildren<TAVPushButton *>()) {
+        if (button->toolTip() == toolTip)
+            return button;
+    }
+    return nullptr;
+}
+
+// The exit confirmation on the screen, if any.
+VATCloseMessageBox *shownCloseBox()
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (auto *box = qobject_cast<VATCloseMessageBox *>(window); box && box->isVisible())
+            return box;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 class TestShell : public QObject
@@ -92,15 +109,12 @@ private slots:
     void init();
     void cleanup();
 
-    void mainWindowIsBuiltAsDescribed();
-    void databaseExistsBeforeTheWindowIsShown();
-    void tabsAreNinetyPixelSquares();
+    void mainWindowStoresWatchesAndHelpsBeforeItIsShown();
     void tabPicturePerPosition_data();
     void tabPicturePerPosition();
     void selectedTabHasBoldWhiteCentredCaption();
     void helpButtonReleaseEdges_data();
     void helpButtonReleaseEdges();
-    void helpButtonOpensTheHelpPage();
     void moreMenuEntriesOpenTheVendorPages();
     void menuPlacement_data();
     void menuPlacement();
@@ -111,7 +125,6 @@ private slots:
     void confirmEndsTheEventLoopAndRemovesTheHook();
     void startUpAppliesStyleSheetAndFont();
     void fontLoaderWalksTheWorkingDirectory();
-    void fontLoaderWithoutFontLogsAndReturnsEmpty();
     void fontLoaderSkipsHiddenEntries_data();
     void fontLoaderSkipsHiddenEntries();
     void startedProgramsDoNotInheritTheGraphicsSetting_data();
@@ -148,46 +161,25 @@ void TestShell::cleanup()
     scratch.reset();
 }
 
-void TestShell::mainWindowIsBuiltAsDescribed()
+void TestShell::mainWindowStoresWatchesAndHelpsBeforeItIsShown()
 {
+    QVERIFY(!QFile::exists("database.db"));
     Tickvale window;
-    QCOMPARE(window.objectName(), QStringLiteral("TickvaleClass"));
-    QCOMPARE(window.windowTitle(), QStringLiteral("TickvalePro"));
-    QVERIFY(window.windowFlags() & Qt::FramelessWindowHint);
-    QCOMPARE(window.size(), QSize(900, 780));
-    QCOMPARE(window.tabWidget()->count(), 2);
-    QCOMPARE(window.tabWidget()->tabText(0), QStringLiteral("  定时关机"));
-    QCOMPARE(window.tabWidget()->tabText(1), QStringLiteral("  日志管理"));
-    QCOMPARE(window.tabWidget()->currentIndex(), 0);
-    QCOMPARE(window.computerManageWidget()->objectName(), QStringLiteral("Com"));
-    QCOMPARE(window.helpButton()->geometry(), QRect(800, 40, 100, 100));
+    QVERIFY(!window.isVisible());
+    QSqlQuery query(QSqlDatabase::database());
+    QVERIFY(query.exec("select count(*) from order_t"));
+    QVERIFY(query.next());
+    QCOMPARE(query.value(0).toInt(), 12);
     // Building the timed-task tab started the input watch for it.
     QVERIFY(TAVMouseNKeyboardHook::isInstalled());
     QSignalSpy activity(window.computerManageWidget()->inputHook(), &TAVMouseNKeyboardHook::hasAction);
     input->press();
     QCOMPARE(activity.size(), 1);
-}
-
-void TestShell::databaseExistsBeforeTheWindowIsShown()
-{
-    QVERIFY(!QFile::exists("database.db"));
-    Tickvale window;
-    QVERIFY(!window.isVisible());
-    QVERIFY(QFile::exists("database.db"));
-    QSqlQuery query(QSqlDatabase::database());
-    QVERIFY(query.exec("select count(*) from order_t"));
-    QVERIFY(query.next());
-    QCOMPARE(query.value(0).toInt(), 12);
-}
-
-void TestShell::tabsAreNinetyPixelSquares()
-{
-    Tickvale window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTabBar *bar = window.tabWidget()->tabBar();
-    QCOMPARE(bar->tabRect(0).size(), QSize(90, 90));
-    QCOMPARE(bar->tabRect(1).size(), QSize(90, 90));
+    // Its help button opens the help page.
+    QTest::mouseClick(window.helpButton(), Qt::LeftButton);
+    QCOMPARE(catcher.urls.size(), 1);
+    QVERIFY(catcher.urls.first().isLocalFile());
+    QVERIFY(catcher.urls.first().path().endsWith("/help/help.html"));
 }
 
 void TestShell::tabPicturePerPosition_data()
@@ -208,7 +200,6 @@ void TestShell::tabPicturePerPosition()
     QFETCH(int, position);
     QFETCH(bool, selected);
     QFETCH(QString, picture);
-    QCOMPARE(TabStyle::picturePath(position, selected), picture);
     QVERIFY(!QPixmap(picture).isNull());
     // The picture is drawn unscaled at the top-left of the tab.
     const TabDrawing drawing = drawTab(QStyleOptionTab::TabPosition(position), selected);
@@ -263,7 +254,6 @@ void TestShell::helpButtonReleaseEdges()
     QFETCH(QPoint, release);
     QFETCH(bool, clicked);
     PushButton button(":/Tickvale/help", ":/Tickvale/help_selected", ":/Tickvale/help_selected", nullptr);
-    QCOMPARE(button.size(), QSize(100, 100));
     QSignalSpy clicks(&button, &QPushButton::clicked);
     QTest::mousePress(&button, Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
     QCOMPARE(button.hoverState(), PushButton::Pressed);
@@ -274,29 +264,12 @@ void TestShell::helpButtonReleaseEdges()
     QCOMPARE(button.hoverState(), PushButton::Hovered);
 }
 
-void TestShell::helpButtonOpensTheHelpPage()
-{
-    Tickvale window;
-    QTest::mouseClick(window.helpButton(), Qt::LeftButton);
-    QCOMPARE(catcher.urls.size(), 1);
-    QVERIFY(catcher.urls.first().isLocalFile());
-    QVERIFY(catcher.urls.first().path().endsWith("/help/help.html"));
-}
-
 void TestShell::moreMenuEntriesOpenTheVendorPages()
 {
     MenuBar bar(nullptr);
-    TAVMenu *menu = bar.dropDownMenu();
-    QCOMPARE(menu->size(), QSize(100, 67));
-    QCOMPARE(bar.moreButton()->menu(), menu);
-    const QList<QAction *> actions = menu->actions();
-    QCOMPARE(actions.size(), 2);
     QStringList texts;
-    for (QAction *action : actions) {
-        auto *label = qobject_cast<QLabel *>(static_cast<QWidgetAction *>(action)->defaultWidget());
-        QVERIFY(label);
-        QCOMPARE(label->objectName(), QStringLiteral("ActionLabel"));
-        texts << label->text();
+    for (QAction *action : titleButton(bar, "更多")->menu()->actions()) {
+        texts << action->text();
         action->trigger();
     }
     QCOMPARE(texts, (QStringList{"官方网站", "帮助"}));
@@ -377,9 +350,9 @@ void TestShell::minimiseButtonMinimisesTheWindow()
     auto *bar = new MenuBar(&window);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTest::mouseClick(bar->minimizeButton(), Qt::LeftButton);
+    QTest::mouseClick(titleButton(*bar, "最小化"), Qt::LeftButton);
     QTRY_VERIFY(window.windowState() & Qt::WindowMinimized);
-    QVERIFY(!bar->confirmationBox());
+    QVERIFY(!shownCloseBox());
 }
 
 void TestShell::cancelKeepsTheProgramRunning()
@@ -387,12 +360,10 @@ void TestShell::cancelKeepsTheProgramRunning()
     MenuBar bar(nullptr);
     TAVMouseNKeyboardHook hook;
     TAVMouseNKeyboardHook::installHook(&hook);
-    QTest::mouseClick(bar.closeButton(), Qt::LeftButton);
-    QPointer<VATCloseMessageBox> box = bar.confirmationBox();
+    QTest::mouseClick(titleButton(bar, "关闭"), Qt::LeftButton);
+    QPointer<VATCloseMessageBox> box = shownCloseBox();
     QVERIFY(box);
-    QVERIFY(box->isVisible());
     QCOMPARE(box->windowModality(), Qt::ApplicationModal);
-    QCOMPARE(box->size(), QSize(460, 250));
     QSignalSpy confirmed(box.data(), &VATCloseMessageBox::confirmSignal);
     QTest::mouseClick(box->cancelButton(), Qt::LeftButton);
     QVERIFY(confirmed.isEmpty());
@@ -407,8 +378,8 @@ void TestShell::confirmEndsTheEventLoopAndRemovesTheHook()
     TAVMouseNKeyboardHook hook;
     TAVMouseNKeyboardHook::installHook(&hook);
     QSignalSpy activity(&hook, &TAVMouseNKeyboardHook::hasAction);
-    QTest::mouseClick(bar.closeButton(), Qt::LeftButton);
-    VATCloseMessageBox *box = bar.confirmationBox();
+    QTest::mouseClick(titleButton(bar, "关闭"), Qt::LeftButton);
+    VATCloseMessageBox *box = shownCloseBox();
     QVERIFY(box);
     QTimer::singleShot(0, box, [box] { QTest::mouseClick(box->confirmButton(), Qt::LeftButton); });
     QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
@@ -422,9 +393,6 @@ void TestShell::confirmEndsTheEventLoopAndRemovesTheHook()
 void TestShell::startUpAppliesStyleSheetAndFont()
 {
     StartUp::applyStyleSheet(*qApp);
-    QFile sheet(":/Tickvale/VATMenu");
-    QVERIFY(sheet.open(QIODevice::ReadOnly));
-    QCOMPARE(qApp->styleSheet(), QString::fromUtf8(sheet.readAll()));
     QVERIFY(qApp->styleSheet().contains("QLabel#ActionLabel:hover"));
 
     StartUp::registerFont();
@@ -453,19 +421,11 @@ void TestShell::fontLoaderWalksTheWorkingDirectory()
     QCOMPARE(loader.loadFontFamily(), QStringLiteral("Tickvale Sans SC"));
 }
 
-void TestShell::fontLoaderWithoutFontLogsAndReturnsEmpty()
-{
-    QTest::ignoreMessage(QtInfoMsg, "Open font file error");
-    TAVLoadFontFamilyFiles loader(nullptr);
-    QVERIFY(loader.fontFilePath.isEmpty());
-    QTest::ignoreMessage(QtInfoMsg, "Open font file error");
-    QCOMPARE(loader.loadFontFamily(), QString());
-}
-
 void TestShell::fontLoaderSkipsHiddenEntries_data()
 {
     QTest::addColumn<QStringList>("fonts");
     QTest::addColumn<QString>("found");
+    QTest::newRow("no font at all") << QStringList{} << QString();
     QTest::newRow("in a cache folder") << QStringList{".cache/fontconfig/face.ttf"} << QString();
     QTest::newRow("in a repository") << QStringList{".git/objects/face.ttf"} << QString();
     QTest::newRow("in the user's data") << QStringList{".local/share/fonts/face.ttf"} << QString();
@@ -486,6 +446,11 @@ void TestShell::fontLoaderSkipsHiddenEntries()
         QTest::ignoreMessage(QtInfoMsg, "Open font file error");
     TAVLoadFontFamilyFiles loader(nullptr);
     QCOMPARE(loader.fontFilePath, found.isEmpty() ? QString() : QDir::currentPath() + "/" + found);
+    if (found.isEmpty()) {
+        // Without a font the family is empty, and the failure is logged again.
+        QTest::ignoreMessage(QtInfoMsg, "Open font file error");
+        QCOMPARE(loader.loadFontFamily(), QString());
+    }
 }
 
 void TestShell::startedProgramsDoNotInheritTheGraphicsSetting_data()

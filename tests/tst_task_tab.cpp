@@ -66,8 +66,7 @@ private slots:
     void cleanup();
 
     void seedDatabaseShowsOneRowSwitchedOff();
-    void switchKnobTravelsInSteps();
-    void switchClickedTwiceTurnsBack();
+    void switchKnobTurnsBackAndTravelsInSteps();
     void unknownActionShowsTheLastIconAndNoName();
     void detailsShowTimeAndOperand();
     void addingATaskAsksWhetherToStartIt_data();
@@ -77,9 +76,8 @@ private slots:
     void removingTheOnlyTaskLeavesTheHeader();
     void rateTexts_data();
     void rateTexts();
-    void countersShowAfterTheFirstTick();
+    void countersShowAfterTheFirstTickWithRoomForTheirLongestText();
     void idleTasksFollowWhetherTheWatchSeesIdleness();
-    void countersKeepRoomForTheirLongestTextWhenTheirFontChanges();
     void taskThatCannotBeArmedSaysWhyAndStaysOff_data();
     void taskThatCannotBeArmedSaysWhyAndStaysOff();
     void switchGoesOffWhenTheTaskHasRun();
@@ -155,8 +153,6 @@ void TestTaskTab::seedDatabaseShowsOneRowSwitchedOff()
     QCOMPARE(row->nameLabel()->text(), QStringLiteral("电脑连续空闲10分钟后执行关闭显示器"));
     QVERIFY(!row->slider()->isChecked());
     QVERIFY(!tab->scheduler()->isArmed(0));
-    QCOMPARE(tab->addButton()->size(), QSize(120, 30));
-    QCOMPARE(tab->addButton()->caption(), QStringLiteral("添加任务"));
     QStringList entries;
     for (QAction *action : row->rowMenu()->actions())
         entries << action->text();
@@ -167,34 +163,13 @@ void TestTaskTab::seedDatabaseShowsOneRowSwitchedOff()
     QVERIFY(tab->scheduler()->isWaiting(0));
 }
 
-void TestTaskTab::switchKnobTravelsInSteps()
-{
-    SliderWidget slider;
-    slider.setFixedSize(82, 28);
-    slider.show();
-    QCOMPARE(slider.stepSize(), 1);
-    QSignalSpy changed(&slider, &SliderWidget::checkedChanged);
-    QTest::mouseClick(&slider, Qt::LeftButton);
-    QCOMPARE(changed.size(), 1);
-    QCOMPARE(changed.first().at(0).toBool(), true);
-    QCOMPARE(slider.targetX(), 41);
-    QList<int> positions;
-    while (slider.isAnimating()) {
-        slider.updateValue();
-        positions << slider.knobX();
-    }
-    QCOMPARE(positions.size(), 42); // 41 steps of one pixel, then the stop
-    for (int i = 0; i < 41; ++i)
-        QCOMPARE(positions.at(i), i + 1);
-    QCOMPARE(positions.last(), 41);
-}
-
-void TestTaskTab::switchClickedTwiceTurnsBack()
+void TestTaskTab::switchKnobTurnsBackAndTravelsInSteps()
 {
     SliderWidget slider;
     slider.setFixedSize(82, 28);
     slider.show();
     QSignalSpy changed(&slider, &SliderWidget::checkedChanged);
+    // Clicked again on its way, it turns back from where it is.
     QTest::mouseClick(&slider, Qt::LeftButton);
     for (int i = 0; i < 10; ++i)
         slider.updateValue();
@@ -206,6 +181,19 @@ void TestTaskTab::switchClickedTwiceTurnsBack()
     QCOMPARE(slider.knobX(), 9);
     QTRY_VERIFY(!slider.isAnimating());
     QCOMPARE(slider.knobX(), 0);
+
+    QTest::mouseClick(&slider, Qt::LeftButton);
+    QCOMPARE(changed.size(), 3);
+    QCOMPARE(changed.at(2).at(0).toBool(), true);
+    QList<int> positions;
+    while (slider.isAnimating()) {
+        slider.updateValue();
+        positions << slider.knobX();
+    }
+    QCOMPARE(positions.size(), 42); // 41 steps of one pixel, then the stop
+    for (int i = 0; i < 41; ++i)
+        QCOMPARE(positions.at(i), i + 1);
+    QCOMPARE(positions.last(), 41);
 }
 
 void TestTaskTab::unknownActionShowsTheLastIconAndNoName()
@@ -216,7 +204,6 @@ void TestTaskTab::unknownActionShowsTheLastIconAndNoName()
     auto tab = makeTab();
     TableCellView *row = tab->rowView(1);
     QCOMPARE(row->iconLabel()->pixmap(Qt::ReturnByValue).toImage(), QPixmap(":/Tickvale/mission_11").toImage());
-    QCOMPARE(TableCellView::iconPathFor(12), QString(":/Tickvale/mission_11"));
     QCOMPARE(TableCellView::iconPathFor(5), QString(":/Tickvale/mission_5"));
     triggerRowEntry(row, "任务详情");
     QPointer<ShowingWidget> details = row->openDetails();
@@ -260,7 +247,6 @@ void TestTaskTab::addingATaskAsksWhetherToStartIt()
     QTest::mouseClick(tab->addButton(), Qt::LeftButton);
     QPointer<EditWidget> editor = tab->editor();
     QVERIFY(editor);
-    QCOMPARE(editor->size(), QSize(600, 800));
     QCOMPARE(editor->windowModality(), Qt::ApplicationModal);
     editor->kindButton(EditWidget::FromNowCommission)->click();
     editor->hoursEdit(EditWidget::FromNowCommission)->selectAll();
@@ -350,7 +336,7 @@ void TestTaskTab::rateTexts()
     QCOMPARE(tab->uploadText(), QString("7 KB/秒"));
 }
 
-void TestTaskTab::countersShowAfterTheFirstTick()
+void TestTaskTab::countersShowAfterTheFirstTickWithRoomForTheirLongestText()
 {
     auto tab = makeTab();
     QVERIFY(tab->idleText().isEmpty());
@@ -358,6 +344,15 @@ void TestTaskTab::countersShowAfterTheFirstTick()
     tab->changeSecondToHour();
     QCOMPARE(tab->idleText(), QStringLiteral("0小时0分1秒"));
     QVERIFY(tab->runText().endsWith("秒"));
+    // Start-up sets the interface font after the window is built; on Windows it is larger than
+    // the font the window was built with, and the counters take it.
+    for (QLabel *counter : {findLabel(tab.get(), tab->idleText()), findLabel(tab.get(), tab->runText())}) {
+        QVERIFY(counter);
+        QFont interfaceFont = counter->font();
+        interfaceFont.setPointSize(interfaceFont.pointSize() * 2);
+        counter->setFont(interfaceFont);
+        QVERIFY(counter->width() >= counter->fontMetrics().horizontalAdvance(QStringLiteral("9999小时59分59秒")));
+    }
     // The real tick thread reaches the labels too.
     QTRY_COMPARE_WITH_TIMEOUT(tab->idleText(), QStringLiteral("0小时0分2秒"), 3000);
 }
@@ -384,21 +379,6 @@ void TestTaskTab::idleTasksFollowWhetherTheWatchSeesIdleness()
     tab->handleOperaSliderSignal(0, true);
     QVERIFY(tab->scheduler()->isWaiting(0));
     QCOMPARE(refused.size(), 1);
-}
-
-void TestTaskTab::countersKeepRoomForTheirLongestTextWhenTheirFontChanges()
-{
-    auto tab = makeTab();
-    tab->changeSecondToHour();
-    // Start-up sets the interface font after the window is built; on Windows it is larger than
-    // the font the window was built with, and the counters take it.
-    for (QLabel *counter : {findLabel(tab.get(), tab->idleText()), findLabel(tab.get(), tab->runText())}) {
-        QVERIFY(counter);
-        QFont interfaceFont = counter->font();
-        interfaceFont.setPointSize(interfaceFont.pointSize() * 2);
-        counter->setFont(interfaceFont);
-        QVERIFY(counter->width() >= counter->fontMetrics().horizontalAdvance(QStringLiteral("9999小时59分59秒")));
-    }
 }
 
 void TestTaskTab::taskThatCannotBeArmedSaysWhyAndStaysOff_data()

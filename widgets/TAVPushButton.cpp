@@ -47,11 +47,6 @@ void TAVPushButton::setCurIndex(int newIndex)
     update();
 }
 
-QString TAVPushButton::caption() const
-{
-    return text;
-}
-
 QSize TAVPushButton::sizeHint() const
 {
     if (icon)

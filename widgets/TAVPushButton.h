@@ -20,7 +20,6 @@ public:
 
     int curIndex() const;
     void setCurIndex(int index);
-    QString caption() const;
 
     QSize sizeHint() const override;
 
