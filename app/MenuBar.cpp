@@ -126,6 +126,11 @@ void MenuBar::onClicked(bool flag)
         window()->showMinimized();
         return;
     }
+    askToExit();
+}
+
+void MenuBar::askToExit()
+{
     auto *box = new VATCloseMessageBox(this, QSize(460, 250));
     // A box that was answered is of no further use.
     box->setAttribute(Qt::WA_DeleteOnClose);

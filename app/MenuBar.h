@@ -17,6 +17,9 @@ public:
     // With the user's settings, the "more" menu also offers the user's choices as check items.
     explicit MenuBar(QWidget *parent, UserSettings *settings = nullptr);
 
+    // The exit confirmation, as the close button shows it; "确定" in it ends the program.
+    void askToExit();
+
 public slots:
     void onClicked(bool flag);
     void confirmSlot(bool flag);

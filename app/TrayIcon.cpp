@@ -114,6 +114,6 @@ void TrayIcon::pauseAllTasks()
 void TrayIcon::exitProgram()
 {
     showWindow();
-    // The title bar's close button asks the same question and exits the same way.
-    mainWindow->menuBar()->closeButton()->click();
+    // The same question as the title bar's close button, answered the same way.
+    mainWindow->menuBar()->askToExit();
 }

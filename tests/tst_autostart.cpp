@@ -156,7 +156,7 @@ void TestAutostart::menuChoiceWritesAndRemovesTheEntry()
     QFile::remove(entry);
     Tickvale window;
     QCheckBox *choice = nullptr;
-    for (QCheckBox *check : window.menuBar()->dropDownMenu()->findChildren<QCheckBox *>()) {
+    for (QCheckBox *check : window.menuBar()->findChildren<QCheckBox *>()) {
         if (check->text() == QStringLiteral("开机自动启动"))
             choice = check;
     }

@@ -281,7 +281,11 @@ void TestTray::exitAsksTheSameQuestionAsTheTitleBar()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QVERIFY(window.trayIcon());
     menuAction(window.trayIcon(), "退出")->trigger();
-    QPointer<VATCloseMessageBox> box = window.menuBar()->confirmationBox();
+    QPointer<VATCloseMessageBox> box;
+    for (QWidget *shown : QApplication::topLevelWidgets()) {
+        if (auto *candidate = qobject_cast<VATCloseMessageBox *>(shown); candidate && candidate->isVisible())
+            box = candidate;
+    }
     QVERIFY(box);
     QVERIFY(box->isVisible());
     QTest::mouseClick(box->cancelButton(), Qt::LeftButton);
