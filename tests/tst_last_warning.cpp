@@ -1,11 +1,5 @@
-#include "FakeActionServices.h"
-#include "ManualTime.h"
-#include "ScratchDirectory.h"
-#include "actions/ActionExecutor.h"
-#include "monitors/NetInfoThread.h"
+#include "SchedulerHarness.h"
 #include "schedule/LastWarningRules.h"
-#include "schedule/TaskComposer.h"
-#include "schedule/TaskScheduler.h"
 #include "storage/UserSettings.h"
 #include "tasks_ui/LastWarningPresenter.h"
 #include "tasks_ui/LastWarningWindow.h"
@@ -21,13 +15,6 @@ using TC = TaskComposer;
 using Rules = LastWarningRules;
 
 namespace {
-
-class QuietCounters : public NetworkCounterSource
-{
-public:
-    bool isSupported() const override { return true; }
-    NetworkTotals read() override { return {}; }
-};
 
 const QDateTime Start(QDate(2026, 12, 9), QTime(10, 0, 0));
 
@@ -51,7 +38,7 @@ Record dailyAt(const QDateTime &moment, int orderId)
 
 // The last warning before a disruptive action: its rules, and the scheduler and window on a
 // clock the test moves.
-class TestLastWarning : public QObject
+class TestLastWarning : public QObject, private SchedulerHarness
 {
     Q_OBJECT
 
@@ -82,31 +69,17 @@ private slots:
     void withTheChoiceOffNoWindowAppears();
 
 private:
-    int addTask(const Record &columns);
     void startScheduler(bool warn);
     LastWarningWindow *windowOf(int id) const { return presenter->windowOf(id); }
     bool windowShows(int id) const { return windowOf(id) && windowOf(id)->isVisible(); }
 
-    std::unique_ptr<ScratchDirectory> scratch;
-    std::unique_ptr<Connection> connection;
-    std::unique_ptr<NetInfoThread> sampler;
-    std::unique_ptr<ManualTime> time;
-    std::unique_ptr<ActionExecutor> executor;
-    std::unique_ptr<TaskScheduler> scheduler;
     std::unique_ptr<UserSettings> settings;
     std::unique_ptr<LastWarningPresenter> presenter;
-    ActionLog log;
 };
 
 void TestLastWarning::init()
 {
-    scratch = std::make_unique<ScratchDirectory>();
-    connection = std::make_unique<Connection>(nullptr);
-    QVERIFY(connection->createTables());
-    sampler = std::make_unique<NetInfoThread>(nullptr, std::make_unique<QuietCounters>());
-    time = std::make_unique<ManualTime>(Start);
-    log.calls.clear();
-    executor = std::make_unique<ActionExecutor>(connection.get(), fakeActionServices(&log));
+    QVERIFY(setUpScheduler(Start));
     settings = std::make_unique<UserSettings>(scratch->filePath("settings.ini"), nullptr);
     startScheduler(true);
 }
@@ -114,8 +87,7 @@ void TestLastWarning::init()
 void TestLastWarning::startScheduler(bool warn)
 {
     presenter.reset();
-    scheduler = std::make_unique<TaskScheduler>(
-        TaskScheduler::Dependencies{connection.get(), executor.get(), sampler.get(), time.get(), time.get()}, nullptr);
+    SchedulerHarness::startScheduler();
     settings->setOn(UserSettings::WarnBeforeActions, warn);
     presenter = std::make_unique<LastWarningPresenter>(scheduler.get(), settings.get(), nullptr);
 }
@@ -123,21 +95,8 @@ void TestLastWarning::startScheduler(bool warn)
 void TestLastWarning::cleanup()
 {
     presenter.reset();
-    scheduler.reset();
     settings.reset();
-    executor.reset();
-    time.reset();
-    sampler.reset();
-    connection.reset();
-    scratch.reset();
-}
-
-int TestLastWarning::addTask(const Record &columns)
-{
-    if (!connection->insertPlan(TC::saveRecord(columns, QString(), "-1")))
-        return -1;
-    scheduler->loadPlans();
-    return scheduler->planList().last().value("id").toInt();
+    tearDownScheduler();
 }
 
 void TestLastWarning::leadDependsOnActionTriggerAndPeriod_data()

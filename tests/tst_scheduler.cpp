@@ -1,12 +1,6 @@
-#include "FakeActionServices.h"
-#include "ManualTime.h"
-#include "ScratchDirectory.h"
-#include "actions/ActionExecutor.h"
-#include "monitors/NetInfoThread.h"
+#include "SchedulerHarness.h"
 #include "schedule/DurationText.h"
 #include "schedule/SystemTaskTimer.h"
-#include "schedule/TaskComposer.h"
-#include "schedule/TaskScheduler.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -17,13 +11,6 @@ using Record = Connection::Record;
 using TC = TaskComposer;
 
 namespace {
-
-class IdleCounters : public NetworkCounterSource
-{
-public:
-    bool isSupported() const override { return true; }
-    NetworkTotals read() override { return {}; }
-};
 
 // Wednesday morning.
 const QDateTime Start(QDate(2026, 12, 9), QTime(10, 0, 0));
@@ -48,7 +35,7 @@ Record calendarAt(TC::CommissionType kind, const QDateTime &firstRun, int orderI
 
 } // namespace
 
-class TestScheduler : public QObject
+class TestScheduler : public QObject, private SchedulerHarness
 {
     Q_OBJECT
 
@@ -88,47 +75,17 @@ private slots:
     void operandTaskRunsItsOperand();
 
 private:
-    int addTask(const Record &columns, const QString &operand = QString());
     Record storedTask(int id);
-
-    std::unique_ptr<ScratchDirectory> scratch;
-    std::unique_ptr<Connection> connection;
-    std::unique_ptr<NetInfoThread> sampler;
-    std::unique_ptr<ManualTime> time;
-    std::unique_ptr<ActionExecutor> executor;
-    std::unique_ptr<TaskScheduler> scheduler;
-    ActionLog log;
 };
 
 void TestScheduler::init()
 {
-    scratch = std::make_unique<ScratchDirectory>();
-    connection = std::make_unique<Connection>(nullptr);
-    QVERIFY(connection->createTables());
-    sampler = std::make_unique<NetInfoThread>(nullptr, std::make_unique<IdleCounters>());
-    time = std::make_unique<ManualTime>(Start);
-    log.calls.clear();
-    executor = std::make_unique<ActionExecutor>(connection.get(), fakeActionServices(&log));
-    scheduler = std::make_unique<TaskScheduler>(
-        TaskScheduler::Dependencies{connection.get(), executor.get(), sampler.get(), time.get(), time.get()}, nullptr);
+    QVERIFY(setUpScheduler(Start));
 }
 
 void TestScheduler::cleanup()
 {
-    scheduler.reset();
-    executor.reset();
-    time.reset();
-    sampler.reset();
-    connection.reset();
-    scratch.reset();
-}
-
-int TestScheduler::addTask(const Record &columns, const QString &operand)
-{
-    if (!connection->insertPlan(TC::saveRecord(columns, operand, "-1")))
-        return -1;
-    scheduler->loadPlans();
-    return scheduler->planList().last().value("id").toInt();
+    tearDownScheduler();
 }
 
 Record TestScheduler::storedTask(int id)
