@@ -23,14 +23,7 @@ for program in "$build_dir/tickvale.exe" "$build_dir/bench/bench_program.exe"; d
   [ -f "$program" ] || { echo "build the Windows program first (scripts/windows.sh build): no $program"; exit 1; }
 done
 ticks=$(getconf CLK_TCK)
-work=$(mktemp -d)
-pid=
-finish() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-  wine_session_end
-  rm -rf "$work"
-}
-trap finish EXIT
+wine_scratch_start
 
 # Qt's DLLs and the compiler's runtime, where Wine looks for a program's DLLs.
 wine_path="Z:${qt_dir//\//\\}\\bin"

@@ -8,14 +8,7 @@ source "$bench_dir/../scripts/wine-session.sh"
 runs=${1:-5}
 zip=$(realpath "${2:-$bench_dir/../build-windows/tickvale-windows-x64.zip}")
 [ -f "$zip" ] || { echo "package the program first (./scripts/windows.sh package)"; exit 1; }
-work=$(mktemp -d)
-pid=
-finish() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-  wine_session_end
-  rm -rf "$work"
-}
-trap finish EXIT
+wine_scratch_start
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 wait_for_window() {

@@ -60,6 +60,33 @@ wine_session_end() {
   wine_xvfb_pid=
 }
 
+# A scratch folder in $work and a program's process id in $pid, both ended with the Wine session
+# when the script exits, however it exits.
+wine_scratch_start() {
+  work=$(mktemp -d)
+  pid=
+  trap wine_scratch_end EXIT
+}
+
+wine_scratch_end() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+  wine_session_end
+  rm -rf "$work"
+}
+
+# Waits up to SECONDS for a shown window whose name matches NAME while the program $pid runs;
+# prints the window's id.
+wine_wait_for_window() {
+  local name=$1 seconds=$2 id tick
+  for tick in $(seq $((seconds * 10))); do
+    id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n 1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  return 1
+}
+
 # The DLLs a Windows program or DLL imports, lower case, one a line.
 windows_imports() {
   x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z'

@@ -12,14 +12,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../../scripts/wine-session.sh"
 zip=$(realpath "$1")
 stand_ins=$(realpath "$2")
-work=$(mktemp -d)
-pid=
-finish() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-  wine_session_end
-  rm -rf "$work"
-}
-trap finish EXIT
+wine_scratch_start
 
 fail() {
   echo "countdown shutdown: FAIL: $*" >&2
@@ -30,18 +23,6 @@ fail() {
     tail -n 20 "$work/program.log" >&2
   fi
   exit 1
-}
-
-# Waits up to SECONDS for a shown window whose name matches; prints its id.
-wait_for_window() {
-  local name=$1 seconds=$2 id tick
-  for tick in $(seq $((seconds * 10))); do
-    id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n 1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    kill -0 "$pid" 2>/dev/null || return 1
-    sleep 0.1
-  done
-  return 1
 }
 
 windows_path() {
@@ -79,7 +60,7 @@ echo "countdown shutdown: the interpreter finds the stand-ins first"
 cd "$work/working"
 "$wine" "$program" >"$work/program.log" 2>&1 &
 pid=$!
-wait_for_window '^TickvalePro$' 90 >/dev/null || fail "no window named TickvalePro appeared"
+wine_wait_for_window '^TickvalePro$' 90 >/dev/null || fail "no window named TickvalePro appeared"
 kill "$pid"
 wait "$pid" 2>/dev/null || true
 pid=
@@ -97,7 +78,7 @@ PY
 
 "$wine" "$program" >"$work/program.log" 2>&1 &
 pid=$!
-window=$(wait_for_window '^TickvalePro$' 60) || fail "no window named TickvalePro appeared again"
+window=$(wine_wait_for_window '^TickvalePro$' 60) || fail "no window named TickvalePro appeared again"
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$window")"
 # The second row's switch (the seed task is the first); switched on, its blue knob fills the

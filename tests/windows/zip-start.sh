@@ -11,14 +11,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../../scripts/wine-session.sh"
 zip=$(realpath "$1")
 screenshot=${2:-}
-work=$(mktemp -d)
-pid=
-finish() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-  wine_session_end
-  rm -rf "$work"
-}
-trap finish EXIT
+wine_scratch_start
 
 fail() {
   echo "zip start: FAIL: $*" >&2
@@ -27,18 +20,6 @@ fail() {
     tail -n 20 "$work/program.log" >&2
   fi
   exit 1
-}
-
-# Waits up to SECONDS for a shown window whose name matches; prints its id.
-wait_for_window() {
-  local name=$1 seconds=$2 id tick
-  for tick in $(seq $((seconds * 10))); do
-    id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n 1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    kill -0 "$pid" 2>/dev/null || return 1
-    sleep 0.1
-  done
-  return 1
 }
 
 mkdir "$work/unpacked" "$work/working"
@@ -68,7 +49,7 @@ cd "$work/working"
 env -u WINEPATH "$wine" "$program" >"$work/program.log" 2>&1 &
 pid=$!
 # The first start in a new prefix is slow.
-window=$(wait_for_window '^TickvalePro$' 90) || fail "no window named TickvalePro appeared"
+window=$(wine_wait_for_window '^TickvalePro$' 90) || fail "no window named TickvalePro appeared"
 eval "$(xdotool getwindowgeometry --shell "$window")"
 [ "$WIDTH" = 900 ] && [ "$HEIGHT" = 780 ] || fail "the window is $WIDTH x $HEIGHT"
 window_x=$X window_y=$Y
@@ -92,7 +73,7 @@ echo "zip start: database.db holds exactly the seed rows"
 
 # The title bar's close button, then "确定" in the confirmation (both where a person clicks).
 xdotool mousemove $((window_x + 878)) $((window_y + 25)) click 1
-box=$(wait_for_window '^Tickvale Pro$' 20) || fail "no exit confirmation appeared"
+box=$(wine_wait_for_window '^Tickvale Pro$' 20) || fail "no exit confirmation appeared"
 eval "$(xdotool getwindowgeometry --shell "$box")"
 sleep 0.5
 xdotool mousemove $((X + 170)) $((Y + 213)) click 1
