@@ -75,8 +75,11 @@ void LastWarningPresenter::open(int id)
 
 void LastWarningPresenter::close(int id)
 {
+    // Closed once control is back in the event loop: the action that follows a warning runs
+    // first, since hiding a window may wait on the window system (Wine waits up to two
+    // seconds for a display without a window manager).
     if (LastWarningWindow *window = windows.take(id).data())
-        window->close();
+        QTimer::singleShot(0, window, &QWidget::close);
     if (windows.isEmpty())
         ticker.stop();
 }
