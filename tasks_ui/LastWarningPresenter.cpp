@@ -49,6 +49,8 @@ LastWarningPresenter::~LastWarningPresenter()
     // The windows have no parent: they go with the presenter.
     for (const QPointer<LastWarningWindow> &window : qAsConst(windows))
         delete window.data();
+    for (const QPointer<LastWarningWindow> &window : qAsConst(closing))
+        delete window.data();
 }
 
 LastWarningWindow *LastWarningPresenter::windowOf(int id) const
@@ -78,8 +80,11 @@ void LastWarningPresenter::close(int id)
     // Closed once control is back in the event loop: the action that follows a warning runs
     // first, since hiding a window may wait on the window system (Wine waits up to two
     // seconds for a display without a window manager).
-    if (LastWarningWindow *window = windows.take(id).data())
+    if (LastWarningWindow *window = windows.take(id).data()) {
+        closing.removeAll(nullptr);
+        closing << window;
         QTimer::singleShot(0, window, &QWidget::close);
+    }
     if (windows.isEmpty())
         ticker.stop();
 }

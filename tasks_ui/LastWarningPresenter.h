@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -28,5 +29,7 @@ private:
 
     TaskScheduler *scheduler;
     QHash<int, QPointer<LastWarningWindow>> windows;
+    // Answered or run, about to close; still ours until they have.
+    QList<QPointer<LastWarningWindow>> closing;
     QTimer ticker;
 };
