@@ -124,7 +124,6 @@ void StartUp::bringToFront(QWidget &window)
     if (QGuiApplication::platformName() == QLatin1String("xcb"))
         WindowForeground::bringToFront(window.winId());
 #endif
-    qInfo() << "Another start in this folder: the window is brought to the front";
 }
 
 void StartUp::reportStorageProblem(QWidget &window)

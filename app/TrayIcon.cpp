@@ -1,6 +1,7 @@
 #include "app/TrayIcon.h"
 
 #include "app/MenuBar.h"
+#include "app/StartUp.h"
 #include "app/Tickvale.h"
 #include "app/TrayTooltip.h"
 #include "schedule/TaskScheduler.h"
@@ -93,12 +94,7 @@ void TrayIcon::updateToolTip()
 
 void TrayIcon::showWindow()
 {
-    if (mainWindow->isMinimized())
-        mainWindow->showNormal();
-    else
-        mainWindow->show();
-    mainWindow->raise();
-    mainWindow->activateWindow();
+    StartUp::bringToFront(*mainWindow);
 }
 
 void TrayIcon::pauseAllTasks()

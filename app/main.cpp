@@ -5,6 +5,7 @@
 #include "storage/Connection.h"
 
 #include <QApplication>
+#include <QDebug>
 
 int main(int argc, char *argv[])
 {
@@ -20,7 +21,10 @@ int main(int argc, char *argv[])
     StartUp::applyStyleSheet(application);
     StartUp::applyWindowIcon(application);
     Tickvale window;
-    QObject::connect(&guard, &InstanceGuard::showRequested, &window, [&window] { StartUp::bringToFront(window); });
+    QObject::connect(&guard, &InstanceGuard::showRequested, &window, [&window] {
+        qInfo() << "Another start in this folder: the window is brought to the front";
+        StartUp::bringToFront(window);
+    });
     if (QCoreApplication::arguments().contains(AutostartEntry::MinimizedFlag))
         window.setWindowState(window.windowState() | Qt::WindowMinimized);
     StartUp::showMainWindow(window);
