@@ -59,6 +59,18 @@ protected:
         return scheduler->planList().last().value("id").toInt();
     }
 
+    // Moves the clock on by `seconds`: true when exactly one action ran, and only in the last
+    // second (the last millisecond when `unit` is 1).
+    bool runsAfter(qint64 seconds, qint64 unit = 1000)
+    {
+        const int before = log.calls.size();
+        time->advance(seconds * 1000 - unit);
+        if (log.calls.size() != before)
+            return false;
+        time->advance(unit);
+        return log.calls.size() == before + 1;
+    }
+
     std::unique_ptr<ScratchDirectory> scratch;
     std::unique_ptr<Connection> connection;
     std::unique_ptr<NetInfoThread> sampler;
