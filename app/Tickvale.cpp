@@ -57,6 +57,7 @@ Tickvale::Tickvale(QWidget *parent)
 
     help = new PushButton(QStringLiteral(":/Tickvale/help"), QStringLiteral(":/Tickvale/help_selected"),
                           QStringLiteral(":/Tickvale/help_selected"), this);
+    help->setObjectName(QStringLiteral("helpButton"));
     help->setFixedSize(100, 100);
     help->move(800, 40);
     connect(help, &QPushButton::clicked, this, [] { VendorPages::openHelpPage(); });
@@ -102,11 +103,6 @@ MenuBar *Tickvale::menuBar() const
     return titleBar;
 }
 
-QTabWidget *Tickvale::tabWidget() const
-{
-    return tabs;
-}
-
 ComputerManageWidget *Tickvale::computerManageWidget() const
 {
     return computerManage;
@@ -115,11 +111,6 @@ ComputerManageWidget *Tickvale::computerManageWidget() const
 LogManageWidget *Tickvale::logManageWidget() const
 {
     return logManage;
-}
-
-PushButton *Tickvale::helpButton() const
-{
-    return help;
 }
 
 LastWarningPresenter *Tickvale::lastWarnings() const

@@ -20,10 +20,8 @@ public:
     explicit Tickvale(QWidget *parent = nullptr);
 
     MenuBar *menuBar() const;
-    QTabWidget *tabWidget() const;
     ComputerManageWidget *computerManageWidget() const;
     LogManageWidget *logManageWidget() const;
-    PushButton *helpButton() const;
     LastWarningPresenter *lastWarnings() const;
     // Null where the desktop has no tray.
     TrayIcon *trayIcon() const;

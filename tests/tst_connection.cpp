@@ -14,24 +14,22 @@ namespace {
 
 Record taskValues(const QString &name = QStringLiteral("每天 22:00 关机"))
 {
-    return {
-        {"name", name},
-        {"eng_name", ""},
-        {"order_command", ""},
-        {"order_t", "0"},
-        {"lease_second", "0"},
-        {"timer_mode", "0"},
-        {"repeat_mode", "1"},
-        {"repeat_time_day_month_year_in_second", "79200"},
-        {"repeat_bigger_unit", ""},
-        {"repeat_except", "0"},
-        {"repeat_detail_day", ""},
-        {"from_1970_seconds", "1796479200"},
-        {"condition_speed", "-1"},
-        {"enable_state", "1"},
-        {"position", ""},
-        {"operation_type", "4"},
-    };
+    return {{"name", name},
+            {"eng_name", ""},
+            {"order_command", ""},
+            {"order_t", "0"},
+            {"lease_second", "0"},
+            {"timer_mode", "0"},
+            {"repeat_mode", "1"},
+            {"repeat_time_day_month_year_in_second", "79200"},
+            {"repeat_bigger_unit", ""},
+            {"repeat_except", "0"},
+            {"repeat_detail_day", ""},
+            {"from_1970_seconds", "1796479200"},
+            {"condition_speed", "-1"},
+            {"enable_state", "1"},
+            {"position", ""},
+            {"operation_type", "4"}};
 }
 
 } // namespace
@@ -44,25 +42,20 @@ private slots:
     void init();
     void cleanup();
 
-    void newDatabaseHoldsExactlyTheFourTables();
-    void catalogueIsSeededValueForValue();
-    void seedTaskIsSeededValueForValue();
-    void secondCreateChangesNothing();
-    void removedSeedTaskStaysRemoved();
+    void newDatabaseHoldsTheFourTablesAndTheirSeeds();
+    void createAgainKeepsWhatIsThere();
     void newDatabaseFileIsPrivate();
-    void unopenableDatabaseGivesEmptyResults();
-    void foreignFileIsNeverTouched();
+    void unusableFileGivesEmptyResultsAndStaysAsItWas_data();
+    void unusableFileGivesEmptyResultsAndStaysAsItWas();
 
     void filteredSelects_data();
     void filteredSelects();
     void systemLogSelectsNewestFirstWithinBounds_data();
     void systemLogSelectsNewestFirstWithinBounds();
-    void filterKeysThatAreNotColumnsAreRefused();
+    void badKeysAndNumbersAreRefusedBeforeWriting();
 
     void firstTasksWithAndWithoutOperandGetIdOne();
-    void insertPlanRefusesNonNumbersBeforeWriting();
     void updatePlanOperandCases();
-    void deletePlanHidesButKeepsTheRow();
 
     void valuesRoundTripUnchanged_data();
     void valuesRoundTripUnchanged();
@@ -86,105 +79,78 @@ void TestConnection::cleanup()
     scratch.reset();
 }
 
-void TestConnection::newDatabaseHoldsExactlyTheFourTables()
+void TestConnection::newDatabaseHoldsTheFourTablesAndTheirSeeds()
 {
     QVERIFY(db->openDatabase());
     const QStringList tables = queryColumn(
-        "select sql from sqlite_master where type='table' and name <> 'sqlite_sequence' order by rowid");
-    const QStringList expected = {
-        "CREATE TABLE order_t (id INTEGER  primary key autoincrement, name varchar, eng_name varchar, "
-        "is_file int, file_name varchar, order_command varchar)",
-        "CREATE TABLE app_position_t (id INTEGER  primary key autoincrement, name varchar,position "
-        "varchar, operation_type int, usefully int default 1)",
-        "CREATE TABLE plan_t (id INTEGER  primary key autoincrement, name varchar, eng_name varchar, "
-        "order_command varchar, order_t int, lease_second int, timer_mode int, repeat_mode int, "
-        "repeat_time_day_month_year_in_second int, repeat_bigger_unit varchar, repeat_except int, "
-        "repeat_detail_day varchar, from_1970_seconds int, condition_speed int, app_position_t int, "
-        "enable_state int)",
-        "CREATE TABLE system_log (id INTEGER  primary key autoincrement, name varchar, operation_time "
-        "varchar, timestamp int, operation_index int)",
-    };
-    QCOMPARE(tables, expected);
-    QCOMPARE(queryColumn("select count(*) from app_position_t"), QStringList{"0"});
-    QCOMPARE(queryColumn("select count(*) from system_log"), QStringList{"0"});
-}
+        "select m.name || ': ' || (select group_concat(p.name, ' ') from pragma_table_info(m.name) p) "
+        "from sqlite_master m where m.type = 'table' and m.name <> 'sqlite_sequence' order by m.rowid");
+    const QStringList expectedTables = {
+        "order_t: id name eng_name is_file file_name order_command",
+        "app_position_t: id name position operation_type usefully",
+        "plan_t: id name eng_name order_command order_t lease_second timer_mode repeat_mode "
+        "repeat_time_day_month_year_in_second repeat_bigger_unit repeat_except repeat_detail_day from_1970_seconds "
+        "condition_speed app_position_t enable_state",
+        "system_log: id name operation_time timestamp operation_index"};
+    QCOMPARE(tables, expectedTables);
+    QCOMPARE(queryColumn("select count(*) from app_position_t union all select count(*) from system_log"),
+             (QStringList{"0", "0"}));
 
-void TestConnection::catalogueIsSeededValueForValue()
-{
-    const Connection::RecordList rows = db->selectOrder({});
-    QCOMPARE(rows.size(), 12);
-    const QStringList names = {"关机",     "重启",     "注销当前用户", "系统锁定", "电脑睡眠", "关闭显示器",
-                               "电脑待机", "运行软件", "打开网址",     "打开文件", "关闭软件", "断开网络"};
-    const QStringList commands = {"shutdown -s -f",
-                                  "shutdown -r ",
-                                  "logoff",
-                                  "rundll32.exe user32.dll LockWorkStation",
-                                  "shutdown -h",
-                                  "%systemroot%\\system32\\scrnsave.scr /s",
-                                  "rundll32 powrprof.dll,SetSuspendState",
-                                  "",
-                                  "",
-                                  "start ",
-                                  "wmic process where name=\"%1\" delete",
-                                  "netsh interface set interface wlan0 disabled"};
-    for (int id = 0; id < 12; ++id) {
-        const Record &row = rows.at(id);
-        QCOMPARE(row.value("id"), QString::number(id));
-        QCOMPARE(row.value("name"), names.at(id));
-        QCOMPARE(row.value("order_command"), commands.at(id));
-        QCOMPARE(row.value("is_file"), QString(id == 2 || id == 3 ? "1" : "0"));
-        QCOMPARE(row.value("eng_name"), QString());
-        QCOMPARE(row.value("file_name"), QString());
+    QStringList catalogue;
+    for (const Record &row : db->selectOrder({})) {
+        catalogue << QStringList{row.value("id"), row.value("name"), row.value("order_command"), row.value("is_file"),
+                                 row.value("eng_name") + row.value("file_name")}
+                         .join('|');
     }
-    const Connection::RecordList closeProgram = db->selectOrder({{"id", "10"}});
-    QCOMPARE(closeProgram.size(), 1);
-    QCOMPARE(closeProgram.first().value("order_command"), commands.at(10));
-}
+    const QStringList expectedCatalogue = {"0|关机|shutdown -s -f|0|",
+                                           "1|重启|shutdown -r |0|",
+                                           "2|注销当前用户|logoff|1|",
+                                           "3|系统锁定|rundll32.exe user32.dll LockWorkStation|1|",
+                                           "4|电脑睡眠|shutdown -h|0|",
+                                           "5|关闭显示器|%systemroot%\\system32\\scrnsave.scr /s|0|",
+                                           "6|电脑待机|rundll32 powrprof.dll,SetSuspendState|0|",
+                                           "7|运行软件||0|",
+                                           "8|打开网址||0|",
+                                           "9|打开文件|start |0|",
+                                           "10|关闭软件|wmic process where name=\"%1\" delete|0|",
+                                           "11|断开网络|netsh interface set interface wlan0 disabled|0|"};
+    QCOMPARE(catalogue, expectedCatalogue);
 
-void TestConnection::seedTaskIsSeededValueForValue()
-{
     const Connection::RecordList plans = db->selectPlanList();
     QCOMPARE(plans.size(), 1);
-    const Record expected = {
-        {"id", "0"},
-        {"name", "电脑连续空闲10分钟后执行关闭显示器"},
-        {"eng_name", ""},
-        {"order_command", ""},
-        {"order_t", "5"},
-        {"lease_second", "600"},
-        {"timer_mode", "6"},
-        {"repeat_mode", "5"},
-        {"repeat_time_day_month_year_in_second", "-1"},
-        {"repeat_bigger_unit", "0"},
-        {"repeat_except", "4"},
-        {"repeat_detail_day", ""},
-        {"from_1970_seconds", "0"},
-        {"condition_speed", "-1"},
-        {"app_position_t", "-1"},
-        {"enable_state", "1"},
-    };
+    const Record expected = {{"id", "0"},
+                             {"name", "电脑连续空闲10分钟后执行关闭显示器"},
+                             {"eng_name", ""},
+                             {"order_command", ""},
+                             {"order_t", "5"},
+                             {"lease_second", "600"},
+                             {"timer_mode", "6"},
+                             {"repeat_mode", "5"},
+                             {"repeat_time_day_month_year_in_second", "-1"},
+                             {"repeat_bigger_unit", "0"},
+                             {"repeat_except", "4"},
+                             {"repeat_detail_day", ""},
+                             {"from_1970_seconds", "0"},
+                             {"condition_speed", "-1"},
+                             {"app_position_t", "-1"},
+                             {"enable_state", "1"}};
     QCOMPARE(plans.first(), expected);
 }
 
-void TestConnection::secondCreateChangesNothing()
+void TestConnection::createAgainKeepsWhatIsThere()
 {
     QVERIFY(db->openDatabase());
     const QString dumpStatement = "select group_concat(id || '|' || name || '|' || order_command, ';') from order_t";
-    const QStringList before = queryColumn(dumpStatement) + queryColumn("select count(*) from plan_t");
-    QVERIFY(db->createTables());
-    QVERIFY(db->createTables());
-    QVERIFY(db->openDatabase());
-    QCOMPARE(queryColumn(dumpStatement) + queryColumn("select count(*) from plan_t"), before);
-    QCOMPARE(queryColumn("select count(*) from order_t"), QStringList{"12"});
-}
-
-void TestConnection::removedSeedTaskStaysRemoved()
-{
+    const QStringList catalogue = queryColumn(dumpStatement);
+    // A removed task is hidden, not deleted, and the seed does not come back.
     QVERIFY(db->deletePlan({{"id", "0"}}));
     QVERIFY(db->createTables());
-    QVERIFY(db->selectPlanList().isEmpty());
+    QVERIFY(db->createTables());
     QVERIFY(db->openDatabase());
-    QCOMPARE(queryColumn("select enable_state from plan_t where id=0"), QStringList{"0"});
+    QCOMPARE(queryColumn(dumpStatement), catalogue);
+    QCOMPARE(queryColumn("select count(*) from order_t"), QStringList{"12"});
+    QVERIFY(db->selectPlanList().isEmpty());
+    QCOMPARE(queryColumn("select enable_state from plan_t"), QStringList{"0"});
 }
 
 void TestConnection::newDatabaseFileIsPrivate()
@@ -199,39 +165,40 @@ void TestConnection::newDatabaseFileIsPrivate()
     QVERIFY(permissions & QFile::WriteOwner);
 }
 
-void TestConnection::unopenableDatabaseGivesEmptyResults()
+void TestConnection::unusableFileGivesEmptyResultsAndStaysAsItWas_data()
 {
-    cleanup();
-    scratch = std::make_unique<ScratchDirectory>();
-    // A folder where the file should be: the database cannot be opened (also as root).
-    QVERIFY(QDir().mkdir("database.db"));
-    db = new Connection(nullptr);
-    QVERIFY(!db->createTables());
-    QVERIFY(db->selectPlanList().isEmpty());
-    QVERIFY(db->selectOrder({}).isEmpty());
-    QVERIFY(!db->insertPlan(taskValues()));
-    QVERIFY(!db->insertSystemLog(
-        {{"name", "开机"}, {"operation_time", "x"}, {"timestamp", "1"}, {"operation_index", "1"}}));
+    QTest::addColumn<bool>("folder");
+    // A folder cannot be opened as a database, also not by root.
+    QTest::newRow("a folder in its place") << true;
+    QTest::newRow("somebody's notes") << false;
 }
 
-void TestConnection::foreignFileIsNeverTouched()
+void TestConnection::unusableFileGivesEmptyResultsAndStaysAsItWas()
 {
+    QFETCH(bool, folder);
     cleanup();
     scratch = std::make_unique<ScratchDirectory>();
-    QByteArray content("these are somebody's notes, not a database\n");
-    content = content.repeated(200);
-    {
+    const QByteArray content = QByteArray("these are somebody's notes, not a database\n").repeated(200);
+    if (folder) {
+        QVERIFY(QDir().mkdir("database.db"));
+    } else {
         QFile file("database.db");
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(content);
     }
     db = new Connection(nullptr);
-    db->createTables();
+    // Only the folder is refused at once; the notes are found out when they are read.
+    QCOMPARE(db->createTables(), !folder);
     QVERIFY(db->selectPlanList().isEmpty());
+    QVERIFY(db->selectOrder({}).isEmpty());
     QVERIFY(!db->insertPlan(taskValues()));
+    QVERIFY(!db->insertSystemLog(
+        {{"name", "开机"}, {"operation_time", "x"}, {"timestamp", "1"}, {"operation_index", "1"}}));
     delete db;
     db = nullptr;
     ScratchDirectory::dropDatabaseConnection();
+    if (folder)
+        return;
     QFile file("database.db");
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), content);
@@ -312,7 +279,7 @@ void TestConnection::systemLogSelectsNewestFirstWithinBounds()
     QCOMPARE(found, timestamps);
 }
 
-void TestConnection::filterKeysThatAreNotColumnsAreRefused()
+void TestConnection::badKeysAndNumbersAreRefusedBeforeWriting()
 {
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Filter key is not a column name"));
     QVERIFY(db->selectOrder({{"1=1 or id", "1"}}).isEmpty());
@@ -322,6 +289,15 @@ void TestConnection::filterKeysThatAreNotColumnsAreRefused()
     QVERIFY(!db->updatePlan({{"id", "0"}, {"name' = 'x", "1"}}));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("nothing to write"));
     QVERIFY(!db->updatePlan({{"id", "0"}}));
+    Record task = taskValues();
+    task["position"] = "/usr/bin/true";
+    for (const QString &notANumber : {QString(), QStringLiteral("10; drop table plan_t")}) {
+        task["lease_second"] = notANumber;
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("lease_second"));
+        QVERIFY(!db->insertPlan(task));
+    }
+    QVERIFY(db->selectAppPosition({}).isEmpty());
+    QCOMPARE(db->selectPlanList().size(), 1);
     QCOMPARE(db->selectOrder({}).size(), 12);
 }
 
@@ -345,20 +321,6 @@ void TestConnection::firstTasksWithAndWithoutOperandGetIdOne()
     QCOMPARE(operand.value("operation_type"), QString("1"));
     QCOMPARE(operand.value("name"), QStringLiteral("打开网址 example.org"));
     QCOMPARE(operand.value("usefully"), QString("1"));
-}
-
-void TestConnection::insertPlanRefusesNonNumbersBeforeWriting()
-{
-    Record task = taskValues();
-    task["position"] = "/usr/bin/true";
-    task["lease_second"] = "";
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("lease_second"));
-    QVERIFY(!db->insertPlan(task));
-    task["lease_second"] = "10; drop table plan_t";
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("lease_second"));
-    QVERIFY(!db->insertPlan(task));
-    QVERIFY(db->selectAppPosition({}).isEmpty());
-    QCOMPARE(db->selectPlanList().size(), 1);
 }
 
 void TestConnection::updatePlanOperandCases()
@@ -391,25 +353,12 @@ void TestConnection::updatePlanOperandCases()
     QCOMPARE(db->selectAppPosition({}).size(), 1);
 }
 
-void TestConnection::deletePlanHidesButKeepsTheRow()
-{
-    QVERIFY(db->insertPlan(taskValues()));
-    QVERIFY(db->deletePlan({{"id", "1"}}));
-    QCOMPARE(db->selectPlanList().size(), 1);
-    QVERIFY(db->selectPlan({{"id", "1"}}).isEmpty());
-    QVERIFY(db->openDatabase());
-    QCOMPARE(queryColumn("select enable_state from plan_t where id=1"), QStringList{"0"});
-}
-
 void TestConnection::valuesRoundTripUnchanged_data()
 {
     QTest::addColumn<QString>("value");
     QTest::newRow("single quote") << "it's";
-    QTest::newRow("double quote") << "say \"hi\"";
     QTest::newRow("statement end") << "a; drop table plan_t; --";
     QTest::newRow("placeholder text") << "%1 %2 :name ?";
-    QTest::newRow("Chinese") << "电脑连续空闲10分钟后执行关闭显示器";
-    QTest::newRow("newline and tab") << "line one\nline\ttwo";
     QTest::newRow("emoji") << "⏰ 🐱";
     QTest::newRow("10,000 characters") << QString(10000, QChar(0x4E2D));
 }

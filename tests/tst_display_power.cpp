@@ -65,8 +65,6 @@ private slots:
     void withoutDisplayNothingHappens();
     void theUsersSettingComesBackWithTheDisplay_data();
     void theUsersSettingComesBackWithTheDisplay();
-    void endingWhileTheDisplayIsOffSetsItBack();
-    void fakeDisplayWithoutPowerManagementIsLeftAlone();
 
 private:
     VirtualDisplay display;
@@ -100,61 +98,55 @@ void TestDisplayPower::withoutDisplayNothingHappens()
 
 void TestDisplayPower::theUsersSettingComesBackWithTheDisplay_data()
 {
+    QTest::addColumn<bool>("capable");
     QTest::addColumn<bool>("enabledBefore");
     QTest::addColumn<int>("offRequests");
+    QTest::addColumn<bool>("wakes"); // by input; otherwise the program ends while it is off
     QTest::addColumn<QStringList>("whileOff");
-    QTest::addColumn<QStringList>("afterInput");
+    QTest::addColumn<QStringList>("afterwards");
+    const QStringList giveBack = {"disable", "close"};
     QTest::newRow("blanking off: on to switch off, off again after input")
-        << false << 1 << QStringList{"open", "enable", "off"} << QStringList{"disable", "close"};
-    QTest::newRow("blanking on: left on") << true << 1 << QStringList{"open", "off", "close"} << QStringList();
+        << true << false << 1 << true << QStringList{"open", "enable", "off"} << giveBack;
+    QTest::newRow("blanking on: left on")
+        << true << true << 1 << true << QStringList{"open", "off", "close"} << QStringList();
     QTest::newRow("two tasks while it is off: the user's setting comes back once")
-        << false << 2 << QStringList{"open", "enable", "off", "off"} << QStringList{"disable", "close"};
+        << true << false << 2 << true << QStringList{"open", "enable", "off", "off"} << giveBack;
+    QTest::newRow("ending while it is off")
+        << true << false << 1 << false << QStringList{"open", "enable", "off"} << giveBack;
+    QTest::newRow("no power management: left alone")
+        << false << false << 1 << true << QStringList{"open", "close"} << QStringList();
 }
 
 void TestDisplayPower::theUsersSettingComesBackWithTheDisplay()
 {
+    QFETCH(bool, capable);
     QFETCH(bool, enabledBefore);
     QFETCH(int, offRequests);
+    QFETCH(bool, wakes);
     QFETCH(QStringList, whileOff);
-    QFETCH(QStringList, afterInput);
+    QFETCH(QStringList, afterwards);
     DpmsDisplay screen;
+    screen.capable = capable;
     screen.enabled = enabledBefore;
-    XDpmsDisplayPower power(std::make_unique<FakeDpms>(&screen));
+    auto power = std::make_unique<XDpmsDisplayPower>(std::make_unique<FakeDpms>(&screen));
+    if (!capable)
+        QTest::ignoreMessage(QtWarningMsg, "The display has no power management: the monitor stays on");
     for (int i = 0; i < offRequests; ++i)
-        power.turnOff();
-    QTest::qWait(2500);
+        power->turnOff();
+    QTest::qWait(wakes ? 2500 : 0);
     QCOMPARE(screen.calls, whileOff);
-    QCOMPARE(screen.level, DpmsControl::Off);
+    QCOMPARE(screen.level, capable ? DpmsControl::Off : DpmsControl::On);
 
-    // Someone moves the mouse: the server switches the monitor on.
-    screen.level = DpmsControl::On;
-    QTRY_COMPARE_WITH_TIMEOUT(screen.calls, whileOff + afterInput, 3000);
-    QTest::qWait(1500);
-    QCOMPARE(screen.calls, whileOff + afterInput);
-    QCOMPARE(screen.enabled, enabledBefore);
-}
-
-void TestDisplayPower::endingWhileTheDisplayIsOffSetsItBack()
-{
-    DpmsDisplay screen;
-    {
-        XDpmsDisplayPower power(std::make_unique<FakeDpms>(&screen));
-        power.turnOff();
-        QVERIFY(screen.enabled);
+    if (wakes) {
+        // Someone moves the mouse: the server switches the monitor on.
+        screen.level = DpmsControl::On;
+        QTRY_COMPARE_WITH_TIMEOUT(screen.calls, whileOff + afterwards, 3000);
+        QTest::qWait(1500);
+    } else {
+        power.reset();
     }
-    QCOMPARE(screen.calls, (QStringList{"open", "enable", "off", "disable", "close"}));
-    QVERIFY(!screen.enabled);
-}
-
-void TestDisplayPower::fakeDisplayWithoutPowerManagementIsLeftAlone()
-{
-    DpmsDisplay screen;
-    screen.capable = false;
-    XDpmsDisplayPower power(std::make_unique<FakeDpms>(&screen));
-    QTest::ignoreMessage(QtWarningMsg, "The display has no power management: the monitor stays on");
-    power.turnOff();
-    QCOMPARE(screen.calls, (QStringList{"open", "close"}));
-    QVERIFY(!screen.enabled);
+    QCOMPARE(screen.calls, whileOff + afterwards);
+    QCOMPARE(screen.enabled, enabledBefore);
 }
 
 QTEST_GUILESS_MAIN(TestDisplayPower)

@@ -8,7 +8,6 @@
 #include "log_ui/VATLogDateButton.h"
 
 #include <QDateEdit>
-#include <QHeaderView>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QtTest>
@@ -97,7 +96,6 @@ private slots:
     void pairing();
     void tableShowsRowsAndDurations();
     void buttonsFilterByPeriod();
-    void rangeEndingBeforeItStartsIsEmpty();
     void rangePickerOpensFromTheLastButton();
     void tabIsReadyWhileTheHistoryIsGatheredAndFillsAfter();
 
@@ -139,9 +137,6 @@ void TestLogTab::periods_data()
     QTest::addColumn<QString>("period");
     QTest::addColumn<QDateTime>("now");
     QTest::addColumn<Filter>("filter");
-    QTest::newRow("all") << "all" << now("2026-12-09 10:00:00") << Filter{{"timestamp", "0"}};
-    QTest::newRow("month, December") << "month" << now("2026-12-09 10:00:00")
-                                     << between("2026-12-01 00:00:00", "2026-12-31 23:59:59");
     QTest::newRow("month, February of a leap year")
         << "month" << now("2028-02-29 23:59:59") << between("2028-02-01 00:00:00", "2028-02-29 23:59:59");
     QTest::newRow("week across a month") << "week" << now("2026-12-02 15:30:00")
@@ -160,9 +155,7 @@ void TestLogTab::periods()
     QFETCH(QDateTime, now);
     QFETCH(Filter, filter);
     Filter computed;
-    if (period == "all")
-        computed = LogPeriods::all();
-    else if (period == "month")
+    if (period == "month")
         computed = LogPeriods::thisMonth(now);
     else if (period == "week")
         computed = LogPeriods::thisWeek(now);
@@ -177,9 +170,6 @@ void TestLogTab::pairing_data()
 {
     QTest::addColumn<QList<Record>>("rows");
     QTest::addColumn<QStringList>("durations");
-    QTest::newRow("off then on of the same day")
-        << QList<Record>{logRow("关机", "2026-12-09 12:00:00"), logRow("开机", "2026-12-09 09:30:15")}
-        << QStringList{"用时2小时29分钟45秒 (共8985秒)", ""};
     QTest::newRow("on, off, off, on") << QList<Record>{logRow("开机", "2026-12-09 18:00:00"),
                                                        logRow("关机", "2026-12-09 17:00:00"),
                                                        logRow("关机", "2026-12-09 12:00:00"),
@@ -208,10 +198,6 @@ void TestLogTab::tableShowsRowsAndDurations()
     auto tab = makeTab();
     QTableWidget *table = tableOf(*tab);
     QCOMPARE(table->rowCount(), 0);
-    QStringList headers;
-    for (int column = 0; column < table->columnCount(); ++column)
-        headers << table->horizontalHeaderItem(column)->text();
-    QCOMPARE(headers, (QStringList{"序号", "时间", "操作", "时长"}));
 
     QTest::mouseClick(periodButton(*tab, "查看全部日志"), Qt::LeftButton);
     QCOMPARE(table->rowCount(), 3);
@@ -240,22 +226,11 @@ void TestLogTab::buttonsFilterByPeriod()
     }
 }
 
-void TestLogTab::rangeEndingBeforeItStartsIsEmpty()
+void TestLogTab::rangePickerOpensFromTheLastButton()
 {
     // The day's first and last second are in; the next day's first is not.
     store({logRow("开机", "2026-12-05 00:00:00"), logRow("关机", "2026-12-05 23:59:59"),
            logRow("开机", "2026-12-06 00:00:00")});
-    auto tab = makeTab();
-    tab->confirmDateSlot(QDate(2026, 12, 5), QDate(2026, 12, 5));
-    QCOMPARE(tableOf(*tab)->rowCount(), 2);
-    QCOMPARE(tableOf(*tab)->item(0, 1)->text(), QString("2026-12-05 23:59:59"));
-    tab->confirmDateSlot(QDate(2026, 12, 6), QDate(2026, 12, 4));
-    QCOMPARE(tableOf(*tab)->rowCount(), 0);
-}
-
-void TestLogTab::rangePickerOpensFromTheLastButton()
-{
-    store({logRow("开机", "2026-12-05 08:00:00")});
     auto tab = makeTab();
     tab->move(-200, 100);
     QVERIFY(QTest::qWaitForWindowExposed(tab.get()));
@@ -264,10 +239,14 @@ void TestLogTab::rangePickerOpensFromTheLastButton()
     QVERIFY(picker);
     // Over the middle of the window it was opened from.
     QCOMPARE(picker->frameGeometry().center(), tab->frameGeometry().center());
-    picker->findChild<QDateEdit *>("startDate")->setDate(QDate(2026, 12, 1));
-    picker->findChild<QDateEdit *>("endDate")->setDate(QDate(2026, 12, 31));
+    picker->findChild<QDateEdit *>("startDate")->setDate(QDate(2026, 12, 5));
+    picker->findChild<QDateEdit *>("endDate")->setDate(QDate(2026, 12, 5));
     QTest::mouseClick(picker->confirmButton(), Qt::LeftButton);
-    QCOMPARE(tableOf(*tab)->rowCount(), 1);
+    QCOMPARE(tableOf(*tab)->rowCount(), 2);
+    QCOMPARE(tableOf(*tab)->item(0, 1)->text(), QString("2026-12-05 23:59:59"));
+    // A range that ends before it starts holds nothing.
+    tab->confirmDateSlot(QDate(2026, 12, 6), QDate(2026, 12, 4));
+    QCOMPARE(tableOf(*tab)->rowCount(), 0);
 }
 
 void TestLogTab::tabIsReadyWhileTheHistoryIsGatheredAndFillsAfter()

@@ -18,7 +18,6 @@
 #include <QPainter>
 #include <QSqlQuery>
 #include <QStyleOptionTab>
-#include <QTabWidget>
 #include <QtTest>
 
 #include <memory>
@@ -38,12 +37,14 @@ namespace {
 struct TabDrawing
 {
     QImage image;
+    QImage bare; // the picture alone, on black
     QRect captionBox;
     int captionInk = 0; // near-white caption pixels
 };
 
-// Draws one tab label the way the tab bar asks for it and measures the caption.
-TabDrawing drawTab(QStyleOptionTab::TabPosition position, bool selected)
+// Draws one tab label the way the tab bar asks for it and measures the caption: what differs
+// from this picture drawn alone.
+TabDrawing drawTab(QStyleOptionTab::TabPosition position, bool selected, const QString &picture)
 {
     TabStyle style;
     QStyleOptionTab option;
@@ -54,21 +55,17 @@ TabDrawing drawTab(QStyleOptionTab::TabPosition position, bool selected)
     TabDrawing drawing;
     drawing.image = QImage(100, 100, QImage::Format_ARGB32);
     drawing.image.fill(Qt::black);
+    drawing.bare = drawing.image.copy();
     QPainter painter(&drawing.image);
     style.drawControl(QStyle::CE_TabBarTabLabel, &option, &painter);
     painter.end();
-
-    // The caption is what differs from the bare picture on black.
-    QImage bare(100, 100, QImage::Format_ARGB32);
-    bare.fill(Qt::black);
-    QPainter picturePainter(&bare);
-    picturePainter.drawPixmap(0, 0, QPixmap(TabStyle::picturePath(position, selected)));
+    QPainter picturePainter(&drawing.bare);
+    picturePainter.drawPixmap(0, 0, QPixmap(picture));
     picturePainter.end();
     for (int y = 0; y < 100; ++y) {
         for (int x = 0; x < 100; ++x) {
-            const QColor was = bare.pixelColor(x, y);
             const QColor is = drawing.image.pixelColor(x, y);
-            if (is == was)
+            if (is == drawing.bare.pixelColor(x, y))
                 continue;
             drawing.captionBox |= QRect(x, y, 1, 1);
             if (is.lightness() > 200)
@@ -118,13 +115,10 @@ private slots:
     void moreMenuEntriesOpenTheVendorPages();
     void menuPlacement_data();
     void menuPlacement();
-    void menuArrowNotch_data();
-    void menuArrowNotch();
     void minimiseButtonMinimisesTheWindow();
     void cancelKeepsTheProgramRunning();
     void confirmEndsTheEventLoopAndRemovesTheHook();
     void startUpAppliesStyleSheetAndFont();
-    void fontLoaderWalksTheWorkingDirectory();
     void fontLoaderSkipsHiddenEntries_data();
     void fontLoaderSkipsHiddenEntries();
     void startedProgramsDoNotInheritTheGraphicsSetting_data();
@@ -176,7 +170,7 @@ void TestShell::mainWindowStoresWatchesAndHelpsBeforeItIsShown()
     input->press();
     QCOMPARE(activity.size(), 1);
     // Its help button opens the help page.
-    QTest::mouseClick(window.helpButton(), Qt::LeftButton);
+    QTest::mouseClick(window.findChild<PushButton *>("helpButton"), Qt::LeftButton);
     QCOMPARE(catcher.urls.size(), 1);
     QVERIFY(catcher.urls.first().isLocalFile());
     QVERIFY(catcher.urls.first().path().endsWith("/help/help.html"));
@@ -190,7 +184,6 @@ void TestShell::tabPicturePerPosition_data()
     QTest::newRow("first") << int(QStyleOptionTab::Beginning) << false << ":/Tickvale/schedule_0";
     QTest::newRow("first selected") << int(QStyleOptionTab::Beginning) << true << ":/Tickvale/schedule_selected_0";
     QTest::newRow("middle") << int(QStyleOptionTab::Middle) << false << ":/Tickvale/schedule_0";
-    QTest::newRow("last") << int(QStyleOptionTab::End) << false << ":/Tickvale/schedule_1";
     QTest::newRow("last selected") << int(QStyleOptionTab::End) << true << ":/Tickvale/schedule_selected_1";
     QTest::newRow("lone") << int(QStyleOptionTab::OnlyOneTab) << false << ":/Tickvale/schedule_1";
 }
@@ -202,20 +195,15 @@ void TestShell::tabPicturePerPosition()
     QFETCH(QString, picture);
     QVERIFY(!QPixmap(picture).isNull());
     // The picture is drawn unscaled at the top-left of the tab.
-    const TabDrawing drawing = drawTab(QStyleOptionTab::TabPosition(position), selected);
-    QImage expected(100, 100, QImage::Format_ARGB32);
-    expected.fill(Qt::black);
-    QPainter painter(&expected);
-    painter.drawPixmap(0, 0, QPixmap(picture));
-    painter.end();
+    const TabDrawing drawing = drawTab(QStyleOptionTab::TabPosition(position), selected, picture);
     const QRect aboveCaption(0, 0, 100, 50);
-    QCOMPARE(drawing.image.copy(aboveCaption), expected.copy(aboveCaption));
+    QCOMPARE(drawing.image.copy(aboveCaption), drawing.bare.copy(aboveCaption));
 }
 
 void TestShell::selectedTabHasBoldWhiteCentredCaption()
 {
-    const TabDrawing selected = drawTab(QStyleOptionTab::Beginning, true);
-    const TabDrawing normal = drawTab(QStyleOptionTab::Beginning, false);
+    const TabDrawing selected = drawTab(QStyleOptionTab::Beginning, true, ":/Tickvale/schedule_selected_0");
+    const TabDrawing normal = drawTab(QStyleOptionTab::Beginning, false, ":/Tickvale/schedule_0");
     for (const TabDrawing *drawing : {&selected, &normal}) {
         QVERIFY(!drawing->captionBox.isEmpty());
         // Centred in the tab, 26 pixels below its middle (the caption starts with two blanks).
@@ -240,7 +228,6 @@ void TestShell::helpButtonReleaseEdges_data()
 {
     QTest::addColumn<QPoint>("release");
     QTest::addColumn<bool>("clicked");
-    QTest::newRow("inside") << QPoint(50, 50) << true;
     QTest::newRow("top-left corner") << QPoint(0, 0) << true;
     QTest::newRow("right and bottom edges") << QPoint(100, 100) << true;
     QTest::newRow("past the right edge") << QPoint(101, 50) << false;
@@ -283,10 +270,11 @@ void TestShell::menuPlacement_data()
     QTest::addColumn<int>("position");
     QTest::addColumn<int>("anchorWidth");
     QTest::addColumn<int>("expectedShift");
-    QTest::newRow("centre under a 14-pixel button") << int(TAVMenu::RectInCenter) << 14 << -43;
-    QTest::newRow("centre under a 40-pixel button") << int(TAVMenu::RectInCenter) << 40 << -30;
-    QTest::newRow("right edges line up") << int(TAVMenu::RectInRight) << 14 << -86;
-    QTest::newRow("left arrow points at the button") << int(TAVMenu::RectInLeft) << 14 << -16;
+    QTest::addColumn<int>("tipX"); // in the menu
+    QTest::newRow("centre under a 14-pixel button") << int(TAVMenu::RectInCenter) << 14 << -43 << 50;
+    QTest::newRow("centre under a 40-pixel button") << int(TAVMenu::RectInCenter) << 40 << -30 << 50;
+    QTest::newRow("right edges line up") << int(TAVMenu::RectInRight) << 14 << -86 << 83;
+    QTest::newRow("left arrow points at the button") << int(TAVMenu::RectInLeft) << 14 << -16 << 23;
 }
 
 void TestShell::menuPlacement()
@@ -294,6 +282,7 @@ void TestShell::menuPlacement()
     QFETCH(int, position);
     QFETCH(int, anchorWidth);
     QFETCH(int, expectedShift);
+    QFETCH(int, tipX);
     QWidget host;
     host.resize(400, 200);
     auto *anchor = new QPushButton(&host);
@@ -308,32 +297,11 @@ void TestShell::menuPlacement()
     menu.popup(below);
     QVERIFY(menu.isVisible());
     QCOMPARE(menu.pos(), below + QPoint(expectedShift, 0));
-    if (position == TAVMenu::RectInCenter || position == TAVMenu::RectInLeft) {
-        // The arrow's tip sits over the middle of the button.
-        const int tip = menu.x() + TAVMenu::arrowXs(TAVMenu::RectPosition(position)).at(1);
-        QVERIFY(qAbs(tip - (below.x() + anchorWidth / 2)) <= 1);
-    }
-    menu.close();
-}
-
-void TestShell::menuArrowNotch_data()
-{
-    QTest::addColumn<int>("position");
-    QTest::addColumn<int>("tipX");
-    QTest::newRow("left") << int(TAVMenu::RectInLeft) << 23;
-    QTest::newRow("centre") << int(TAVMenu::RectInCenter) << 50;
-    QTest::newRow("right") << int(TAVMenu::RectInRight) << 83;
-}
-
-void TestShell::menuArrowNotch()
-{
-    QFETCH(int, position);
-    QFETCH(int, tipX);
-    TAVMenu menu(nullptr, nullptr);
-    menu.setFixedSize(100, 67);
-    menu.setRectPosition(TAVMenu::RectPosition(position));
-    const QImage drawn = menu.grab().toImage();
+    // The arrow's tip sits over the middle of the button, except when the right edges line up.
+    if (position != TAVMenu::RectInRight)
+        QVERIFY(qAbs(menu.x() + tipX - (below.x() + anchorWidth / 2)) <= 1);
     // The blue outline reaches up to y = 3 only at the arrow's tip.
+    const QImage drawn = menu.grab().toImage();
     auto isOutline = [&drawn](int x, int y) {
         const QColor colour = drawn.pixelColor(x, y);
         return colour.alpha() > 100 && colour.blue() > colour.red() + 40;
@@ -342,6 +310,7 @@ void TestShell::menuArrowNotch()
     for (int x : {5, 95})
         QVERIFY(!isOutline(x, 4));
     QCOMPARE(drawn.pixelColor(50, 40), QColor(Qt::white));
+    menu.close();
 }
 
 void TestShell::minimiseButtonMinimisesTheWindow()
@@ -400,25 +369,8 @@ void TestShell::startUpAppliesStyleSheetAndFont()
     const QFont font = QApplication::font();
     QCOMPARE(font.family(), QStringLiteral("Microsoft YaHei"));
     QCOMPARE(font.pointSize(), 12);
-    QCOMPARE(font.weight(), 50);
-    QVERIFY(!font.italic());
     QVERIFY(QFontDatabase().families().contains("Tickvale Sans SC"));
     qApp->setStyleSheet(QString());
-}
-
-void TestShell::fontLoaderWalksTheWorkingDirectory()
-{
-    QVERIFY(QDir().mkpath("fonts/nested"));
-    QVERIFY(QFile::copy(":/Tickvale/PingFangSC", "fonts/nested/face.ttf"));
-    QVERIFY(QFile::copy(":/Tickvale/VATMenu", "fonts/not-a-font.otf"));
-    // Copies of resources are read-only, which would keep Windows from clearing them away.
-    for (const char *copy : {"fonts/nested/face.ttf", "fonts/not-a-font.otf"})
-        QVERIFY(QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner));
-    // A link back up the tree must not make the walk endless.
-    QVERIFY(QFile::link(QDir::currentPath(), "fonts/nested/loop"));
-    TAVLoadFontFamilyFiles loader(nullptr);
-    QCOMPARE(loader.fontFilePath, QDir::currentPath() + "/fonts/nested/face.ttf");
-    QCOMPARE(loader.loadFontFamily(), QStringLiteral("Tickvale Sans SC"));
 }
 
 void TestShell::fontLoaderSkipsHiddenEntries_data()
@@ -427,30 +379,33 @@ void TestShell::fontLoaderSkipsHiddenEntries_data()
     QTest::addColumn<QString>("found");
     QTest::newRow("no font at all") << QStringList{} << QString();
     QTest::newRow("in a cache folder") << QStringList{".cache/fontconfig/face.ttf"} << QString();
-    QTest::newRow("in a repository") << QStringList{".git/objects/face.ttf"} << QString();
-    QTest::newRow("in the user's data") << QStringList{".local/share/fonts/face.ttf"} << QString();
     QTest::newRow("a hidden file") << QStringList{".face.ttf"} << QString();
-    QTest::newRow("visible beside hidden")
-        << QStringList{".local/share/fonts/hidden.ttf", "fonts/face.ttf", ".face.ttf"} << "fonts/face.ttf";
+    QTest::newRow("nested, beside hidden ones")
+        << QStringList{".local/share/fonts/hidden.ttf", "fonts/nested/face.ttf", ".face.ttf"}
+        << "fonts/nested/face.ttf";
 }
 
 void TestShell::fontLoaderSkipsHiddenEntries()
 {
     QFETCH(QStringList, fonts);
     QFETCH(QString, found);
-    for (const QString &font : fonts) {
+    // Only *.ttf files count, and a link back up the tree must not make the walk endless.
+    QVERIFY(QFile::copy(":/Tickvale/VATMenu", "not-a-font.otf"));
+    QVERIFY(QFile::link(QDir::currentPath(), "loop"));
+    for (const QString &font : fonts + QStringList{"not-a-font.otf"}) {
         QVERIFY(QDir().mkpath(QFileInfo(font).path()));
-        QVERIFY(QFile::copy(":/Tickvale/PingFangSC", font));
+        QVERIFY(font.endsWith(".otf") || QFile::copy(":/Tickvale/PingFangSC", font));
+        // Copies of resources are read-only, which would keep Windows from clearing them away.
+        QVERIFY(QFile::setPermissions(font, QFile::ReadOwner | QFile::WriteOwner));
     }
     if (found.isEmpty())
         QTest::ignoreMessage(QtInfoMsg, "Open font file error");
     TAVLoadFontFamilyFiles loader(nullptr);
     QCOMPARE(loader.fontFilePath, found.isEmpty() ? QString() : QDir::currentPath() + "/" + found);
-    if (found.isEmpty()) {
-        // Without a font the family is empty, and the failure is logged again.
+    // Without a font the family is empty, and the failure is logged again.
+    if (found.isEmpty())
         QTest::ignoreMessage(QtInfoMsg, "Open font file error");
-        QCOMPARE(loader.loadFontFamily(), QString());
-    }
+    QCOMPARE(loader.loadFontFamily(), found.isEmpty() ? QString() : QStringLiteral("Tickvale Sans SC"));
 }
 
 void TestShell::startedProgramsDoNotInheritTheGraphicsSetting_data()

@@ -25,8 +25,6 @@ private slots:
     void wakingFromSleepIsHeard();
 
 private:
-    ActionServices systemServicesWithoutDesktop();
-
     MockSystemBus bus;
     ActionLog desktop;
 };
@@ -40,17 +38,6 @@ void TestSystemBus::initTestCase()
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", bus.address().toUtf8());
     qputenv("XDG_SESSION_ID", "c7");
     QVERIFY(bus.startMock("logind", "org.freedesktop.login1"));
-}
-
-ActionServices TestSystemBus::systemServicesWithoutDesktop()
-{
-    ActionServices services = ActionServices::system();
-    // Only the bus is under test: the display and the desktop stay out of it.
-    const ActionServices fakes = fakeActionServices(&desktop);
-    services.display = fakes.display;
-    services.launcher = fakes.launcher;
-    services.terminator = fakes.terminator;
-    return services;
 }
 
 void TestSystemBus::withoutNetworkManagerNothingHappens()
@@ -103,7 +90,13 @@ void TestSystemBus::actionsReachTheManagers()
     ScratchDirectory scratch;
     Connection connection(nullptr);
     QVERIFY(connection.createTables());
-    ActionExecutor executor(&connection, systemServicesWithoutDesktop());
+    // Only the bus is under test: the display and the desktop stay out of it.
+    ActionServices services = ActionServices::system();
+    const ActionServices fakes = fakeActionServices(&desktop);
+    services.display = fakes.display;
+    services.launcher = fakes.launcher;
+    services.terminator = fakes.terminator;
+    ActionExecutor executor(&connection, services);
     const Connection::Record task = {{"id", "1"}, {"order_t", QString::number(orderId)}, {"app_position_t", "-1"}};
     std::optional<ResolvedAction> action = executor.resolveAction(task);
     QVERIFY(action);

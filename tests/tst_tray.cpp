@@ -1,7 +1,6 @@
 #include "MockSystemBus.h"
 #include "ScratchDirectory.h"
 #include "VirtualDisplay.h"
-#include "app/MenuBar.h"
 #include "app/Tickvale.h"
 #include "app/TrayIcon.h"
 #include "app/TrayTooltip.h"
@@ -28,32 +27,22 @@ using TC = TaskComposer;
 namespace {
 
 // The display and its tray host come up before the application connects to a display.
-VirtualDisplay *display = nullptr;
-QProcess *trayHost = nullptr;
-
-bool startDisplayWithTray()
+bool startDisplayWithTray(VirtualDisplay &display, QProcess &trayHost)
 {
-    if (!VirtualDisplay::toolsPresent() || QStandardPaths::findExecutable("trayer").isEmpty())
+    if (!VirtualDisplay::toolsPresent() || QStandardPaths::findExecutable("trayer").isEmpty() || !display.start(171))
         return false;
-    display = new VirtualDisplay;
-    if (!display->start(171))
-        return false;
-    trayHost = new QProcess;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DISPLAY", display->displayName());
-    trayHost->setProcessEnvironment(environment);
+    environment.insert("DISPLAY", display.displayName());
+    trayHost.setProcessEnvironment(environment);
     // A panel of its own in the top right corner that takes in tray icons.
-    trayHost->start("trayer",
-                    {"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "120", "--heighttype",
-                     "pixel", "--height", "28", "--tint", "0x303030", "--transparent", "false"});
-    if (!trayHost->waitForStarted(5000))
+    trayHost.start("trayer",
+                   {"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "120", "--heighttype",
+                    "pixel", "--height", "28", "--tint", "0x303030", "--transparent", "false"});
+    if (!trayHost.waitForStarted(5000))
         return false;
-    for (int i = 0; i < 100; ++i) {
-        if (display->xdotool({"search", "--name", "^panel$"}))
-            return true;
+    for (int i = 0; i < 100 && !display.xdotool({"search", "--name", "^panel$"}); ++i)
         QThread::msleep(50);
-    }
-    return false;
+    return display.xdotool({"search", "--name", "^panel$"});
 }
 
 Connection::Record onceAt(const QDateTime &moment, int orderId)
@@ -64,20 +53,14 @@ Connection::Record onceAt(const QDateTime &moment, int orderId)
     return TC::calendarColumns(TC::OnceCommission, orderId, choice);
 }
 
-QString screenshotPath(const QString &name)
+// The enable_state column of every task, in the order of their ids.
+QStringList enableStates()
 {
-    QDir().mkpath(QStringLiteral(TICKVALE_SCREENSHOT_DIR));
-    return QDir(QStringLiteral(TICKVALE_SCREENSHOT_DIR)).filePath(name);
-}
-
-bool screenshot(const QString &name)
-{
-    QProcess import;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DISPLAY", display->displayName());
-    import.setProcessEnvironment(environment);
-    import.start("import", {"-window", "root", screenshotPath(name)});
-    return import.waitForFinished(20000) && import.exitCode() == 0;
+    QStringList states;
+    QSqlQuery query("select enable_state from plan_t order by id");
+    while (query.next())
+        states << query.value(0).toString();
+    return states;
 }
 
 } // namespace
@@ -98,8 +81,7 @@ private slots:
     void toolTipSaysWhenTheNextTaskRuns_data();
     void toolTipSaysWhenTheNextTaskRuns();
     void iconShowsAndNamesTheNextTask();
-    void pauseAllTasksSwitchesEveryTaskOff();
-    void exitAsksTheSameQuestionAsTheTitleBar();
+    void pauseAllTasksSwitchesEveryTaskOffAndExitAsks();
     void warningWindowShowsAndRunsNowOnTheSystemBus();
 
 private:
@@ -179,8 +161,6 @@ void TestTray::toolTipSaysWhenTheNextTaskRuns_data()
                               << "下一个任务: 明天 00:00:05 重启";
     QTest::newRow("later") << QDateTime(QDate(2026, 12, 11), QTime(7, 5)) << 11
                            << "下一个任务: 2026-12-11 07:05:00 断开网络";
-    QTest::newRow("next year") << QDateTime(QDate(2027, 1, 1), QTime(8, 0)) << 3
-                               << "下一个任务: 2027-01-01 08:00:00 系统锁定";
 }
 
 void TestTray::toolTipSaysWhenTheNextTaskRuns()
@@ -224,7 +204,7 @@ void TestTray::iconShowsAndNamesTheNextTask()
     QTRY_VERIFY(!window.isMinimized());
 }
 
-void TestTray::pauseAllTasksSwitchesEveryTaskOff()
+void TestTray::pauseAllTasksSwitchesEveryTaskOffAndExitAsks()
 {
     needsDisplay();
     const int first = addTask(onceAt(QDateTime::currentDateTime().addDays(2), 0));
@@ -234,30 +214,16 @@ void TestTray::pauseAllTasksSwitchesEveryTaskOff()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     TrayIcon *tray = window.trayIcon();
     QVERIFY(tray);
-    const QStringList statesBefore = [] {
-        QStringList states;
-        QSqlQuery query("select enable_state from plan_t order by id");
-        while (query.next())
-            states << query.value(0).toString();
-        return states;
-    }();
+    const QStringList statesBefore = enableStates();
     for (int id : {0, first, second})
         switchOn(window, id);
     QVERIFY(tray->toolTip().startsWith("下一个任务: "));
-
-    // The menu, as the user sees it next to the icon.
-    tray->menu()->popup(tray->icon()->geometry().bottomLeft());
-    QVERIFY(QTest::qWaitForWindowExposed(tray->menu()));
-    tray->menu()->setActiveAction(menuAction(tray, "暂停所有任务"));
-    QTest::qWait(300);
-    QVERIFY(screenshot("tray-menu.png"));
     QStringList texts;
     for (QAction *action : tray->menu()->actions()) {
         if (!action->isSeparator())
             texts << action->text();
     }
     QCOMPARE(texts, QStringList({"显示主窗口", "暂停所有任务", "退出"}));
-    tray->menu()->hide();
 
     menuAction(tray, "暂停所有任务")->trigger();
     ComputerManageWidget *tasks = window.computerManageWidget();
@@ -266,28 +232,17 @@ void TestTray::pauseAllTasksSwitchesEveryTaskOff()
     for (int id : {0, first, second})
         QVERIFY(!tasks->scheduler()->isArmed(id));
     QCOMPARE(tray->toolTip(), QString("没有已开启的任务"));
-    QStringList statesAfter;
-    QSqlQuery query("select enable_state from plan_t order by id");
-    while (query.next())
-        statesAfter << query.value(0).toString();
-    QCOMPARE(statesAfter, statesBefore);
-}
+    // Paused, not switched off for good: the stored states stay as they were.
+    QCOMPARE(enableStates(), statesBefore);
 
-void TestTray::exitAsksTheSameQuestionAsTheTitleBar()
-{
-    needsDisplay();
-    Tickvale window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QVERIFY(window.trayIcon());
-    menuAction(window.trayIcon(), "退出")->trigger();
+    // Exit asks the same question as the title bar; cancelled, the window stays.
+    menuAction(tray, "退出")->trigger();
     QPointer<VATCloseMessageBox> box;
     for (QWidget *shown : QApplication::topLevelWidgets()) {
         if (auto *candidate = qobject_cast<VATCloseMessageBox *>(shown); candidate && candidate->isVisible())
             box = candidate;
     }
     QVERIFY(box);
-    QVERIFY(box->isVisible());
     QTest::mouseClick(box->cancelButton(), Qt::LeftButton);
     QTRY_VERIFY(!box);
     QVERIFY(window.isVisible());
@@ -314,8 +269,6 @@ void TestTray::warningWindowShowsAndRunsNowOnTheSystemBus()
     QVERIFY(warning->countdownText().startsWith("将在 "));
     QVERIFY(warning->countdownText().endsWith(" 秒后关机"));
     QCOMPARE(warning->description(), QString("从现在开始0小时1分后关机"));
-    QTest::qWait(1500);
-    QVERIFY(screenshot("last-warning.png"));
     QVERIFY(bus.calls("logind").filter("PowerOff").isEmpty());
     QTest::mouseClick(warning->runNowButton(), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(bus.calls("logind").contains("PowerOff False"), 10000);
@@ -327,9 +280,11 @@ void TestTray::warningWindowShowsAndRunsNowOnTheSystemBus()
 
 int main(int argc, char **argv)
 {
-    const bool ready = startDisplayWithTray();
+    VirtualDisplay display;
+    QProcess trayHost;
+    const bool ready = startDisplayWithTray(display, trayHost);
     if (ready) {
-        qputenv("DISPLAY", display->displayName().toUtf8());
+        qputenv("DISPLAY", display.displayName().toUtf8());
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
     int result = 0;
@@ -339,12 +294,8 @@ int main(int argc, char **argv)
         test.displayReady = ready;
         result = QTest::qExec(&test, argc, argv);
     }
-    if (trayHost) {
-        trayHost->terminate();
-        trayHost->waitForFinished(3000);
-    }
-    delete trayHost;
-    delete display;
+    trayHost.terminate();
+    trayHost.waitForFinished(3000);
     return result;
 }
 
