@@ -52,12 +52,11 @@ private slots:
     void eachButtonOfTheWindow_data();
     void eachButtonOfTheWindow();
     void skippingADailyTaskMovesItToTomorrow();
-    void warningSleptThroughIsMissedAsTheMomentIs();
+    void warningEndsWithoutARun_data();
+    void warningEndsWithoutARun();
     void whatRestartsTheTaskCancelsThatRun_data();
     void whatRestartsTheTaskCancelsThatRun();
-    void switchingTheTaskOffClosesItsWarning();
-    void actionsThatDoNotDisruptNeverWarn();
-    void withTheChoiceOffNoWindowAppears();
+    void actionsThatDoNotDisruptOrWithTheChoiceOffNeverWarn();
 
 private:
     void startScheduler(bool warn);
@@ -113,10 +112,7 @@ void TestLastWarning::leadDependsOnActionTriggerAndPeriod_data()
     QTest::newRow("disconnect, 1 min upload rate") << 11 << int(Connection::FromNowInUpload) << Minute << 30000LL;
     QTest::newRow("shut down, calendar a day away") << 0 << int(Connection::ToTarget) << 1440 * Minute << Minute;
     QTest::newRow("shut down, calendar 20 s away: all of it") << 0 << int(Connection::ToTarget) << 20000LL << 20000LL;
-    QTest::newRow("restart, after power-on 90 s away") << 1 << int(Connection::FromTurnOn) << 90000LL << Minute;
     QTest::newRow("lock") << 3 << int(Connection::FromNow) << 10 * Minute << 0LL;
-    QTest::newRow("run a program") << 7 << int(Connection::ToTarget) << 10 * Minute << 0LL;
-    QTest::newRow("close a program") << 10 << int(Connection::FromNow) << 10 * Minute << 0LL;
     QTest::newRow("nothing left to warn of") << 0 << int(Connection::ToTarget) << 0LL << 0LL;
 }
 
@@ -134,7 +130,6 @@ void TestLastWarning::countdownTextNamesTheAction_data()
     QTest::addColumn<int>("orderId");
     QTest::addColumn<qint64>("remainingMs");
     QTest::addColumn<QString>("text");
-    QTest::newRow("shut down") << 0 << 59000LL << "将在 59 秒后关机";
     QTest::newRow("rounded up") << 1 << 58001LL << "将在 59 秒后重启";
     QTest::newRow("sleep") << 4 << 1LL << "将在 1 秒后睡眠";
     QTest::newRow("disconnect, due") << 11 << 0LL << "将在 0 秒后断开网络";
@@ -266,17 +261,28 @@ void TestLastWarning::skippingADailyTaskMovesItToTomorrow()
     QCOMPARE(log.calls, QStringList{"interpreter: shutdown -s -f"});
 }
 
-void TestLastWarning::warningSleptThroughIsMissedAsTheMomentIs()
+void TestLastWarning::warningEndsWithoutARun_data()
 {
+    QTest::addColumn<bool>("asleep");
+    QTest::newRow("switched off") << false;
+    QTest::newRow("slept through, as the moment is") << true;
+}
+
+void TestLastWarning::warningEndsWithoutARun()
+{
+    QFETCH(bool, asleep);
     const int id = addTask(calendarAt(TC::OnceCommission, Start.addSecs(600)));
     QSignalSpy ended(scheduler.get(), &TaskScheduler::taskEnded);
     scheduler->handleOperaSliderSignal(id, true);
-    time->advanceSeconds(550);
-    QVERIFY(windowShows(id));
-    time->sleep(2 * 3600 * 1000);
-    scheduler->recheckCalendarTasks();
+    QVERIFY(warnsAfter(id, 540));
+    if (asleep) {
+        time->sleep(2 * 3600 * 1000);
+        scheduler->recheckCalendarTasks();
+    } else {
+        scheduler->handleOperaSliderSignal(id, false);
+    }
     QTRY_VERIFY(!windowShows(id));
-    QCOMPARE(ended.count(), 1);
+    QCOMPARE(ended.count(), int(asleep));
     time->advanceSeconds(3600);
     QVERIFY(log.calls.isEmpty());
 }
@@ -315,39 +321,24 @@ void TestLastWarning::whatRestartsTheTaskCancelsThatRun()
     QCOMPARE(log.calls, QStringList{call});
 }
 
-void TestLastWarning::switchingTheTaskOffClosesItsWarning()
-{
-    const int id = addTask(countdown(6, "3"));
-    scheduler->handleOperaSliderSignal(id, true);
-    time->advanceSeconds(130);
-    QVERIFY(windowShows(id));
-    scheduler->handleOperaSliderSignal(id, false);
-    QTRY_VERIFY(!windowShows(id));
-    time->advanceSeconds(3600);
-    QVERIFY(log.calls.isEmpty());
-}
-
-void TestLastWarning::actionsThatDoNotDisruptNeverWarn()
+void TestLastWarning::actionsThatDoNotDisruptOrWithTheChoiceOffNeverWarn()
 {
     const int lock = addTask(countdown(3, "3"));
     const int display = addTask(countdown(5, "3"));
+    startScheduler(false);
+    const int id = addTask(countdown(0, "4"));
     QSignalSpy opened(scheduler.get(), &TaskScheduler::warningOpened);
-    scheduler->handleOperaSliderSignal(lock, true);
-    scheduler->handleOperaSliderSignal(display, true);
+    settings->setOn(UserSettings::WarnBeforeActions, true);
+    for (int task : {lock, display})
+        scheduler->handleOperaSliderSignal(task, true);
     time->advanceSeconds(179);
     QVERIFY(log.calls.isEmpty());
     time->advanceSeconds(1);
     QCOMPARE(log.calls.size(), 2);
-    QCOMPARE(opened.count(), 0);
-}
-
-void TestLastWarning::withTheChoiceOffNoWindowAppears()
-{
-    startScheduler(false);
-    const int id = addTask(countdown(0, "3"));
-    QSignalSpy opened(scheduler.get(), &TaskScheduler::warningOpened);
+    settings->setOn(UserSettings::WarnBeforeActions, false);
     scheduler->handleOperaSliderSignal(id, true);
-    QVERIFY(runsAfter(180));
+    QVERIFY(runsAfter(240));
+    QCOMPARE(log.calls.size(), 3);
     QCOMPARE(opened.count(), 0);
     QVERIFY(!windowOf(id));
     // Turned off while a warning shows: the window goes, the moment stays.
