@@ -29,8 +29,7 @@ private slots:
     void cleanup();
 
     void tasksThatWereOnAreOnAgain();
-    void turningTheChoiceOffForgetsTheTasks();
-    void eachFolderKeepsItsOwn();
+    void turningTheChoiceOffForgetsTheTasksAndEachFolderKeepsItsOwn();
 
 private:
     std::unique_ptr<ComputerManageWidget> startTab()
@@ -141,7 +140,7 @@ void TestRestoreTasks::tasksThatWereOnAreOnAgain()
     QVERIFY(log.calls.isEmpty());
 }
 
-void TestRestoreTasks::turningTheChoiceOffForgetsTheTasks()
+void TestRestoreTasks::turningTheChoiceOffForgetsTheTasksAndEachFolderKeepsItsOwn()
 {
     const int id = countdown(0);
     {
@@ -161,11 +160,7 @@ void TestRestoreTasks::turningTheChoiceOffForgetsTheTasks()
     }
     settings->setOn(UserSettings::RestoreArmedTasks, true);
     QVERIFY(!startTab()->scheduler()->isArmed(id));
-}
-
-void TestRestoreTasks::eachFolderKeepsItsOwn()
-{
-    settings->setOn(UserSettings::RestoreArmedTasks, true);
+    // Each folder keeps its own.
     QVERIFY(flip(*startTab(), 0));
     const QString firstFolder = Connection::databasePath();
     {

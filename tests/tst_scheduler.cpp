@@ -81,7 +81,6 @@ private slots:
     void countdownTextNamesTheAction_data();
     void countdownTextNamesTheAction();
 
-    void warnsAheadAndRunsOnTimeWithoutAnswer_data();
     void warnsAheadAndRunsOnTimeWithoutAnswer();
     void eachButtonOfTheWindow_data();
     void eachButtonOfTheWindow();
@@ -136,44 +135,40 @@ void TestScheduler::cleanup()
 void TestScheduler::firesWhenDueAndRepeatsOrEnds_data()
 {
     QTest::addColumn<Record>("columns"); // empty: the seed task every database starts with
-    QTest::addColumn<QString>("operand");
     QTest::addColumn<int>("firesAfter");
     QTest::addColumn<QString>("call");
     QTest::addColumn<int>("repeatsAfter");   // 0: it runs once and says it ended
     QTest::addColumn<QString>("storedNext"); // of a calendar task switched on after its moment
     const QString off = "interpreter: shutdown -s -f";
     const QString lock = "interpreter: rundll32.exe user32.dll LockWorkStation";
-    QTest::newRow("seed: ten idle minutes") << Record() << "" << 600 << "display off" << 600 << "";
-    QTest::newRow("countdown") << condition(TC::FromNowCommission, 1, "1", "0") << "" << 3600
-                               << "interpreter: shutdown -r " << 0 << "";
-    QTest::newRow("countdown of 960 h") << condition(TC::FromNowCommission, 0, "960", "0") << "" << 960 * 3600 << off
-                                        << 0 << "";
-    QTest::newRow("close a program") << condition(TC::FromNowCommission, 10, "0", "1") << "/opt/tools/app.bin" << 60
-                                     << "terminate: app.bin" << 0 << "";
-    QTest::newRow("once, forty days ahead") << calendarAt(TC::OnceCommission, Start.addDays(40), 6) << "" << 40 * 86400
+    QTest::newRow("seed: ten idle minutes") << Record() << 600 << "display off" << 600 << "";
+    QTest::newRow("countdown") << condition(TC::FromNowCommission, 1, "1", "0") << 3600 << "interpreter: shutdown -r "
+                               << 0 << "";
+    QTest::newRow("countdown of 960 h") << condition(TC::FromNowCommission, 0, "960", "0") << 960 * 3600 << off << 0
+                                        << "";
+    QTest::newRow("close a program") << condition(TC::FromNowCommission, 10, "0", "1") << 60 << "terminate: app.bin"
+                                     << 0 << "";
+    QTest::newRow("once, forty days ahead") << calendarAt(TC::OnceCommission, Start.addDays(40), 6) << 40 * 86400
                                             << "interpreter: rundll32 powrprof.dll,SetSuspendState" << 0 << "";
-    QTest::newRow("daily") << calendarAt(TC::DayCommission, Start.addSecs(30)) << "" << 30 << off << 86400 << "";
-    QTest::newRow("on, at the uptime") << withLease(condition(TC::FromOnCommission, 3, "0", "0", "", true), 5000) << ""
-                                       << 2 << lock << 0 << "";
-    QTest::newRow("on, every 2380 s") << condition(TC::FromOnCommission, 3, "2", "3") << "" << 2380 << lock << 2380
-                                      << "";
-    QTest::newRow("until 08:00, passed") << condition(TC::FromUntilCommission, 3, "8", "0") << "" << 1 << lock << 0
-                                         << "";
-    QTest::newRow("until 11:00") << condition(TC::FromUntilCommission, 3, "11", "0") << "" << 3600 << lock << 0 << "";
-    QTest::newRow("idle, once") << condition(TC::FreeCommission, 0, "", "1", "", true) << "" << 60 << off << 0 << "";
+    QTest::newRow("daily") << calendarAt(TC::DayCommission, Start.addSecs(30)) << 30 << off << 86400 << "";
+    QTest::newRow("on, at the uptime") << withLease(condition(TC::FromOnCommission, 3, "0", "0", "", true), 5000) << 2
+                                       << lock << 0 << "";
+    QTest::newRow("on, every 2380 s") << condition(TC::FromOnCommission, 3, "2", "3") << 2380 << lock << 2380 << "";
+    QTest::newRow("until 08:00, passed") << condition(TC::FromUntilCommission, 3, "8", "0") << 1 << lock << 0 << "";
+    QTest::newRow("until 11:00") << condition(TC::FromUntilCommission, 3, "11", "0") << 3600 << lock << 0 << "";
+    QTest::newRow("idle, once") << condition(TC::FreeCommission, 0, "", "1", "", true) << 60 << off << 0 << "";
     // The program was not running at the stored moment.
     QTest::newRow("daily, yesterday") << calendarAt(TC::DayCommission, QDateTime(QDate(2026, 12, 8), QTime(9, 30)), 4)
-                                      << "" << 84600 << "interpreter: shutdown -h" << 86400 << "2026-12-10 09:30:00";
+                                      << 84600 << "interpreter: shutdown -h" << 86400 << "2026-12-10 09:30:00";
     QTest::newRow("weekly, last Monday") << calendarAt(TC::WeekCommission, QDateTime(QDate(2026, 12, 7), QTime(4, 10)),
                                                        1)
-                                         << "" << 4 * 86400 + 65400 << "interpreter: shutdown -r " << 7 * 86400
+                                         << 4 * 86400 + 65400 << "interpreter: shutdown -r " << 7 * 86400
                                          << "2026-12-14 04:10:00";
 }
 
 void TestScheduler::firesWhenDueAndRepeatsOrEnds()
 {
     QFETCH(Record, columns);
-    QFETCH(QString, operand);
     QFETCH(int, firesAfter);
     QFETCH(QString, call);
     QFETCH(int, repeatsAfter);
@@ -183,7 +178,7 @@ void TestScheduler::firesWhenDueAndRepeatsOrEnds()
         QVERIFY(!scheduler->isArmed(0));
         QCOMPARE(time->activeTimers(), 0);
     }
-    const int id = columns.isEmpty() ? 0 : addTask(columns, operand);
+    const int id = columns.isEmpty() ? 0 : addTask(columns, call.startsWith("terminate") ? "/opt/tools/app.bin" : "");
     // A countdown runs from the switch, not from when the task was made.
     if (columns.value("timer_mode").toInt() == Connection::FromNow)
         time->advanceSeconds(1000);
@@ -508,39 +503,22 @@ void TestScheduler::countdownTextNamesTheAction()
     QCOMPARE(Rules::countdownText(orderId, remainingMs), text);
 }
 
-void TestScheduler::warnsAheadAndRunsOnTimeWithoutAnswer_data()
-{
-    QTest::addColumn<int>("orderId");
-    QTest::addColumn<QString>("minutes");
-    QTest::addColumn<int>("leadSeconds");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("call");
-    QTest::newRow("3 min: a minute") << 0 << "3" << 60 << "关机"
-                                     << "interpreter: shutdown -s -f";
-    QTest::newRow("1 min: half of it") << 4 << "1" << 30 << "睡眠"
-                                       << "interpreter: shutdown -h";
-}
-
 void TestScheduler::warnsAheadAndRunsOnTimeWithoutAnswer()
 {
-    QFETCH(int, orderId);
-    QFETCH(QString, minutes);
-    QFETCH(int, leadSeconds);
-    QFETCH(QString, name);
-    QFETCH(QString, call);
-    const int id = addTask(countdown(orderId, minutes));
+    // Sleep after one minute: warned half of it ahead.
+    const int id = addTask(countdown(4, "1"));
     QSignalSpy ended(scheduler.get(), &TaskScheduler::taskEnded);
     scheduler->handleOperaSliderSignal(id, true);
-    QVERIFY(warnsAfter(id, minutes.toInt() * 60 - leadSeconds));
-    QCOMPARE(windowOf(id)->countdownText(), QString("将在 %1 秒后%2").arg(leadSeconds).arg(name));
-    QCOMPARE(windowOf(id)->description(), QString("从现在开始0小时%1分后%2").arg(minutes, name));
+    QVERIFY(warnsAfter(id, 30));
+    QCOMPARE(windowOf(id)->countdownText(), QString("将在 30 秒后睡眠"));
+    QCOMPARE(windowOf(id)->description(), QString("从现在开始0小时1分后睡眠"));
     QVERIFY(windowOf(id)->windowFlags() & Qt::WindowStaysOnTopHint);
     QVERIFY(windowOf(id)->windowFlags() & Qt::FramelessWindowHint);
     time->advanceSeconds(1);
-    QTRY_COMPARE(windowOf(id)->countdownText(), QString("将在 %1 秒后%2").arg(leadSeconds - 1).arg(name));
+    QTRY_COMPARE(windowOf(id)->countdownText(), QString("将在 29 秒后睡眠"));
     QVERIFY(scheduler->isWaiting(id));
-    QVERIFY(runsAfter(leadSeconds - 1, 1));
-    QCOMPARE(log.calls, QStringList{call});
+    QVERIFY(runsAfter(29, 1));
+    QCOMPARE(log.calls, QStringList{"interpreter: shutdown -h"});
     QCOMPARE(ended.count(), 1);
     QTRY_VERIFY(!windowShows(id));
     time->advanceSeconds(3600);
