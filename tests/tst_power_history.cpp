@@ -19,7 +19,6 @@
 #include "platform/linux/LoginRecordPowerEventSource.h"
 #endif
 
-using Record = Connection::Record;
 using EventRecord = PowerEventSource::EventRecord;
 
 namespace {
@@ -82,8 +81,7 @@ QString hungTool(const QString &arguments)
     return "\"" + QCoreApplication::applicationDirPath() + "/hung_tool\" " + arguments;
 }
 
-// Events handed out by a test, after a tool that by default succeeds at once on any system;
-// records the cut-offs it was asked for.
+// Events handed out by a test, after a tool that by default succeeds at once on any system.
 class CannedSource : public PowerEventSource
 {
 public:
@@ -92,12 +90,10 @@ public:
     { }
     QList<EventRecord> powerOns;
     QList<EventRecord> powerOffs;
-    mutable QList<QDateTime> cutOffs;
 
     QString commandLine(Kind, const QDateTime &) const override { return line; }
-    QList<EventRecord> events(const QByteArray &, Kind kind, const QDateTime &cutOff) const override
+    QList<EventRecord> events(const QByteArray &, Kind kind, const QDateTime &) const override
     {
-        cutOffs << cutOff;
         return kind == PowerOn ? powerOns : powerOffs;
     }
 
@@ -290,10 +286,10 @@ void TestPowerHistory::loginRecordLines()
         "shutdown system down  6.1.0-18-amd64   2026-11-01T17:01:40+08:00 - 2026-11-02T16:00:00+08:00  (22:58)\n"
         "reboot   pts/3        10.0.0.9         2026-11-01T16:00:00+08:00   still logged in\n\n";
     const LoginRecordPowerEventSource source;
-    const QList<EventRecord> powerOns = source.events(output, PowerEventSource::PowerOn, QDateTime());
-    const QList<EventRecord> powerOffs = source.events(output, PowerEventSource::PowerOff, QDateTime());
-    QCOMPARE(powerOns, QList<EventRecord>{powerEvent("2026-11-01T16:00:00.0000000Z")});
-    QCOMPARE(powerOffs, QList<EventRecord>{powerEvent("2026-11-01T17:01:40.0000000Z")});
+    QCOMPARE(source.events(output, PowerEventSource::PowerOn, QDateTime()),
+             QList<EventRecord>{powerEvent("2026-11-01T16:00:00.0000000Z")});
+    QCOMPARE(source.events(output, PowerEventSource::PowerOff, QDateTime()),
+             QList<EventRecord>{powerEvent("2026-11-01T17:01:40.0000000Z")});
 #endif
 }
 
