@@ -19,6 +19,7 @@ namespace {
 const QDateTime Start(QDate(2026, 12, 9), QTime(10, 0, 0));
 const QString Format = "yyyy-MM-dd HH:mm:ss";
 const qint64 Minute = 60000;
+const QString ZeroPeriod = QStringLiteral("任务的时间必须大于0,请先修改任务");
 
 Record condition(TC::CommissionType kind, int orderId, const QString &hours, const QString &minutes,
                  const QString &rate = QString(), bool onlyOnce = false)
@@ -59,10 +60,8 @@ private slots:
     void init();
     void cleanup();
 
-    void firesWhenDueAndRepeatsOrEnds_data();
-    void firesWhenDueAndRepeatsOrEnds();
-    void tasksThatCannotRunAreRefused_data();
-    void tasksThatCannotRunAreRefused();
+    void firesWhenDueAndRepeatsEndsOrIsRefused_data();
+    void firesWhenDueAndRepeatsEndsOrIsRefused();
     void idleTasksFollowWhetherIdlenessCanBeSeen();
     void rateTaskIsRestartedAtExactlyItsThreshold_data();
     void rateTaskIsRestartedAtExactlyItsThreshold();
@@ -76,10 +75,8 @@ private slots:
     void countersTickAndInputResetsIdle();
 
     // The last warning before a disruptive action: its rules, and the window.
-    void leadDependsOnActionTriggerAndPeriod_data();
-    void leadDependsOnActionTriggerAndPeriod();
-    void countdownTextNamesTheAction_data();
-    void countdownTextNamesTheAction();
+    void leadAndCountdownDependOnActionTriggerAndPeriod_data();
+    void leadAndCountdownDependOnActionTriggerAndPeriod();
 
     void warnsAheadAndRunsOnTimeWithoutAnswer();
     void eachButtonOfTheWindow_data();
@@ -132,11 +129,11 @@ void TestScheduler::cleanup()
     tearDownScheduler();
 }
 
-void TestScheduler::firesWhenDueAndRepeatsOrEnds_data()
+void TestScheduler::firesWhenDueAndRepeatsEndsOrIsRefused_data()
 {
-    QTest::addColumn<Record>("columns"); // empty: the seed task every database starts with
-    QTest::addColumn<int>("firesAfter");
-    QTest::addColumn<QString>("call");
+    QTest::addColumn<Record>("columns");     // empty: the seed task every database starts with
+    QTest::addColumn<int>("firesAfter");     // 0: not armed
+    QTest::addColumn<QString>("call");       // of a task not armed, the reason given, if any
     QTest::addColumn<int>("repeatsAfter");   // 0: it runs once and says it ended
     QTest::addColumn<QString>("storedNext"); // of a calendar task switched on after its moment
     const QString off = "interpreter: shutdown -s -f";
@@ -164,9 +161,20 @@ void TestScheduler::firesWhenDueAndRepeatsOrEnds_data()
                                                        1)
                                          << 4 * 86400 + 65400 << "interpreter: shutdown -r " << 7 * 86400
                                          << "2026-12-14 04:10:00";
+    // A row as an older file may hold it: armed, it would run its action again and again.
+    for (int lease : {0, -60}) {
+        for (int kind : {TC::FromNowCommission, TC::FreeCommission, TC::FromDownloadCommission,
+                         TC::FromUploadCommission, TC::FromUntilCommission})
+            QTest::addRow("kind %d, %d s", kind, lease)
+                << withLease(condition(TC::CommissionType(kind), 3, "0", "0", "10"), lease) << 0 << ZeroPeriod << 0
+                << "";
+    }
+    QTest::newRow("once, at its moment") << calendarAt(TC::OnceCommission, Start) << 0
+                                         << QStringLiteral("执行时间等于或早于当前时间,命令不会执行") << 0 << "";
+    QTest::newRow("on, already passed") << condition(TC::FromOnCommission, 3, "1", "0", "", true) << 0 << "" << 0 << "";
 }
 
-void TestScheduler::firesWhenDueAndRepeatsOrEnds()
+void TestScheduler::firesWhenDueAndRepeatsEndsOrIsRefused()
 {
     QFETCH(Record, columns);
     QFETCH(int, firesAfter);
@@ -184,8 +192,23 @@ void TestScheduler::firesWhenDueAndRepeatsOrEnds()
         time->advanceSeconds(1000);
     QSignalSpy ended(scheduler.get(), &TaskScheduler::taskEnded);
     QSignalSpy refused(scheduler.get(), &TaskScheduler::armingRefused);
+    if (call == ZeroPeriod)
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("has a period of .* must be above zero"));
     scheduler->handleOperaSliderSignal(id, true);
-    QVERIFY(scheduler->isWaiting(id));
+    QCOMPARE(scheduler->isWaiting(id), firesAfter > 0);
+    if (firesAfter == 0) {
+        if (!call.isEmpty()) {
+            QVERIFY(!scheduler->isArmed(id));
+            QCOMPARE(refused.size(), 1);
+            QCOMPARE(refused.first(), (QList<QVariant>{id, call}));
+            QCOMPARE(time->activeTimers(), 0);
+        }
+        QVERIFY(sampler->downloadStandSpeedList().isEmpty());
+        QVERIFY(sampler->uploadStandSpeedList().isEmpty());
+        time->advanceSeconds(100000);
+        QVERIFY(log.calls.isEmpty());
+        return;
+    }
     QCOMPARE(refused.size(), 0);
     if (!storedNext.isEmpty())
         QCOMPARE(storedTask(id).value("repeat_detail_day"), storedNext);
@@ -199,50 +222,6 @@ void TestScheduler::firesWhenDueAndRepeatsOrEnds()
         QVERIFY(runsAfter(repeatsAfter));
     time->advanceSeconds(100000);
     QCOMPARE(log.calls.size() == 1, repeatsAfter == 0);
-}
-
-void TestScheduler::tasksThatCannotRunAreRefused_data()
-{
-    QTest::addColumn<Record>("columns");
-    QTest::addColumn<QString>("warning");
-    QTest::addColumn<QString>("refusal"); // empty: not armed, without a word
-    const QString zero = QStringLiteral("任务的时间必须大于0,请先修改任务");
-    const QString past = QStringLiteral("执行时间等于或早于当前时间,命令不会执行");
-    // A row as an older file may hold it: armed, it would run its action again
-    // and again.
-    for (int lease : {0, -60}) {
-        for (int kind : {TC::FromNowCommission, TC::FreeCommission, TC::FromDownloadCommission,
-                         TC::FromUploadCommission, TC::FromUntilCommission})
-            QTest::addRow("kind %d, %d s", kind, lease)
-                << withLease(condition(TC::CommissionType(kind), 3, "0", "0", "10"), lease)
-                << "has a period of .* must be above zero" << zero;
-    }
-    QTest::newRow("once, at its moment") << calendarAt(TC::OnceCommission, Start) << "" << past;
-    QTest::newRow("on, already passed") << condition(TC::FromOnCommission, 3, "1", "0", "", true) << ""
-                                        << "";
-}
-
-void TestScheduler::tasksThatCannotRunAreRefused()
-{
-    QFETCH(Record, columns);
-    QFETCH(QString, warning);
-    QFETCH(QString, refusal);
-    const int id = addTask(columns);
-    QSignalSpy refused(scheduler.get(), &TaskScheduler::armingRefused);
-    if (!warning.isEmpty())
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
-    scheduler->handleOperaSliderSignal(id, true);
-    QVERIFY(!scheduler->isWaiting(id));
-    if (!refusal.isEmpty()) {
-        QVERIFY(!scheduler->isArmed(id));
-        QCOMPARE(refused.size(), 1);
-        QCOMPARE(refused.first(), (QList<QVariant>{id, refusal}));
-        QCOMPARE(time->activeTimers(), 0);
-    }
-    QVERIFY(sampler->downloadStandSpeedList().isEmpty());
-    QVERIFY(sampler->uploadStandSpeedList().isEmpty());
-    time->advanceSeconds(100000);
-    QVERIFY(log.calls.isEmpty());
 }
 
 void TestScheduler::idleTasksFollowWhetherIdlenessCanBeSeen()
@@ -458,7 +437,7 @@ void TestScheduler::countersTickAndInputResetsIdle()
     QCOMPARE(idle.last().at(0).toString(), QString("0小时0分1秒"));
 }
 
-void TestScheduler::leadDependsOnActionTriggerAndPeriod_data()
+void TestScheduler::leadAndCountdownDependOnActionTriggerAndPeriod_data()
 {
     QTest::addColumn<int>("orderId");
     QTest::addColumn<int>("timerMode");
@@ -476,31 +455,17 @@ void TestScheduler::leadDependsOnActionTriggerAndPeriod_data()
     QTest::newRow("nothing left to warn of") << 0 << int(Connection::ToTarget) << 0LL << 0LL;
 }
 
-void TestScheduler::leadDependsOnActionTriggerAndPeriod()
+void TestScheduler::leadAndCountdownDependOnActionTriggerAndPeriod()
 {
     QFETCH(int, orderId);
     QFETCH(int, timerMode);
     QFETCH(qint64, periodMs);
     QFETCH(qint64, leadMs);
     QCOMPARE(Rules::leadMs(orderId, timerMode, periodMs), leadMs);
-}
-
-void TestScheduler::countdownTextNamesTheAction_data()
-{
-    QTest::addColumn<int>("orderId");
-    QTest::addColumn<qint64>("remainingMs");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("rounded up") << 1 << 58001LL << "将在 59 秒后重启";
-    QTest::newRow("sleep") << 4 << 1LL << "将在 1 秒后睡眠";
-    QTest::newRow("disconnect, due") << 11 << 0LL << "将在 0 秒后断开网络";
-}
-
-void TestScheduler::countdownTextNamesTheAction()
-{
-    QFETCH(int, orderId);
-    QFETCH(qint64, remainingMs);
-    QFETCH(QString, text);
-    QCOMPARE(Rules::countdownText(orderId, remainingMs), text);
+    // The countdown rounds up and stops at zero.
+    QCOMPARE(Rules::countdownText(1, 58001), QStringLiteral("将在 59 秒后重启"));
+    QCOMPARE(Rules::countdownText(4, 1), QStringLiteral("将在 1 秒后睡眠"));
+    QCOMPARE(Rules::countdownText(11, 0), QStringLiteral("将在 0 秒后断开网络"));
 }
 
 void TestScheduler::warnsAheadAndRunsOnTimeWithoutAnswer()
