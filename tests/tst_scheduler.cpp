@@ -1,6 +1,12 @@
-#include "SchedulerHarness.h"
+#include "FakeActionServices.h"
+#include "ManualTime.h"
+#include "ScratchDirectory.h"
+#include "actions/ActionExecutor.h"
+#include "monitors/NetInfoThread.h"
 #include "schedule/LastWarningRules.h"
 #include "schedule/SystemTaskTimer.h"
+#include "schedule/TaskComposer.h"
+#include "schedule/TaskScheduler.h"
 #include "storage/UserSettings.h"
 #include "tasks_ui/LastWarningPresenter.h"
 #include "tasks_ui/LastWarningWindow.h"
@@ -52,7 +58,17 @@ Record calendarAt(TC::CommissionType kind, const QDateTime &firstRun, int orderI
 
 } // namespace
 
-class TestScheduler : public QObject, private SchedulerHarness
+// A network that stays quiet.
+class QuietCounters : public NetworkCounterSource
+{
+public:
+    bool isSupported() const override { return true; }
+    NetworkTotals read() override { return {}; }
+};
+
+// The scheduler over a fresh database in a folder of its own, on a clock the test moves, with a
+// quiet network, actions that only write down what they were asked and the last warning's window.
+class TestScheduler : public QObject
 {
     Q_OBJECT
 
@@ -89,7 +105,27 @@ private slots:
     void actionsThatDoNotDisruptOrWithTheChoiceOffNeverWarn();
 
 private:
+    // A new scheduler over the same database, clock and fakes, as at a program's start.
     void startScheduler(bool warn);
+    // Stores a task made from the composer's columns and loads it; its id, or -1.
+    int addTask(const Record &columns, const QString &operand = QString())
+    {
+        if (!connection->insertPlan(TC::saveRecord(columns, operand, "-1")))
+            return -1;
+        scheduler->loadPlans();
+        return scheduler->planList().last().value("id").toInt();
+    }
+    // Moves the clock on by `seconds`: true when exactly one action ran, and only in the last
+    // second (the last millisecond when `unit` is 1).
+    bool runsAfter(qint64 seconds, qint64 unit = 1000)
+    {
+        const int before = log.calls.size();
+        time->advance(seconds * 1000 - unit);
+        if (log.calls.size() != before)
+            return false;
+        time->advance(unit);
+        return log.calls.size() == before + 1;
+    }
     LastWarningWindow *windowOf(int id) const { return presenter->windowOf(id); }
     bool windowShows(int id) const { return windowOf(id) && windowOf(id)->isVisible(); }
     // Moves the clock on by `seconds`: true when the window shows in the last second only.
@@ -102,14 +138,27 @@ private:
         return windowShows(id);
     }
 
+    std::unique_ptr<ScratchDirectory> scratch;
+    std::unique_ptr<Connection> connection;
+    std::unique_ptr<NetInfoThread> sampler;
+    std::unique_ptr<ManualTime> time;
+    std::unique_ptr<ActionExecutor> executor;
     std::unique_ptr<UserSettings> settings;
+    std::unique_ptr<TaskScheduler> scheduler;
     std::unique_ptr<LastWarningPresenter> presenter;
+    ActionLog log;
     Record storedTask(int id) { return connection->selectPlan({{"id", QString::number(id)}}).value(0); }
 };
 
 void TestScheduler::init()
 {
-    QVERIFY(setUpScheduler(Start));
+    scratch = std::make_unique<ScratchDirectory>();
+    connection = std::make_unique<Connection>(nullptr);
+    QVERIFY(connection->createTables());
+    sampler = std::make_unique<NetInfoThread>(nullptr, std::make_unique<QuietCounters>());
+    time = std::make_unique<ManualTime>(Start);
+    log.calls.clear();
+    executor = std::make_unique<ActionExecutor>(connection.get(), fakeActionServices(&log));
     settings = std::make_unique<UserSettings>(scratch->filePath("settings.ini"), nullptr);
     startScheduler(true);
 }
@@ -117,7 +166,9 @@ void TestScheduler::init()
 void TestScheduler::startScheduler(bool warn)
 {
     presenter.reset();
-    SchedulerHarness::startScheduler();
+    scheduler.reset();
+    scheduler = std::make_unique<TaskScheduler>(
+        TaskScheduler::Dependencies{connection.get(), executor.get(), sampler.get(), time.get(), time.get()}, nullptr);
     settings->setOn(UserSettings::WarnBeforeActions, warn);
     presenter = std::make_unique<LastWarningPresenter>(scheduler.get(), settings.get(), nullptr);
 }
@@ -125,8 +176,13 @@ void TestScheduler::startScheduler(bool warn)
 void TestScheduler::cleanup()
 {
     presenter.reset();
+    scheduler.reset();
     settings.reset();
-    tearDownScheduler();
+    executor.reset();
+    time.reset();
+    sampler.reset();
+    connection.reset();
+    scratch.reset();
 }
 
 void TestScheduler::firesWhenDueAndRepeatsEndsOrIsRefused_data()
