@@ -72,12 +72,9 @@ private slots:
     void seedRowCountersAndRates();
     void switchKnobTurnsBackAndTravelsInSteps();
     void rowsAndDetailsShowTheStoredTasks();
-    void addingAndEditingAskWhetherToStart();
+    void addingAndEditingAskWhetherToStartOverTheWindow();
     void removalDisarmsTheTaskOrSaysWhyItFailed();
-    void idleTasksFollowWhetherTheWatchSeesIdleness();
-    void taskThatCannotBeArmedSaysWhyAndStaysOff();
-    void switchGoesOffWhenTheTaskHasRun();
-    void popUpsOpenOverTheMainWindow();
+    void switchesShowWhatTheSchedulerArmed();
 
 private:
     std::unique_ptr<ComputerManageWidget> makeTab();
@@ -308,7 +305,7 @@ void TestTaskTab::rowsAndDetailsShowTheStoredTasks()
     details->close();
 }
 
-void TestTaskTab::addingAndEditingAskWhetherToStart()
+void TestTaskTab::addingAndEditingAskWhetherToStartOverTheWindow()
 {
     auto tab = makeTab();
     for (const QString answer : {"是", "否"}) {
@@ -349,6 +346,23 @@ void TestTaskTab::addingAndEditingAskWhetherToStart()
     QCOMPARE(tab->taskTable()->rowCount(), 3);
     QCOMPARE(tab->rowView(2)->nameLabel()->text(), QStringLiteral("从现在开始2小时45分后关机"));
     QVERIFY(tab->scheduler()->isWaiting(tab->rowView(2)->taskId()));
+
+    // Away from the screen's middle, the pop-ups open over the main window.
+    tab->move(-200, -100);
+    QVERIFY(QTest::qWaitForWindowExposed(tab.get()));
+    const QPoint middle = tab->frameGeometry().center();
+    QPointer<ShowingWidget> details = openDetails(tab->rowView(0));
+    QCOMPARE(details->frameGeometry().center(), middle);
+    details->close();
+
+    // The editor is larger than this screen: it is kept on it, its title strip within reach.
+    QTest::mouseClick(tab->addButton(), Qt::LeftButton);
+    editor = tab->editor();
+    const QRect screen = tab->screen()->availableGeometry();
+    QCOMPARE(editor->frameGeometry().top(), screen.top());
+    QVERIFY(screen.contains(editor->frameGeometry().topLeft()));
+    QVERIFY(editor->frameGeometry().contains(middle));
+    editor->close();
 }
 
 void TestTaskTab::removalDisarmsTheTaskOrSaysWhyItFailed()
@@ -386,7 +400,7 @@ void TestTaskTab::removalDisarmsTheTaskOrSaysWhyItFailed()
     QVERIFY(log.calls.isEmpty());
 }
 
-void TestTaskTab::idleTasksFollowWhetherTheWatchSeesIdleness()
+void TestTaskTab::switchesShowWhatTheSchedulerArmed()
 {
     QPointer<FakeInputSource> input;
     TAVMouseNKeyboardHook::setSourceFactory([&input] {
@@ -395,7 +409,28 @@ void TestTaskTab::idleTasksFollowWhetherTheWatchSeesIdleness()
         return source;
     });
     auto tab = makeTab();
+    // Runs once, a second after it is switched on.
+    Record onBoot = TC::conditionColumns(TC::FromOnCommission, 3, {"0", "1", "", true});
+    onBoot["lease_second"] = QString::number(tab->scheduler()->bootUptimeSeconds() + 1);
+    tab.reset();
+    const int ranId = addTask(onBoot);
+    TC::CalendarChoice yesterday;
+    yesterday.firstRun = QDate::currentDate().addDays(-1);
+    yesterday.timeOfDay = 3600;
+    const int passedId = addTask(TC::calendarColumns(TC::OnceCommission, 0, yesterday));
+    tab = makeTab();
     TAVMouseNKeyboardHook::setSourceFactory([] { return std::make_unique<FakeInputSource>(); });
+    TableCellView *row = tab->rowView(1);
+    QTest::mouseClick(row->slider(), Qt::LeftButton);
+    QVERIFY(row->slider()->isChecked());
+    QVERIFY(tab->scheduler()->isWaiting(ranId));
+    // The task has run: its switch goes off.
+    QTRY_COMPARE_WITH_TIMEOUT(log.calls.size(), 1, 5000);
+    QVERIFY(!tab->scheduler()->isArmed(ranId));
+    QVERIFY(!row->slider()->isChecked());
+    QTRY_COMPARE(row->slider()->knobX(), 0);
+
+    // Idle tasks follow whether the watch sees idleness.
     QVERIFY(input);
     QSignalSpy refused(tab->scheduler(), &TaskScheduler::armingRefused);
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot report; not armed"));
@@ -403,71 +438,22 @@ void TestTaskTab::idleTasksFollowWhetherTheWatchSeesIdleness()
     QCOMPARE(refused.size(), 1);
     QCOMPARE(refused.first().at(1).toString(), QString("当前桌面无法检测空闲时间"));
     QVERIFY(!tab->scheduler()->isArmed(0));
-
     input->setDetectable(true);
-    tab->handleOperaSliderSignal(0, true);
-    QVERIFY(tab->scheduler()->isWaiting(0));
-    QCOMPARE(refused.size(), 1);
-}
-
-void TestTaskTab::taskThatCannotBeArmedSaysWhyAndStaysOff()
-{
-    TC::CalendarChoice choice;
-    choice.firstRun = QDate::currentDate().addDays(-1);
-    choice.timeOfDay = 3600;
-    const int id = addTask(TC::calendarColumns(TC::OnceCommission, 0, choice));
-    auto tab = makeTab();
-    TableCellView *row = tab->rowView(1);
     QTest::mouseClick(tab->rowView(0)->slider(), Qt::LeftButton);
+    QVERIFY(tab->scheduler()->isWaiting(0));
+
+    // A task that cannot be armed says why and stays off; the other rows keep their state.
+    row = tab->rowView(2);
     ModalAnswerer answer("OK");
     QTest::mouseClick(row->slider(), Qt::LeftButton);
     QTRY_VERIFY(answer.answered);
     QCOMPARE(answer.title + " " + answer.text, QStringLiteral("提示 执行时间等于或早于当前时间,命令不会执行"));
     QVERIFY(!row->slider()->isChecked());
     QTRY_COMPARE(row->slider()->knobX(), 0);
-    QVERIFY(!tab->scheduler()->isArmed(id));
-    // The other rows keep their state.
+    QVERIFY(!tab->scheduler()->isArmed(passedId));
+    QCOMPARE(refused.size(), 2);
     QVERIFY(tab->rowView(0)->slider()->isChecked());
     QVERIFY(tab->scheduler()->isWaiting(0));
-}
-
-void TestTaskTab::switchGoesOffWhenTheTaskHasRun()
-{
-    auto tab = makeTab();
-    // Runs once, a second after it is switched on.
-    Record columns = TC::conditionColumns(TC::FromOnCommission, 3, {"0", "1", "", true});
-    columns["lease_second"] = QString::number(tab->scheduler()->bootUptimeSeconds() + 1);
-    tab.reset();
-    const int id = addTask(columns);
-    tab = makeTab();
-    TableCellView *row = tab->rowView(1);
-    QTest::mouseClick(row->slider(), Qt::LeftButton);
-    QVERIFY(row->slider()->isChecked());
-    QVERIFY(tab->scheduler()->isWaiting(id));
-    QTRY_COMPARE_WITH_TIMEOUT(log.calls.size(), 1, 5000);
-    QVERIFY(!tab->scheduler()->isArmed(id));
-    QVERIFY(!row->slider()->isChecked());
-    QTRY_COMPARE(row->slider()->knobX(), 0);
-}
-
-void TestTaskTab::popUpsOpenOverTheMainWindow()
-{
-    auto tab = makeTab();
-    tab->move(-200, -100);
-    QVERIFY(QTest::qWaitForWindowExposed(tab.get()));
-    const QPoint middle = tab->frameGeometry().center();
-    QPointer<ShowingWidget> details = openDetails(tab->rowView(0));
-    QCOMPARE(details->frameGeometry().center(), middle);
-    details->close();
-
-    // The editor is larger than this screen: it is kept on it, its title strip within reach.
-    QTest::mouseClick(tab->addButton(), Qt::LeftButton);
-    QPointer<EditWidget> editor = tab->editor();
-    const QRect screen = tab->screen()->availableGeometry();
-    QCOMPARE(editor->frameGeometry().top(), screen.top());
-    QVERIFY(screen.contains(editor->frameGeometry().topLeft()));
-    QVERIFY(editor->frameGeometry().contains(middle));
-    editor->close();
 }
 
 QTEST_MAIN(TestTaskTab)
