@@ -164,9 +164,9 @@ void TestEditor::refusalsAndCancelSaveNothing()
     editor = newEditor();
     QTest::mouseClick(editor->kindButton(EditWidget::FreeCommission), Qt::LeftButton);
     const QString text = refusedConfirm(editor.get());
-    QVERIFY2(text.startsWith(QStringLiteral("任务未能保存。")), qPrintable(text));
-    QVERIFY2(text.contains(QDir::toNativeSeparators(scratch->filePath("database.db"))), qPrintable(text));
-    QVERIFY2(text.contains("disk full"), qPrintable(text));
+    QVERIFY2(text.startsWith(QStringLiteral("任务未能保存。")) && text.contains("disk full")
+                 && text.contains(QDir::toNativeSeparators(scratch->filePath("database.db"))),
+             qPrintable(text));
 }
 
 void TestEditor::eachKindSavesItsRow_data()
