@@ -72,8 +72,7 @@ private slots:
     void seedRowCountersAndRates();
     void switchKnobTurnsBackAndTravelsInSteps();
     void rowsAndDetailsShowTheStoredTasks();
-    void addingAndEditingAskWhetherToStartOverTheWindow();
-    void removalDisarmsTheTaskOrSaysWhyItFailed();
+    void addedTasksAreStartedEditedAndRemovedOverTheWindow();
     void switchesShowWhatTheSchedulerArmed();
 
 private:
@@ -305,7 +304,7 @@ void TestTaskTab::rowsAndDetailsShowTheStoredTasks()
     details->close();
 }
 
-void TestTaskTab::addingAndEditingAskWhetherToStartOverTheWindow()
+void TestTaskTab::addedTasksAreStartedEditedAndRemovedOverTheWindow()
 {
     auto tab = makeTab();
     for (const QString answer : {"是", "否"}) {
@@ -347,31 +346,9 @@ void TestTaskTab::addingAndEditingAskWhetherToStartOverTheWindow()
     QCOMPARE(tab->rowView(2)->nameLabel()->text(), QStringLiteral("从现在开始2小时45分后关机"));
     QVERIFY(tab->scheduler()->isWaiting(tab->rowView(2)->taskId()));
 
-    // Away from the screen's middle, the pop-ups open over the main window.
-    tab->move(-200, -100);
-    QVERIFY(QTest::qWaitForWindowExposed(tab.get()));
-    const QPoint middle = tab->frameGeometry().center();
-    QPointer<ShowingWidget> details = openDetails(tab->rowView(0));
-    QCOMPARE(details->frameGeometry().center(), middle);
-    details->close();
-
-    // The editor is larger than this screen: it is kept on it, its title strip within reach.
-    QTest::mouseClick(tab->addButton(), Qt::LeftButton);
-    editor = tab->editor();
-    const QRect screen = tab->screen()->availableGeometry();
-    QCOMPARE(editor->frameGeometry().top(), screen.top());
-    QVERIFY(screen.contains(editor->frameGeometry().topLeft()));
-    QVERIFY(editor->frameGeometry().contains(middle));
-    editor->close();
-}
-
-void TestTaskTab::removalDisarmsTheTaskOrSaysWhyItFailed()
-{
-    const int removed = addTask(TC::conditionColumns(TC::FromDownloadCommission, 0, {"", "1", "25", false}));
-    const int kept = addTask(TC::conditionColumns(TC::FromNowCommission, 0, {"1", "0", "", false}));
-    auto tab = makeTab();
-    QTest::mouseClick(tab->rowView(1)->slider(), Qt::LeftButton);
-    QTest::mouseClick(tab->rowView(2)->slider(), Qt::LeftButton);
+    // Removed, an armed task is disarmed; a removal the file refuses keeps the row.
+    const int removed = tab->rowView(1)->taskId();
+    const int kept = tab->rowView(2)->taskId();
     QVERIFY(tab->scheduler()->isWaiting(removed));
     triggerRowEntry(tab->rowView(1), "删除任务");
     QVERIFY(!tab->scheduler()->isArmed(removed));
@@ -398,6 +375,23 @@ void TestTaskTab::removalDisarmsTheTaskOrSaysWhyItFailed()
     QCOMPARE(Connection(nullptr).selectPlanList().size(), 2);
     QTest::qWait(100);
     QVERIFY(log.calls.isEmpty());
+
+    // Away from the screen's middle, the pop-ups open over the main window.
+    tab->move(-200, -100);
+    QVERIFY(QTest::qWaitForWindowExposed(tab.get()));
+    const QPoint middle = tab->frameGeometry().center();
+    QPointer<ShowingWidget> details = openDetails(tab->rowView(0));
+    QCOMPARE(details->frameGeometry().center(), middle);
+    details->close();
+
+    // The editor is larger than this screen: it is kept on it, its title strip within reach.
+    QTest::mouseClick(tab->addButton(), Qt::LeftButton);
+    editor = tab->editor();
+    const QRect screen = tab->screen()->availableGeometry();
+    QCOMPARE(editor->frameGeometry().top(), screen.top());
+    QVERIFY(screen.contains(editor->frameGeometry().topLeft()));
+    QVERIFY(editor->frameGeometry().contains(middle));
+    editor->close();
 }
 
 void TestTaskTab::switchesShowWhatTheSchedulerArmed()
