@@ -206,13 +206,13 @@ void TestTaskTab::switchKnobTurnsBackAndTravelsInSteps()
     QTest::mouseClick(&slider, Qt::LeftButton);
     QCOMPARE(changed.size(), 3);
     QCOMPARE(changed.at(2).at(0).toBool(), true);
+    // Steps of one pixel to 41, then the stop.
     QList<int> positions;
     QList<int> steps;
     while (slider.isAnimating()) {
         slider.updateValue();
         positions << slider.knobX();
-        steps << qMin(steps.size() + 1,
-                      41); // steps of one pixel to 41, then the stop
+        steps << qMin(steps.size() + 1, 41);
     }
     QCOMPARE(positions, steps);
     QCOMPARE(positions.size(), 42);
