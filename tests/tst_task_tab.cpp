@@ -53,11 +53,6 @@ QString toolTipOf(QWidget *widget)
     return QToolTip::isVisible() ? QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText() : QString();
 }
 
-void confirm(EditWidget *editor)
-{
-    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
-}
-
 } // namespace
 
 class TestTaskTab : public QObject
@@ -317,7 +312,7 @@ void TestTaskTab::addedTasksAreStartedEditedAndRemovedOverTheWindow()
         hours->selectAll();
         QTest::keyClicks(hours, "2");
         ModalAnswerer question(answer);
-        confirm(editor);
+        QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
         QVERIFY(question.answered);
         QCOMPARE(question.title + " " + question.text, QStringLiteral("定时管理 计划添加成功,现在需要启动该计划?"));
         // Over the window it belongs to, not wherever the screen's middle is.
@@ -340,7 +335,7 @@ void TestTaskTab::addedTasksAreStartedEditedAndRemovedOverTheWindow()
     minutes->selectAll();
     QTest::keyClicks(minutes, "45");
     ModalAnswerer question("是");
-    confirm(editor);
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
     QVERIFY(question.answered);
     QCOMPARE(tab->taskTable()->rowCount(), 3);
     QCOMPARE(tab->rowView(2)->nameLabel()->text(), QStringLiteral("从现在开始2小时45分后关机"));
