@@ -726,11 +726,6 @@ void EditWidget::loadConditionTask(const Connection::Record &task)
     planType(conditionKind);
 }
 
-int EditWidget::selectedKind() const
-{
-    return kind;
-}
-
 TAVRadioButton *EditWidget::kindButton(int kindValue) const
 {
     return rows.value(kindValue).radio;
@@ -739,14 +734,4 @@ TAVRadioButton *EditWidget::kindButton(int kindValue) const
 QPushButton *EditWidget::confirmButton() const
 {
     return confirm;
-}
-
-QLineEdit *EditWidget::hoursEdit(int kindValue) const
-{
-    return rows.value(kindValue).hours;
-}
-
-QLineEdit *EditWidget::minutesEdit(int kindValue) const
-{
-    return rows.value(kindValue).minutes;
 }

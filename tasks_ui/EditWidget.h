@@ -67,12 +67,8 @@ public:
     void setFileChooser(FileChooser chooser);
 
     // What the tests of the task tab reach; the other inputs carry object names (nameInputs).
-    int selectedKind() const;
     TAVRadioButton *kindButton(int kind) const;
     QPushButton *confirmButton() const;
-    // Line edits of the condition kinds: hours and minutes where the kind has them.
-    QLineEdit *hoursEdit(int kind) const;
-    QLineEdit *minutesEdit(int kind) const;
 
 signals:
     void closeWin();
