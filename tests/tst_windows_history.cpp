@@ -206,6 +206,8 @@ private slots:
         QTest::newRow("power-on, after a cut-off")
             << int(PowerEventSource::PowerOn) << QDateTime(QDate(2026, 12, 7), QTime(18, 0, 0, 123))
             << R"(cmd.exe /c wevtutil qe system /f:text /q:"*[System[(EventID = 6005) and TimeCreated[@SystemTime>'2026-12-07T10:00:00.1230000Z']]]")";
+        QTest::newRow("power-off, everything") << int(PowerEventSource::PowerOff) << QDateTime()
+                                               << R"(wevtutil qe system /f:text /q:"*[System[(EventID = 6006)]]")";
         QTest::newRow("power-off, after a cut-off on the local day after")
             << int(PowerEventSource::PowerOff) << QDateTime(QDate(2026, 12, 8), QTime(7, 59, 59, 9))
             << R"(wevtutil qe system /f:text /q:"*[System[(EventID = 6006) and TimeCreated[@SystemTime>'2026-12-07T23:59:59.0090000Z']]]")";
