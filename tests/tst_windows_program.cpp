@@ -5,137 +5,71 @@
 
 #include <windows.h>
 
-namespace {
-
-// Resource types and names are small numbers passed where a name would go.
-LPCWSTR resourceId(int id)
-{
-    return reinterpret_cast<LPCWSTR>(quintptr(id));
-}
-
-const int IconType = 3;       // RT_ICON
-const int IconGroupType = 14; // RT_GROUP_ICON
-const int ManifestType = 24;  // RT_MANIFEST
-const int ProcessManifestId = 1;
-
-struct IconEntry
-{
-    int width = 0;
-    int height = 0;
-    int bitsPerPixel = 0;
-    int id = 0;
-};
-
-} // namespace
-
 // What the resource script put into the built program: its icon and its manifest.
 class TestWindowsProgram : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void cleanupTestCase();
-
-    void iconHoldsSevenSquareImagesThatLoad();
-    void manifestAsksForAdministratorRightsAtEveryStart();
-
-private:
-    QByteArray resource(LPCWSTR type, LPCWSTR name) const;
-    QList<IconEntry> iconGroup() const;
-
     HMODULE program = nullptr;
-};
 
-void TestWindowsProgram::initTestCase()
-{
-    const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(TICKVALE_PROGRAM_FROM_TESTS);
-    program = LoadLibraryExW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16()), nullptr,
-                             LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    QVERIFY2(program, qPrintable(path));
-}
-
-void TestWindowsProgram::cleanupTestCase()
-{
-    if (program)
-        FreeLibrary(program);
-}
-
-QByteArray TestWindowsProgram::resource(LPCWSTR type, LPCWSTR name) const
-{
-    HRSRC found = FindResourceW(program, name, type);
-    if (!found)
-        return {};
-    HGLOBAL loaded = LoadResource(program, found);
-    const void *data = loaded ? LockResource(loaded) : nullptr;
-    if (!data)
-        return {};
-    return QByteArray(static_cast<const char *>(data), int(SizeofResource(program, found)));
-}
-
-// The first icon group: a small header, then one 14-byte entry per image.
-QList<IconEntry> TestWindowsProgram::iconGroup() const
-{
-    HRSRC group = nullptr;
-    EnumResourceNamesW(
-        program, resourceId(IconGroupType),
-        [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) -> BOOL {
-            *reinterpret_cast<LPCWSTR *>(found) = name;
-            return FALSE;
-        },
-        reinterpret_cast<LONG_PTR>(&group));
-    const QByteArray data = resource(resourceId(IconGroupType), reinterpret_cast<LPCWSTR>(group));
-    QDataStream stream(data);
-    stream.setByteOrder(QDataStream::LittleEndian);
-    quint16 reserved = 0, type = 0, count = 0;
-    stream >> reserved >> type >> count;
-    QList<IconEntry> entries;
-    for (int i = 0; i < count && stream.status() == QDataStream::Ok; ++i) {
-        quint8 width = 0, height = 0, colours = 0, unused = 0;
-        quint16 planes = 0, bits = 0, id = 0;
-        quint32 bytes = 0;
-        stream >> width >> height >> colours >> unused >> planes >> bits >> bytes >> id;
-        // A side of 256 is written as 0.
-        entries << IconEntry{width ? width : 256, height ? height : 256, bits, id};
+    // A resource of a type of the system (RT_ICON and the like) and a number (the process
+    // manifest's is 1).
+    QByteArray resource(LPCSTR type, int name) const
+    {
+        HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(name), reinterpret_cast<LPCWSTR>(type));
+        HGLOBAL loaded = found ? LoadResource(program, found) : nullptr;
+        const void *data = loaded ? LockResource(loaded) : nullptr;
+        return data ? QByteArray(static_cast<const char *>(data), int(SizeofResource(program, found))) : QByteArray();
     }
-    return entries;
-}
 
-void TestWindowsProgram::iconHoldsSevenSquareImagesThatLoad()
-{
-    const QList<IconEntry> entries = iconGroup();
-    QList<int> sides;
-    for (const IconEntry &entry : entries) {
-        QCOMPARE(entry.height, entry.width);
-        sides << entry.width;
-        const QByteArray image = resource(resourceId(IconType), resourceId(entry.id));
-        QVERIFY2(!image.isEmpty(), qPrintable(QString::number(entry.width)));
-        HICON icon = CreateIconFromResourceEx(reinterpret_cast<PBYTE>(const_cast<char *>(image.data())),
-                                              DWORD(image.size()), TRUE, 0x00030000, entry.width, entry.height,
-                                              LR_DEFAULTCOLOR);
-        QVERIFY2(icon, qPrintable(QString::number(entry.width)));
-        DestroyIcon(icon);
+private slots:
+    void initTestCase()
+    {
+        const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(TICKVALE_PROGRAM_FROM_TESTS);
+        program = LoadLibraryExW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16()), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        QVERIFY2(program, qPrintable(path));
     }
-    std::sort(sides.begin(), sides.end(), std::greater<int>());
-    QCOMPARE(sides, (QList<int>{250, 128, 64, 48, 32, 24, 16}));
-}
 
-void TestWindowsProgram::manifestAsksForAdministratorRightsAtEveryStart()
-{
-    const QByteArray manifest = resource(resourceId(ManifestType), resourceId(ProcessManifestId));
-    QVERIFY(!manifest.isEmpty());
-    QXmlStreamReader reader(manifest);
-    QStringList levels;
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (reader.isStartElement() && reader.name() == QLatin1String("requestedExecutionLevel")) {
-            levels << reader.attributes().value("level").toString() + " "
-                    + reader.attributes().value("uiAccess").toString();
+    void iconHoldsSevenSquareImagesThatLoad()
+    {
+        // The icon group (the script's icon 1): a small header, then one 14-byte entry per image.
+        QDataStream group(resource(RT_GROUP_ICON, 1));
+        group.setByteOrder(QDataStream::LittleEndian);
+        quint16 reserved = 0, type = 0, count = 0;
+        group >> reserved >> type >> count;
+        QList<int> sides;
+        for (int i = 0; i < count && group.status() == QDataStream::Ok; ++i) {
+            quint8 width = 0, height = 0, colours = 0, unused = 0;
+            quint16 planes = 0, bits = 0, id = 0;
+            quint32 bytes = 0;
+            group >> width >> height >> colours >> unused >> planes >> bits >> bytes >> id;
+            QCOMPARE(height, width);
+            // A side of 256 is written as 0.
+            sides << (width ? width : 256);
+            QByteArray image = resource(RT_ICON, id);
+            HICON icon = CreateIconFromResourceEx(reinterpret_cast<PBYTE>(image.data()), DWORD(image.size()), TRUE,
+                                                  0x00030000, sides.last(), sides.last(), LR_DEFAULTCOLOR);
+            QVERIFY2(icon, qPrintable(QString::number(sides.last())));
+            DestroyIcon(icon);
         }
+        std::sort(sides.begin(), sides.end(), std::greater<int>());
+        QCOMPARE(sides, (QList<int>{250, 128, 64, 48, 32, 24, 16}));
     }
-    QVERIFY2(!reader.hasError(), qPrintable(reader.errorString()));
-    QCOMPARE(levels, QStringList{"requireAdministrator false"});
-}
+
+    void manifestAsksForAdministratorRightsAtEveryStart()
+    {
+        QXmlStreamReader reader(resource(RT_MANIFEST, 1));
+        QStringList levels;
+        while (reader.readNext() != QXmlStreamReader::Invalid && !reader.atEnd()) {
+            if (reader.isStartElement() && reader.name() == QLatin1String("requestedExecutionLevel"))
+                levels << reader.attributes().value("level").toString() + " "
+                        + reader.attributes().value("uiAccess").toString();
+        }
+        QVERIFY2(!reader.hasError(), qPrintable(reader.errorString()));
+        QCOMPARE(levels, QStringList{"requireAdministrator false"});
+    }
+};
 
 QTEST_GUILESS_MAIN(TestWindowsProgram)
 #include "tst_windows_program.moc"

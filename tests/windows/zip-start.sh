@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# The packaged program as a user on Windows gets it: the zip unpacked and started under Wine in
-# a brand-new prefix, from an empty working directory, on a virtual display. Passes when every
-# DLL that the program and its plugins import is beside the program or part of Windows, a
-# window "TickvalePro" of 900 x 780 appears, "database.db" holds exactly the seed rows, and
-# "确定" in the exit confirmation ends the program with code 0. seed-rows.txt beside this
-# script holds every row of a new database.db, one a line: the table, then its columns.
+# The zip's program as a user on Windows gets it, started under Wine in a brand-new prefix from
+# an empty folder: every DLL it and its plugins import is beside it or part of Windows, a window
+# "TickvalePro" of 900 x 780 appears, database.db holds exactly the rows of seed-rows.txt (the
+# table, then the columns) and "确定" in the exit confirmation ends the program with code 0.
 # usage: tests/windows/zip-start.sh ZIP [SCREENSHOT.png]
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -15,10 +13,7 @@ wine_scratch_start
 
 fail() {
   echo "zip start: FAIL: $*" >&2
-  if [ -s "$work/program.log" ]; then
-    echo "-- the program's output:" >&2
-    tail -n 20 "$work/program.log" >&2
-  fi
+  [ -s "$work/program.log" ] && { echo "-- the program's output:"; tail -n 20 "$work/program.log"; } >&2
   exit 1
 }
 
@@ -26,38 +21,31 @@ mkdir "$work/unpacked" "$work/working"
 unzip -q "$zip" -d "$work/unpacked"
 program=$(find "$work/unpacked" -name tickvale.exe | head -n 1)
 [ -n "$program" ] || fail "no tickvale.exe in $zip"
-program_dir=$(dirname "$program")
-
 wine_display_start
 wine_prefix_new "$work/prefix"
 export WINEPREFIX=$work/prefix
 
 # Every DLL imported by what the zip holds is beside the program or part of Windows.
-beside=$(find "$program_dir" -maxdepth 1 -type f -printf '%f\n' | tr 'A-Z' 'a-z')
+beside=$(find "$(dirname "$program")" -maxdepth 1 -type f -printf '%f\n' | tr 'A-Z' 'a-z')
 missing=()
 while IFS= read -r binary; do
   for dll in $(windows_imports "$binary"); do
-    if ! grep -qxF "$dll" <<<"$beside" && [ ! -e "$WINEPREFIX/drive_c/windows/system32/$dll" ]; then
-      missing+=("${binary#"$work/unpacked/"} needs $dll")
-    fi
+    grep -qxF "$dll" <<<"$beside" || [ -e "$WINEPREFIX/drive_c/windows/system32/$dll" ] \
+      || missing+=("${binary#"$work/unpacked/"} needs $dll")
   done
 done < <(find "$work/unpacked" -type f \( -iname '*.exe' -o -iname '*.dll' \))
 [ ${#missing[@]} -eq 0 ] || fail "missing DLLs: ${missing[*]}"
 
-# Started as a user would: from an empty folder, with nothing of the build on the path.
+# Started as a user would: from an empty folder, with nothing of the build on the path. The
+# first start in a new prefix is slow.
 cd "$work/working"
 env -u WINEPATH "$wine" "$program" >"$work/program.log" 2>&1 &
 pid=$!
-# The first start in a new prefix is slow.
 window=$(wine_wait_for_window '^TickvalePro$' 90) || fail "no window named TickvalePro appeared"
 eval "$(xdotool getwindowgeometry --shell "$window")"
 [ "$WIDTH" = 900 ] && [ "$HEIGHT" = 780 ] || fail "the window is $WIDTH x $HEIGHT"
-window_x=$X window_y=$Y
 echo "zip start: window TickvalePro of $WIDTH x $HEIGHT shown"
-if [ -n "$screenshot" ]; then
-  sleep 2
-  import -window root "$screenshot"
-fi
+[ -z "$screenshot" ] || { sleep 2; import -window root "$screenshot"; }
 
 rows=$(python3 - "$work/working/database.db" <<'PY'
 import sqlite3, sys
@@ -72,15 +60,12 @@ diff <(echo "$rows") "$here/seed-rows.txt" >&2 || fail "database.db does not hol
 echo "zip start: database.db holds exactly the seed rows"
 
 # The title bar's close button, then "确定" in the confirmation (both where a person clicks).
-xdotool mousemove $((window_x + 878)) $((window_y + 25)) click 1
+xdotool mousemove $((X + 878)) $((Y + 25)) click 1
 box=$(wine_wait_for_window '^Tickvale Pro$' 20) || fail "no exit confirmation appeared"
 eval "$(xdotool getwindowgeometry --shell "$box")"
 sleep 0.5
 xdotool mousemove $((X + 170)) $((Y + 213)) click 1
-for tick in $(seq 200); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
+for tick in $(seq 200); do kill -0 "$pid" 2>/dev/null && sleep 0.1 || break; done
 kill -0 "$pid" 2>/dev/null && fail "the program did not end after 确定"
 code=0
 wait "$pid" || code=$?
