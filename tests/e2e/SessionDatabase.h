@@ -5,20 +5,17 @@
 #include "storage/Connection.h"
 
 #include <QDir>
-#include <QSqlQuery>
 
 // Reads and prepares the database file of a program session from the test process.
 class SessionDatabase
 {
 public:
     explicit SessionDatabase(const QString &directory)
-        : previous(QDir::currentPath())
     {
         ScratchDirectory::dropDatabaseConnection();
         QDir::setCurrent(directory);
         connection = std::make_unique<Connection>(nullptr);
     }
-
     ~SessionDatabase()
     {
         connection.reset();
@@ -27,7 +24,6 @@ public:
     }
 
     Connection &db() { return *connection; }
-
     // The values of the first column of a statement's rows.
     QStringList column(const QString &statement)
     {
@@ -35,6 +31,6 @@ public:
     }
 
 private:
-    QString previous;
+    const QString previous = QDir::currentPath();
     std::unique_ptr<Connection> connection;
 };

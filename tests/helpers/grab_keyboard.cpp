@@ -8,17 +8,12 @@
 int main()
 {
     Display *display = XOpenDisplay(nullptr);
-    if (!display) {
-        std::fprintf(stderr, "no X display\n");
-        return 2;
-    }
-    const Window root = DefaultRootWindow(display);
-    const int result = XGrabKeyboard(display, root, False, GrabModeAsync, GrabModeAsync, CurrentTime);
-    if (result != GrabSuccess) {
-        std::fprintf(stderr, "grab refused: %d\n", result);
-        XCloseDisplay(display);
-        return 1;
-    }
+    if (!display)
+        return std::fprintf(stderr, "no X display\n"), 2;
+    const int result = XGrabKeyboard(display, DefaultRootWindow(display), False, GrabModeAsync, GrabModeAsync,
+                                     CurrentTime);
+    if (result != GrabSuccess)
+        return std::fprintf(stderr, "grab refused: %d\n", result), XCloseDisplay(display), 1;
     XSync(display, False);
     std::printf("grabbed\n");
     std::fflush(stdout);
@@ -26,7 +21,5 @@ int main()
     if (!std::fgets(line, sizeof line, stdin))
         line[0] = '\0';
     XUngrabKeyboard(display, CurrentTime);
-    XSync(display, False);
-    XCloseDisplay(display);
-    return 0;
+    XCloseDisplay(display); // flushes the release
 }

@@ -7,12 +7,9 @@
 
 int main(int argc, char *argv[])
 {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: hung_tool TEXT SECONDS\n");
-        return 2;
-    }
+    if (argc < 3)
+        return std::fprintf(stderr, "usage: hung_tool TEXT SECONDS\n"), 2;
     std::printf("%s\n", argv[1]);
     std::fflush(stdout);
     std::this_thread::sleep_for(std::chrono::seconds(std::atoi(argv[2])));
-    return 0;
 }
