@@ -51,12 +51,30 @@ T *named(const QWidget *editor, const QString &name, int kind = -1)
     return found;
 }
 
+// A period typed into a field of a condition kind, and the task it makes.
+struct Period
+{
+    int kind;
+    QString message, field, typed, shown, name;
+    int leaseSecond;
+};
+
+QStringList valuesOf(const Connection::Record &record, const QStringList &columns)
+{
+    QStringList values;
+    for (const QString &column : columns)
+        values << record.value(column);
+    return values;
+}
+
 void confirm(EditWidget *editor)
 {
     QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Period)
 
 class TestEditor : public QObject
 {
@@ -217,15 +235,10 @@ void TestEditor::eachKindSavesItsRow()
              firstRun.isEmpty() ? QString() : QStringLiteral("执行时间为:") + firstRun);
     QSignalSpy closed(editor.get(), &EditWidget::closeWin);
     confirm(editor.get());
-    QCOMPARE(closed.size(), 1);
-    QVERIFY(!editor->isVisible());
+    QVERIFY(closed.size() == 1 && !editor->isVisible());
     const Record stored = lastTask();
-    QStringList saved;
-    for (const QString &column : SavedColumns)
-        saved << stored.value(column);
     QCOMPARE(stored.value("name"), name);
-    QCOMPARE(saved.join(' '), columns);
-    QCOMPARE(stored.value("id") + " " + stored.value("app_position_t"), QString("1 -1"));
+    QCOMPARE(valuesOf(stored, QStringList{"id", "app_position_t"} + SavedColumns).join(' '), "1 -1 " + columns);
     QCOMPARE(stored.value("from_1970_seconds"),
              firstRun.isEmpty()
                  ? QString("0")
@@ -241,7 +254,7 @@ void TestEditor::operandAbandonedForShutdownIsNotSaved()
     editor->kindButton(EditWidget::FromNowCommission)->click();
     typeInto(named<QLineEdit>(editor.get(), "minutes", EditWidget::FromNowCommission), "1");
     confirm(editor.get());
-    QCOMPARE(lastTask().value("app_position_t") + " " + lastTask().value("order_t"), QString("-1 0"));
+    QCOMPARE(valuesOf(lastTask(), {"app_position_t", "order_t"}), QStringList({"-1", "0"}));
     QVERIFY(connection->selectAppPosition({}).isEmpty());
 }
 
@@ -274,24 +287,20 @@ void TestEditor::loadedTasksSurviveAnUnchangedSave_data()
 {
     QTest::addColumn<Record>("columns");
     QTest::addColumn<int>("kind");
-    QTest::addColumn<QStringList>("fields"); // hours, minutes, rate as shown; empty for none
-    TC::CalendarChoice weekends;
-    weekends.firstRun = QDate(2026, 12, 10);
-    weekends.timeOfDay = 8 * 3600;
+    QTest::addColumn<QStringList>("fields"); // hours, minutes, rate as typed and as shown; empty for none
+    TC::CalendarChoice weekends{QDate(2026, 12, 10), 8 * 3600};
     weekends.exceptSaturday = weekends.exceptSunday = true;
     QTest::newRow("daily but weekends") << TC::calendarColumns(TC::DayCommission, 0, weekends) << 1
                                         << QStringList{"", "", ""};
-    QTest::newRow("countdown of 5400 s") << TC::conditionColumns(TC::FromNowCommission, 0, {"1", "30", "", false}) << 5
-                                         << QStringList{"1", "30", ""};
-    QTest::newRow("upload task of 7200 s")
-        << TC::conditionColumns(TC::FromUploadCommission, 0, {"", "120", "30", false}) << 8
-        << QStringList{"", "120", "30"};
-    QTest::newRow("download task") << TC::conditionColumns(TC::FromDownloadCommission, 2, {"", "5", "80", false}) << 9
-                                   << QStringList{"", "5", "80"};
-    QTest::newRow("after power-on") << TC::conditionColumns(TC::FromOnCommission, 1, {"3", "5", "", true}) << 6
-                                    << QStringList{"3", "5", ""};
-    QTest::newRow("idle, run once") << TC::conditionColumns(TC::FreeCommission, 5, {"", "10", "", true}) << 10
-                                    << QStringList{"", "10", ""};
+    const auto row = [](const char *name, TC::CommissionType kind, int orderId, const QStringList &typed, bool once) {
+        QTest::newRow(name) << TC::conditionColumns(kind, orderId, {typed.at(0), typed.at(1), typed.at(2), once})
+                            << int(kind) << typed;
+    };
+    row("countdown of 5400 s", TC::FromNowCommission, 0, {"1", "30", ""}, false);
+    row("upload task of 7200 s", TC::FromUploadCommission, 0, {"", "120", "30"}, false);
+    row("download task", TC::FromDownloadCommission, 2, {"", "5", "80"}, false);
+    row("after power-on", TC::FromOnCommission, 1, {"3", "5", ""}, true);
+    row("idle, run once", TC::FreeCommission, 5, {"", "10", ""}, true);
 }
 
 void TestEditor::loadedTasksSurviveAnUnchangedSave()
@@ -311,75 +320,59 @@ void TestEditor::loadedTasksSurviveAnUnchangedSave()
     }
     QCOMPARE(shown, fields);
     confirm(editor.get());
-    const Record again = lastTask();
     QCOMPARE(connection->selectPlanList().size(), 2);
-    for (const QString &column : ComparedColumns)
-        QCOMPARE(column + "=" + again.value(column), column + "=" + stored.value(column));
+    QCOMPARE(valuesOf(lastTask(), ComparedColumns), valuesOf(stored, ComparedColumns));
 }
 
 void TestEditor::periodsAreWholeNumbersAboveZero_data()
 {
     // Each condition kind: its refusal of a period of zero, then what a field shows of what is typed into it after one
     // minute, and the task that is saved.
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QStringList>("typedShown");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("leaseSecond");
-    QTest::newRow("countdown, 75 minutes")
-        << int(EditWidget::FromNowCommission) << "“从现在开始”的时间不能为0,请输入大于0的小时或分钟"
-        << "minutes" << QStringList{"75", "7"} << "从现在开始0小时7分后关机" << 420;
-    QTest::newRow("after power-on, 99999 hours")
-        << int(EditWidget::FromOnCommission) << "“电脑开机后”的时间不能为0,请输入大于0的小时或分钟"
-        << "hours" << QStringList{"99999", "9999"} << "从电脑开机开始9999小时1分后关机" << 35996460;
-    QTest::newRow("running time, 25 hours of a day")
-        << int(EditWidget::FromUntilCommission) << "“累计开机”的时间不能为0,请输入大于0的小时或分钟"
-        << "hours" << QStringList{"25", "2"} << "全天累计开机2小时1分后关机" << 7260;
-    QTest::newRow("upload, 12.5 KB/s") << int(EditWidget::FromUploadCommission)
-                                       << "“上行速度”的分钟数不能为0,请输入大于0的分钟数"
-                                       << "rate" << QStringList{"12.5", "125"} << "上传速度连续1分钟低于125KB/s后关机"
-                                       << 60;
-    QTest::newRow("download, +3 minutes")
-        << int(EditWidget::FromDownloadCommission) << "“下载速度”的分钟数不能为0,请输入大于0的分钟数"
-        << "minutes" << QStringList{"+3", "3"} << "下载速度连续3分钟低于0KB/s后关机" << 180;
-    QTest::newRow("idle, 1.5 minutes") << int(EditWidget::FreeCommission)
-                                       << "“电脑空闲”的分钟数不能为0,请输入大于0的分钟数"
-                                       << "minutes" << QStringList{"1.5", "15"} << "电脑连续空闲15分钟后执行关机"
-                                       << 900;
+    QTest::addColumn<Period>("c");
+    const auto row = [](const char *name, int kind, const char *message, const char *field, const char *typed,
+                        const char *shown, const char *task, int leaseSecond) {
+        QTest::newRow(name) << Period{kind, message, field, typed, shown, task, leaseSecond};
+    };
+    row("countdown, 75 minutes", EditWidget::FromNowCommission, "“从现在开始”的时间不能为0,请输入大于0的小时或分钟",
+        "minutes", "75", "7", "从现在开始0小时7分后关机", 420);
+    row("after power-on, 99999 hours", EditWidget::FromOnCommission,
+        "“电脑开机后”的时间不能为0,请输入大于0的小时或分钟", "hours", "99999", "9999",
+        "从电脑开机开始9999小时1分后关机", 35996460);
+    row("running time, 25 hours of a day", EditWidget::FromUntilCommission,
+        "“累计开机”的时间不能为0,请输入大于0的小时或分钟", "hours", "25", "2", "全天累计开机2小时1分后关机", 7260);
+    row("upload, 12.5 KB/s", EditWidget::FromUploadCommission, "“上行速度”的分钟数不能为0,请输入大于0的分钟数", "rate",
+        "12.5", "125", "上传速度连续1分钟低于125KB/s后关机", 60);
+    row("download, +3 minutes", EditWidget::FromDownloadCommission, "“下载速度”的分钟数不能为0,请输入大于0的分钟数",
+        "minutes", "+3", "3", "下载速度连续3分钟低于0KB/s后关机", 180);
+    row("idle, 1.5 minutes", EditWidget::FreeCommission, "“电脑空闲”的分钟数不能为0,请输入大于0的分钟数", "minutes",
+        "1.5", "15", "电脑连续空闲15分钟后执行关机", 900);
 }
 
 void TestEditor::periodsAreWholeNumbersAboveZero()
 {
-    QFETCH(int, kind);
-    QFETCH(QString, message);
-    QFETCH(QString, field);
-    QFETCH(QStringList, typedShown);
-    QFETCH(QString, name);
-    QFETCH(int, leaseSecond);
+    QFETCH(Period, c);
     auto editor = newEditor();
-    QTest::mouseClick(editor->kindButton(kind), Qt::LeftButton);
+    QTest::mouseClick(editor->kindButton(c.kind), Qt::LeftButton);
     for (const char *zeroed : {"hours", "minutes"}) {
-        if (auto *edit = editor->findChild<QLineEdit *>(zeroed + QString::number(kind)))
+        if (auto *edit = editor->findChild<QLineEdit *>(zeroed + QString::number(c.kind)))
             typeInto(edit, "0");
     }
-    QCOMPARE(refusedConfirm(editor.get()), message);
-    typeInto(named<QLineEdit>(editor.get(), "minutes", kind), "1");
-    auto *edit = named<QLineEdit>(editor.get(), field, kind);
-    typeInto(edit, typedShown.first());
-    QCOMPARE(edit->text(), typedShown.last());
+    QCOMPARE(refusedConfirm(editor.get()), c.message);
+    typeInto(named<QLineEdit>(editor.get(), "minutes", c.kind), "1");
+    auto *edit = named<QLineEdit>(editor.get(), c.field, c.kind);
+    typeInto(edit, c.typed);
+    QCOMPARE(edit->text(), c.shown);
     // Only an idle task is left to run once; the box turned off again has the others repeat.
     auto *onlyOnce = named<QCheckBox>(editor.get(), "onlyOnce");
     onlyOnce->setChecked(true);
-    onlyOnce->setChecked(kind == EditWidget::FreeCommission);
+    onlyOnce->setChecked(c.kind == EditWidget::FreeCommission);
     const ModalAnswerer refusal("OK"); // a box would keep the editor open
     confirm(editor.get());
     QVERIFY(!editor->isVisible());
     // The description in the list says what is stored; a countdown runs once whatever the box says.
-    QCOMPARE(lastTask().value("name"), name);
-    QCOMPARE(lastTask().value("lease_second"), QString::number(leaseSecond));
-    QCOMPARE(lastTask().value("repeat_mode"),
-             QString(kind == EditWidget::FromNowCommission || kind == EditWidget::FreeCommission ? "0" : "5"));
+    const bool once = c.kind == EditWidget::FromNowCommission || c.kind == EditWidget::FreeCommission;
+    QCOMPARE(valuesOf(lastTask(), {"name", "lease_second", "repeat_mode"}),
+             QStringList({c.name, QString::number(c.leaseSecond), once ? "0" : "5"}));
 }
 
 QTEST_MAIN(TestEditor)

@@ -6,8 +6,6 @@
 using Record = Connection::Record;
 using TC = TaskComposer;
 
-Q_DECLARE_METATYPE(TaskComposer::CommissionType)
-
 namespace {
 QString valuesOf(const Record &record, const QString &columns)
 {
@@ -23,50 +21,42 @@ class TestTaskComposer : public QObject
     Q_OBJECT
 
 private slots:
-    void conditionKinds_data();
-    void conditionKinds();
-    void dailyExceptionBoxes();
-    void onlyOnceAppliesToConditionKindsSixToTen();
-    void saveRecordKeysAndOperand_data();
+    void conditionKindsAndDurations();
+    void dailyExceptionsAndOnlyOnce();
     void saveRecordKeysAndOperand();
-    void durationText();
 };
 
-void TestTaskComposer::conditionKinds_data()
+void TestTaskComposer::conditionKindsAndDurations()
 {
-    QTest::addColumn<TC::CommissionType>("kind");
-    QTest::addColumn<int>("orderId");
-    QTest::addColumn<QStringList>("typed"); // hours, minutes, rate
-    QTest::addColumn<QString>("columns");   // name, timer_mode, repeat_mode, lease_second, condition_speed
-    QTest::newRow("hours typed 01") << TC::FromNowCommission << 1 << QStringList{"01", "5", ""}
-                                    << "从现在开始01小时5分后重启 1 0 3900 -1";
-    // The description shows what is stored: text that is not a number counts, and shows, as 0.
-    QTest::newRow("minutes typed abc") << TC::FromOnCommission << 0 << QStringList{"2", "abc", ""}
-                                       << "从电脑开机开始2小时0分后关机 2 5 7200 -1";
-    QTest::newRow("cumulative") << TC::FromUntilCommission << 2 << QStringList{"8", "0", ""}
-                                << "全天累计开机8小时0分后注销当前用户 3 5 28800 -1";
-    QTest::newRow("upload is timer mode 5") << TC::FromUploadCommission << 0 << QStringList{"", "5", "020"}
-                                            << "上传速度连续5分钟低于20KB/s后关机 5 5 300 20";
-    QTest::newRow("idle, the seed task") << TC::FreeCommission << 5 << QStringList{"", "10", ""}
-                                         << "电脑连续空闲10分钟后执行关闭显示器 6 5 600 -1";
+    const struct
+    {
+        TC::CommissionType kind;
+        int orderId;
+        QString hours, minutes, rate;
+        QString columns; // name, timer_mode, repeat_mode, lease_second, condition_speed
+    } cases[] = {
+        {TC::FromNowCommission, 1, "01", "5", "", "从现在开始01小时5分后重启 1 0 3900 -1"},
+        // The description shows what is stored: text that is not a number counts,
+        // and shows, as 0.
+        {TC::FromOnCommission, 0, "2", "abc", "", "从电脑开机开始2小时0分后关机 2 5 7200 -1"},
+        {TC::FromUntilCommission, 2, "8", "0", "", "全天累计开机8小时0分后注销当前用户 3 5 28800 -1"},
+        {TC::FromUploadCommission, 0, "", "5", "020", "上传速度连续5分钟低于20KB/s后关机 5 5 300 20"},
+        {TC::FreeCommission, 5, "", "10", "", "电脑连续空闲10分钟后执行关闭显示器 6 5 600 -1"},
+    };
+    for (const auto &c : cases) {
+        const Record composed = TC::conditionColumns(c.kind, c.orderId, {c.hours, c.minutes, c.rate, false});
+        QCOMPARE(valuesOf(composed, "name timer_mode repeat_mode lease_second condition_speed"), c.columns);
+    }
+    QCOMPARE(DurationText::hoursMinutesSeconds(3725), QStringLiteral("1小时2分5秒"));
+    QCOMPARE(DurationText::hoursMinutesSeconds(90061), QStringLiteral("25小时1分1秒"));
 }
 
-void TestTaskComposer::conditionKinds()
+void TestTaskComposer::dailyExceptionsAndOnlyOnce()
 {
-    QFETCH(TC::CommissionType, kind);
-    QFETCH(int, orderId);
-    QFETCH(QStringList, typed);
-    QFETCH(QString, columns);
-    const Record composed = TC::conditionColumns(kind, orderId, {typed.at(0), typed.at(1), typed.at(2), false});
-    QCOMPARE(valuesOf(composed, "name timer_mode repeat_mode lease_second condition_speed"), columns);
-}
-
-void TestTaskComposer::dailyExceptionBoxes()
-{
-    // Saturday, Sunday, both and neither; the boxes belong to the daily kind only.
+    // Saturday, Sunday, both and neither; the boxes belong to the daily kind
+    // only.
     const QList<QPair<bool, bool>> boxes = {{true, false}, {false, true}, {true, true}, {false, false}};
-    TC::CalendarChoice choice;
-    choice.firstRun = QDate(2026, 12, 9);
+    TC::CalendarChoice choice{QDate(2026, 12, 9)};
     QStringList values;
     for (const auto &box : boxes) {
         choice.exceptSaturday = box.first;
@@ -75,46 +65,31 @@ void TestTaskComposer::dailyExceptionBoxes()
                << TC::calendarColumns(TC::WeekCommission, 0, choice).value("repeat_except");
     }
     QCOMPARE(values.join(' '), QString("1 4 2 4 3 4 4 4"));
-}
-
-void TestTaskComposer::onlyOnceAppliesToConditionKindsSixToTen()
-{
+    // Only the condition kinds six to ten may run once.
     for (int kind = TC::OnceCommission; kind <= TC::FreeCommission; ++kind)
         QCOMPARE(TC::allowsOnlyOnce(kind), kind >= 6);
 }
 
-void TestTaskComposer::saveRecordKeysAndOperand_data()
-{
-    QTest::addColumn<int>("orderId");
-    QTest::addColumn<QStringList>("given");  // operand, task id
-    QTest::addColumn<QStringList>("stored"); // position, operation_type
-    QTest::newRow("run a program") << 7 << QStringList{"/usr/bin/gedit", ""} << QStringList{"/usr/bin/gedit", "0"};
-    QTest::newRow("open an address") << 8 << QStringList{"example.org", ""} << QStringList{"example.org", "1"};
-    QTest::newRow("open a file") << 9 << QStringList{"/home/a b.txt", ""} << QStringList{"/home/a b.txt", "2"};
-    QTest::newRow("close a program") << 10 << QStringList{"/usr/bin/xterm", "4"} << QStringList{"/usr/bin/xterm", "3"};
-    QTest::newRow("edited lock task") << 3 << QStringList{"", "7"} << QStringList{"", "4"};
-}
-
 void TestTaskComposer::saveRecordKeysAndOperand()
 {
-    QFETCH(int, orderId);
-    QFETCH(QStringList, given);
-    QFETCH(QStringList, stored);
-    const QString id = given.last();
-    Record columns = TC::conditionColumns(TC::FromNowCommission, orderId, {"1", "0", "", false});
-    columns["enable_state"] = "-1";
-    const Record record = TC::saveRecord(columns, given.first(), id.isEmpty() ? "-1" : "12", id);
-    QCOMPARE(record.contains("id"), !id.isEmpty());
-    QCOMPARE(record.size(), id.isEmpty() ? 17 : 18);
-    QCOMPARE(QStringList({record.value("position"), record.value("operation_type")}), stored);
-    QCOMPARE(valuesOf(record, "position_id enable_state lease_second"),
-             QString(id.isEmpty() ? "-1 1 3600" : "12 1 3600"));
-}
-
-void TestTaskComposer::durationText()
-{
-    QCOMPARE(DurationText::hoursMinutesSeconds(3725), QStringLiteral("1小时2分5秒"));
-    QCOMPARE(DurationText::hoursMinutesSeconds(90061), QStringLiteral("25小时1分1秒"));
+    const struct
+    {
+        int orderId;
+        QString operand, id, operationType;
+    } cases[] = {{7, "/usr/bin/gedit", "", "0"},
+                 {8, "example.org", "", "1"},
+                 {9, "/home/a b.txt", "", "2"},
+                 {10, "/usr/bin/xterm", "4", "3"},
+                 {3, "", "7", "4"}}; // the last an edited lock task
+    for (const auto &c : cases) {
+        Record columns = TC::conditionColumns(TC::FromNowCommission, c.orderId, {"1", "0", "", false});
+        columns["enable_state"] = "-1";
+        const Record record = TC::saveRecord(columns, c.operand, c.id.isEmpty() ? "-1" : "12", c.id);
+        QCOMPARE(record.contains("id"), !c.id.isEmpty());
+        QCOMPARE(record.size(), c.id.isEmpty() ? 17 : 18);
+        QCOMPARE(valuesOf(record, "position operation_type position_id enable_state lease_second"),
+                 QString("%1 %2 %3 1 3600").arg(c.operand, c.operationType, c.id.isEmpty() ? "-1" : "12"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestTaskComposer)

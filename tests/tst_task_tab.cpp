@@ -31,7 +31,6 @@ using Record = Connection::Record;
 using TC = TaskComposer;
 
 namespace {
-// The label of a widget that shows this text.
 QLabel *findLabel(QWidget *widget, const QString &text)
 {
     for (QLabel *label : widget->findChildren<QLabel *>()) {
@@ -41,7 +40,8 @@ QLabel *findLabel(QWidget *widget, const QString &text)
     return nullptr;
 }
 
-// The text of the tool tip that a pause of the mouse over `widget` shows; empty for none.
+// The text of the tool tip that a pause of the mouse over `widget` shows; empty
+// for none.
 QString toolTipOf(QWidget *widget)
 {
     QToolTip::hideText();
@@ -82,7 +82,8 @@ private:
 
 void TestTaskTab::initTestCase()
 {
-    // The tab runs its actions through fakes; nothing here may reach a real power manager.
+    // The tab runs its actions through fakes; nothing here may reach a real power
+    // manager.
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tickvale-test-bus");
     TAVMouseNKeyboardHook::setSourceFactory([] { return std::make_unique<FakeInputSource>(); });
 }
@@ -96,7 +97,8 @@ void TestTaskTab::init()
 void TestTaskTab::cleanup()
 {
     TAVMouseNKeyboardHook::uninstallHook();
-    // Editors closed by the test are deleted later: let that happen while the database is open.
+    // Editors closed by the test are deleted later: let that happen while the
+    // database is open.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     scratch.reset();
 }
@@ -138,13 +140,13 @@ ShowingWidget *TestTaskTab::openDetails(TableCellView *row)
 void TestTaskTab::seedRowCountersAndRates()
 {
     auto tab = makeTab();
-    QVERIFY(tab->idleText().isEmpty());
-    QVERIFY(tab->runText().isEmpty());
+    QCOMPARE(tab->idleText() + tab->runText(), QString());
     tab->changeSecondToHour();
     QCOMPARE(tab->idleText(), QStringLiteral("0小时0分1秒"));
     QVERIFY(tab->runText().endsWith("秒"));
-    // Start-up sets the interface font after the window is built; on Windows it is larger than the font the window was
-    // built with, and the counters take it.
+    // Start-up sets the interface font after the window is built; on Windows it
+    // is larger than the font the window was built with, and the counters take
+    // it.
     for (QLabel *counter : {findLabel(tab.get(), tab->idleText()), findLabel(tab.get(), tab->runText())}) {
         QVERIFY(counter);
         QFont interfaceFont = counter->font();
@@ -164,13 +166,11 @@ void TestTaskTab::seedRowCountersAndRates()
     QCOMPARE(tab->taskTable()->rowCount(), 1);
     TableCellView *row = tab->rowView(0);
     QCOMPARE(row->nameLabel()->text(), QStringLiteral("电脑连续空闲10分钟后执行关闭显示器"));
-    QVERIFY(!row->slider()->isChecked());
-    QVERIFY(!tab->scheduler()->isArmed(0));
+    QVERIFY(!row->slider()->isChecked() && !tab->scheduler()->isArmed(0));
     QStringList entries;
     for (QAction *action : row->rowMenu()->actions())
         entries << action->text();
     QCOMPARE(entries, (QStringList{"修改任务", "删除任务", "任务详情"}));
-    // Turning its switch on arms a ten-minute idle watch.
     QTest::mouseClick(row->slider(), Qt::LeftButton);
     QVERIFY(tab->scheduler()->isWaiting(0));
     // Removing the only task leaves the header.
@@ -202,8 +202,7 @@ void TestTaskTab::switchKnobTurnsBackAndTravelsInSteps()
     QCOMPARE(changed.size(), 3);
     QCOMPARE(changed.at(2).at(0).toBool(), true);
     // Steps of one pixel to 41, then the stop.
-    QList<int> positions;
-    QList<int> steps;
+    QList<int> positions, steps;
     while (slider.isAnimating()) {
         slider.updateValue();
         positions << slider.knobX();
@@ -218,10 +217,7 @@ void TestTaskTab::rowsAndDetailsShowTheStoredTasks()
     Record unknown = TC::conditionColumns(TC::FromNowCommission, 0, {"1", "0", "", false});
     unknown["order_t"] = "12";
     addTask(unknown);
-    TC::CalendarChoice daily;
-    daily.firstRun = QDate(2030, 1, 2);
-    daily.timeOfDay = 7 * 3600;
-    addTask(TC::calendarColumns(TC::DayCommission, 7, daily), "/usr/bin/gnome-calculator");
+    addTask(TC::calendarColumns(TC::DayCommission, 7, {QDate(2030, 1, 2), 7 * 3600}), "/usr/bin/gnome-calculator");
     Record columns = TC::conditionColumns(TC::FromNowCommission, 8, {"1", "0", "", false});
     const QString name = columns.value("name")
         + QString("很长的描述'\"; DROP TABLE plan_t;-- <b>粗体</b>").repeated(12);
@@ -230,20 +226,18 @@ void TestTaskTab::rowsAndDetailsShowTheStoredTasks()
     addTask(columns, address);
     // A weekly task whose stored run went by while the program was not running.
     const QDateTime lastWeek = QDateTime::currentDateTime().addDays(-7).addSecs(3600);
-    TC::CalendarChoice weekly;
-    weekly.firstRun = lastWeek.date();
-    weekly.timeOfDay = lastWeek.time().msecsSinceStartOfDay() / 1000;
-    weekly.weekday = lastWeek.date().dayOfWeek();
+    const TC::CalendarChoice weekly{lastWeek.date(), lastWeek.time().msecsSinceStartOfDay() / 1000,
+                                    lastWeek.date().dayOfWeek()};
     const int weeklyId = addTask(TC::calendarColumns(TC::WeekCommission, 0, weekly));
     auto tab = makeTab();
 
-    // An action the program does not know: the last icon, and no action or operand in the details.
+    // An action the program does not know: the last icon, and no action or
+    // operand in the details.
     TableCellView *row = tab->rowView(1);
     QCOMPARE(row->iconLabel()->pixmap(Qt::ReturnByValue).toImage(), QPixmap(":/Tickvale/mission_11").toImage());
     QCOMPARE(tab->rowView(0)->iconLabel()->pixmap(Qt::ReturnByValue).toImage(),
              QPixmap(":/Tickvale/mission_5").toImage());
     QPointer<ShowingWidget> details = openDetails(row);
-    QVERIFY(details);
     QCOMPARE(details->actionText() + details->operandText(), QString());
     QCOMPARE(details->windowModality(), Qt::ApplicationModal);
     details->close();
@@ -257,15 +251,13 @@ void TestTaskTab::rowsAndDetailsShowTheStoredTasks()
     // Long texts are cut or wrapped, with the whole text at hand.
     row = tab->rowView(3);
     auto *label = qobject_cast<FittedLabel *>(row->nameLabel());
-    QVERIFY(label);
     QCOMPARE(label->text(), name);
     const QStringList shown = label->shownLines();
     QCOMPARE(shown.size(), 1);
     QVERIFY2(shown.first().endsWith(QChar(0x2026)), qPrintable(shown.first()));
     QCOMPARE(toolTipOf(label), name);
     // The switch and the menu button stay in the row.
-    QVERIFY(row->slider()->isVisible());
-    QVERIFY(row->rect().contains(row->slider()->geometry()));
+    QVERIFY(row->slider()->isVisible() && row->rect().contains(row->slider()->geometry()));
     QVERIFY(label->geometry().right() < row->slider()->geometry().left());
     // A short description is whole and has no tool tip.
     auto *seed = qobject_cast<FittedLabel *>(tab->rowView(0)->nameLabel());
@@ -276,7 +268,6 @@ void TestTaskTab::rowsAndDetailsShowTheStoredTasks()
     for (FittedLabel *value : {details->conditionLabel(), details->operandLabel()}) {
         const QStringList lines = value->shownLines();
         QVERIFY2(lines.size() > 1, qPrintable(value->objectName()));
-        // Every line inside the window.
         const QRect inWindow(value->mapTo(details, QPoint(0, 0)), value->size());
         QVERIFY(details->rect().contains(inWindow));
         for (const QString &line : lines)
@@ -305,7 +296,6 @@ void TestTaskTab::addedTasksAreStartedEditedAndRemovedOverTheWindow()
     for (const QString answer : {"是", "否"}) {
         QTest::mouseClick(tab->addButton(), Qt::LeftButton);
         QPointer<EditWidget> editor = tab->editor();
-        QVERIFY(editor);
         QCOMPARE(editor->windowModality(), Qt::ApplicationModal);
         editor->kindButton(EditWidget::FromNowCommission)->click();
         auto *hours = editor->findChild<QLineEdit *>("hours5");
@@ -313,7 +303,6 @@ void TestTaskTab::addedTasksAreStartedEditedAndRemovedOverTheWindow()
         QTest::keyClicks(hours, "2");
         ModalAnswerer question(answer);
         QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
-        QVERIFY(question.answered);
         QCOMPARE(question.title + " " + question.text, QStringLiteral("定时管理 计划添加成功,现在需要启动该计划?"));
         // Over the window it belongs to, not wherever the screen's middle is.
         QVERIFY2((question.centre - tab->frameGeometry().center()).manhattanLength() <= 2,
@@ -329,7 +318,6 @@ void TestTaskTab::addedTasksAreStartedEditedAndRemovedOverTheWindow()
     TableCellView *row = tab->rowView(2);
     triggerRowEntry(row, "修改任务");
     QPointer<EditWidget> editor = row->openEditor();
-    QVERIFY(editor);
     QVERIFY(editor->kindButton(EditWidget::FromNowCommission)->isChecked());
     auto *minutes = editor->findChild<QLineEdit *>("minutes5");
     minutes->selectAll();
@@ -341,14 +329,14 @@ void TestTaskTab::addedTasksAreStartedEditedAndRemovedOverTheWindow()
     QCOMPARE(tab->rowView(2)->nameLabel()->text(), QStringLiteral("从现在开始2小时45分后关机"));
     QVERIFY(tab->scheduler()->isWaiting(tab->rowView(2)->taskId()));
 
-    // Removed, an armed task is disarmed; a removal the file refuses keeps the row.
+    // Removed, an armed task is disarmed; a removal the file refuses keeps the
+    // row.
     const int removed = tab->rowView(1)->taskId();
     const int kept = tab->rowView(2)->taskId();
     QVERIFY(tab->scheduler()->isWaiting(removed));
     triggerRowEntry(tab->rowView(1), "删除任务");
     QVERIFY(!tab->scheduler()->isArmed(removed));
-    QCOMPARE(tab->taskTable()->rowCount(), 2);
-    QCOMPARE(tab->scheduler()->planList().size(), 2);
+    QCOMPARE(QString("%1 %2").arg(tab->taskTable()->rowCount()).arg(tab->scheduler()->planList().size()), "2 2");
     QSqlQuery query(QSqlDatabase::database());
     QVERIFY(query.exec(QString("select enable_state from plan_t where id=%1").arg(removed)) && query.next());
     QCOMPARE(query.value(0).toInt(), 0);
@@ -358,15 +346,13 @@ void TestTaskTab::addedTasksAreStartedEditedAndRemovedOverTheWindow()
                        "select raise(abort, 'read-only'); end"));
     ModalAnswerer answer("OK");
     triggerRowEntry(tab->rowView(1), "删除任务");
-    QTRY_VERIFY(answer.answered);
-    QCOMPARE(answer.title, QStringLiteral("提示"));
+    QTRY_COMPARE(answer.title, QStringLiteral("提示"));
     QVERIFY2(answer.text.startsWith(QStringLiteral("任务未能删除。")), qPrintable(answer.text));
     QVERIFY2(answer.text.contains(QDir::toNativeSeparators(scratch->filePath("database.db"))), qPrintable(answer.text));
     // The list shows what the file holds: the task, still switched on and armed.
     QCOMPARE(tab->taskTable()->rowCount(), 2);
     QCOMPARE(tab->rowView(1)->taskId(), kept);
-    QVERIFY(tab->rowView(1)->slider()->isChecked());
-    QVERIFY(tab->scheduler()->isWaiting(kept));
+    QVERIFY(tab->rowView(1)->slider()->isChecked() && tab->scheduler()->isWaiting(kept));
     QCOMPARE(Connection(nullptr).selectPlanList().size(), 2);
     QTest::qWait(100);
     QVERIFY(log.calls.isEmpty());
@@ -379,12 +365,13 @@ void TestTaskTab::addedTasksAreStartedEditedAndRemovedOverTheWindow()
     QCOMPARE(details->frameGeometry().center(), middle);
     details->close();
 
-    // The editor is larger than this screen: it is kept on it, its title strip within reach.
+    // The editor is larger than this screen: it is kept on it, its title strip
+    // within reach.
     QTest::mouseClick(tab->addButton(), Qt::LeftButton);
     editor = tab->editor();
     const QRect screen = tab->screen()->availableGeometry();
     QCOMPARE(editor->frameGeometry().top(), screen.top());
-    QVERIFY(screen.contains(editor->frameGeometry().topLeft()));
+    QVERIFY(editor->frameGeometry().left() >= screen.left());
     QVERIFY(editor->frameGeometry().contains(middle));
     editor->close();
 }
@@ -403,20 +390,15 @@ void TestTaskTab::switchesShowWhatTheSchedulerArmed()
     onBoot["lease_second"] = QString::number(tab->scheduler()->bootUptimeSeconds() + 1);
     tab.reset();
     const int ranId = addTask(onBoot);
-    TC::CalendarChoice yesterday;
-    yesterday.firstRun = QDate::currentDate().addDays(-1);
-    yesterday.timeOfDay = 3600;
-    const int passedId = addTask(TC::calendarColumns(TC::OnceCommission, 0, yesterday));
+    const int passedId = addTask(TC::calendarColumns(TC::OnceCommission, 0, {QDate::currentDate().addDays(-1), 3600}));
     tab = makeTab();
     TAVMouseNKeyboardHook::setSourceFactory([] { return std::make_unique<FakeInputSource>(); });
     TableCellView *row = tab->rowView(1);
     QTest::mouseClick(row->slider(), Qt::LeftButton);
-    QVERIFY(row->slider()->isChecked());
-    QVERIFY(tab->scheduler()->isWaiting(ranId));
+    QVERIFY(row->slider()->isChecked() && tab->scheduler()->isWaiting(ranId));
     // The task has run: its switch goes off.
     QTRY_COMPARE_WITH_TIMEOUT(log.calls.size(), 1, 5000);
-    QVERIFY(!tab->scheduler()->isArmed(ranId));
-    QVERIFY(!row->slider()->isChecked());
+    QVERIFY(!tab->scheduler()->isArmed(ranId) && !row->slider()->isChecked());
     QTRY_COMPARE(row->slider()->knobX(), 0);
 
     // Idle tasks follow whether the watch sees idleness.
@@ -431,18 +413,16 @@ void TestTaskTab::switchesShowWhatTheSchedulerArmed()
     QTest::mouseClick(tab->rowView(0)->slider(), Qt::LeftButton);
     QVERIFY(tab->scheduler()->isWaiting(0));
 
-    // A task that cannot be armed says why and stays off; the other rows keep their state.
+    // A task that cannot be armed says why and stays off; the other rows keep
+    // their state.
     row = tab->rowView(2);
     ModalAnswerer answer("OK");
     QTest::mouseClick(row->slider(), Qt::LeftButton);
-    QTRY_VERIFY(answer.answered);
-    QCOMPARE(answer.title + " " + answer.text, QStringLiteral("提示 执行时间等于或早于当前时间,命令不会执行"));
-    QVERIFY(!row->slider()->isChecked());
+    QTRY_COMPARE(answer.title + " " + answer.text, QStringLiteral("提示 执行时间等于或早于当前时间,命令不会执行"));
+    QVERIFY(!row->slider()->isChecked() && !tab->scheduler()->isArmed(passedId));
     QTRY_COMPARE(row->slider()->knobX(), 0);
-    QVERIFY(!tab->scheduler()->isArmed(passedId));
     QCOMPARE(refused.size(), 2);
-    QVERIFY(tab->rowView(0)->slider()->isChecked());
-    QVERIFY(tab->scheduler()->isWaiting(0));
+    QVERIFY(tab->rowView(0)->slider()->isChecked() && tab->scheduler()->isWaiting(0));
 }
 
 QTEST_MAIN(TestTaskTab)
