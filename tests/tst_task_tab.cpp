@@ -371,7 +371,7 @@ void TestTaskTab::addedTasksAreStartedEditedAndRemovedOverTheWindow()
     editor = tab->editor();
     const QRect screen = tab->screen()->availableGeometry();
     QCOMPARE(editor->frameGeometry().top(), screen.top());
-    QVERIFY(editor->frameGeometry().left() >= screen.left());
+    QVERIFY(screen.contains(editor->frameGeometry().topLeft()));
     QVERIFY(editor->frameGeometry().contains(middle));
     editor->close();
 }
