@@ -1,6 +1,8 @@
 #include "MockSystemBus.h"
 #include "ScratchDirectory.h"
 #include "VirtualDisplay.h"
+#include "app/AutostartEntry.h"
+#include "app/MenuBar.h"
 #include "app/Tickvale.h"
 #include "app/TrayIcon.h"
 #include "app/TrayTooltip.h"
@@ -15,12 +17,11 @@
 #include "tasks_ui/TableCellView.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTableWidget>
 #include <QtTest>
-
-#include <memory>
 
 using TC = TaskComposer;
 
@@ -45,12 +46,20 @@ bool startDisplayWithTray(VirtualDisplay &display, QProcess &trayHost)
     return display.xdotool({"search", "--name", "^panel$"});
 }
 
-Connection::Record onceAt(const QDateTime &moment, int orderId)
+// A task added to the database; its id.
+int addTask(Connection &connection, const Connection::Record &columns)
+{
+    if (!connection.insertPlan(TC::saveRecord(columns, QString(), "-1")))
+        return -1;
+    return connection.selectPlanList().last().value("id").toInt();
+}
+
+int onceAt(Connection &connection, const QDateTime &moment, int orderId)
 {
     TC::CalendarChoice choice;
     choice.firstRun = moment.date();
     choice.timeOfDay = moment.time().msecsSinceStartOfDay() / 1000;
-    return TC::calendarColumns(TC::OnceCommission, orderId, choice);
+    return addTask(connection, TC::calendarColumns(TC::OnceCommission, orderId, choice));
 }
 
 // The enable_state column of every task, in the order of their ids.
@@ -63,10 +72,18 @@ QStringList enableStates()
     return states;
 }
 
+// A click on the switch of the task's row.
+void toggle(ComputerManageWidget *tasks, int id)
+{
+    TableCellView *view = tasks->rowView(tasks->scheduler()->indexOfPlan(id));
+    QVERIFY(view);
+    QTest::mouseClick(view->slider(), Qt::LeftButton);
+}
+
 } // namespace
 
-// The tray icon, and the warning window, on a virtual display with a tray host, as a user
-// meets them.
+// The tray icon, the warning window and the log-in start entry, on a virtual display with a
+// tray host, as a user meets them.
 class TestTray : public QObject
 {
     Q_OBJECT
@@ -74,82 +91,15 @@ public:
     bool displayReady = false;
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-
+    void cleanup() { TAVMouseNKeyboardHook::uninstallHook(); }
     void toolTipSaysWhenTheNextTaskRuns_data();
     void toolTipSaysWhenTheNextTaskRuns();
-    void iconShowsAndNamesTheNextTask();
-    void pauseAllTasksSwitchesEveryTaskOffAndExitAsks();
-    void warningWindowShowsAndRunsNowOnTheSystemBus();
-
-private:
-    void needsDisplay();
-    int addTask(const Connection::Record &columns);
-    void switchOn(Tickvale &window, int id);
-    QAction *menuAction(TrayIcon *tray, const QString &text);
-
-    std::unique_ptr<ScratchDirectory> scratch;
-    std::unique_ptr<Connection> connection;
-    MockSystemBus bus;
-    bool busReady = false;
+    void execArgumentsAreQuotedWhereTheDesktopWouldSplitThem_data();
+    void execArgumentsAreQuotedWhereTheDesktopWouldSplitThem();
+    void entryStartsTheProgramMinimisedInItsFolder_data();
+    void entryStartsTheProgramMinimisedInItsFolder();
+    void trayNamesPausesAndExitsTheMenuWritesTheEntryAndTheWarningRunsNowOnTheSystemBus();
 };
-
-void TestTray::initTestCase()
-{
-    busReady = MockSystemBus::toolsPresent() && bus.start() && bus.startMock("logind", "org.freedesktop.login1");
-    // Whatever a task here asks for reaches the mock, or no manager at all.
-    qputenv("DBUS_SYSTEM_BUS_ADDRESS",
-            busReady ? bus.address().toUtf8() : QByteArray("unix:path=/nonexistent/tickvale-test-bus"));
-    qputenv("XDG_SESSION_ID", "tray");
-}
-
-void TestTray::init()
-{
-    scratch = std::make_unique<ScratchDirectory>();
-    connection = std::make_unique<Connection>(nullptr);
-    QVERIFY(connection->createTables());
-    UserSettings().setOn(UserSettings::WarnBeforeActions, true);
-}
-
-void TestTray::cleanup()
-{
-    TAVMouseNKeyboardHook::uninstallHook();
-    connection.reset();
-    scratch.reset();
-}
-
-void TestTray::needsDisplay()
-{
-    if (!displayReady)
-        QSKIP("Xvfb, xdotool and trayer are needed (scripts/setup.sh installs them)");
-}
-
-int TestTray::addTask(const Connection::Record &columns)
-{
-    if (!connection->insertPlan(TC::saveRecord(columns, QString(), "-1")))
-        return -1;
-    return connection->selectPlanList().last().value("id").toInt();
-}
-
-void TestTray::switchOn(Tickvale &window, int id)
-{
-    ComputerManageWidget *tasks = window.computerManageWidget();
-    TableCellView *view = tasks->rowView(tasks->scheduler()->indexOfPlan(id));
-    QVERIFY(view);
-    QTest::mouseClick(view->slider(), Qt::LeftButton);
-    QVERIFY(tasks->scheduler()->isArmed(id));
-}
-
-QAction *TestTray::menuAction(TrayIcon *tray, const QString &text)
-{
-    for (QAction *action : tray->menu()->actions()) {
-        if (action->text() == text)
-            return action;
-    }
-    return nullptr;
-}
 
 void TestTray::toolTipSaysWhenTheNextTaskRuns_data()
 {
@@ -171,72 +121,149 @@ void TestTray::toolTipSaysWhenTheNextTaskRuns()
     QCOMPARE(TrayTooltip::nextTask(moment, orderId, QDateTime(QDate(2026, 12, 9), QTime(10, 0))), text);
 }
 
-void TestTray::iconShowsAndNamesTheNextTask()
+void TestTray::execArgumentsAreQuotedWhereTheDesktopWouldSplitThem_data()
 {
-    needsDisplay();
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QString>("word");
+    // The argument, then the word the Exec line holds for it.
+    const QList<QPair<QString, QString>> words = {
+        {"--minimized", "--minimized"},
+        {"/opt/Tickvale Pro/tickvale", "\"/opt/Tickvale Pro/tickvale\""},
+        {"/home/a$b/tickvale", "\"/home/a\\$b/tickvale\""},
+        {"/home/say \"hi\"/t", "\"/home/say \\\"hi\\\"/t\""},
+        {"/home/a\\b/t", "\"/home/a\\\\b/t\""},
+        {"/home/`x`/t", "\"/home/\\`x\\`/t\""},
+        {"/home/it's/t", "\"/home/it's/t\""},
+        // A lone percent sign would be read as a field code.
+        {"/home/100%/t", "/home/100%%/t"},
+        {"", "\"\""},
+    };
+    for (const auto &[argument, word] : words)
+        QTest::addRow("%s", qPrintable(argument)) << argument << word;
+}
+
+void TestTray::execArgumentsAreQuotedWhereTheDesktopWouldSplitThem()
+{
+    QFETCH(QString, argument);
+    QFETCH(QString, word);
+    QCOMPARE(AutostartEntry::execArgument(argument), word);
+}
+
+void TestTray::entryStartsTheProgramMinimisedInItsFolder_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("execLine");
+    QTest::addColumn<QString>("pathLine");
+    // A backslash inside quotes is escaped for the Exec rule, then again for the string rule.
+    const QVector<std::array<const char *, 4>> rows = {
+        {"/opt/Tick vale/tickvale", "/home/u/my tasks", "Exec=\"/opt/Tick vale/tickvale\" --minimized",
+         "Path=/home/u/my tasks"},
+        {"/a\\b c/t", "/w\\x", "Exec=\"/a\\\\\\\\b c/t\" --minimized", "Path=/w\\\\x"},
+        {"/t", " /odd", "Exec=/t --minimized", "Path=\\s/odd"}};
+    for (const auto &row : rows)
+        QTest::addRow("%s", row[0]) << row[0] << row[1] << row[2] << row[3];
+}
+
+void TestTray::entryStartsTheProgramMinimisedInItsFolder()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, folder);
+    QFETCH(QString, execLine);
+    QFETCH(QString, pathLine);
+    const QStringList lines =
+        AutostartEntry::entryText(program, {AutostartEntry::MinimizedFlag}, folder).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.first(), QStringLiteral("[Desktop Entry]"));
+    QCOMPARE(lines.filter(QRegularExpression("^Exec=")), QStringList{execLine});
+    QCOMPARE(lines.filter(QRegularExpression("^Path=")), QStringList{pathLine});
+    for (const char *line : {"Type=Application", "Name=Tickvale Pro", "GenericName=定时任务", "Icon=tickvale-pro"})
+        QVERIFY2(lines.contains(QString::fromUtf8(line)), line);
+    // Only an absolute configuration folder counts.
+    const QByteArray kept = qgetenv("XDG_CONFIG_HOME");
+    for (const char *ignored : {"relative/ignored", ""}) {
+        qputenv("XDG_CONFIG_HOME", ignored);
+        QCOMPARE(AutostartEntry::entryPath(), QDir::homePath() + "/.config/autostart/tickvale.desktop");
+    }
+    qputenv("XDG_CONFIG_HOME", kept);
+}
+
+void TestTray::trayNamesPausesAndExitsTheMenuWritesTheEntryAndTheWarningRunsNowOnTheSystemBus()
+{
+    if (!displayReady)
+        QSKIP("Xvfb, xdotool and trayer are needed (scripts/setup.sh installs them)");
+    MockSystemBus bus;
+    const bool busReady = MockSystemBus::toolsPresent() && bus.start()
+        && bus.startMock("logind", "org.freedesktop.login1");
+    // Whatever a task here asks for reaches the mock, or no manager at all.
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS",
+            busReady ? bus.address().toUtf8() : QByteArray("unix:path=/nonexistent/tickvale-test-bus"));
+    qputenv("XDG_SESSION_ID", "tray");
+    // The settings and the log-in entry go to a folder of this run's own.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    QFile entry(config.filePath("autostart/tickvale.desktop"));
+    QCOMPARE(AutostartEntry::entryPath(), entry.fileName());
+    ScratchDirectory scratch;
+    Connection connection(nullptr);
+    QVERIFY(connection.createTables());
+    UserSettings().setOn(UserSettings::WarnBeforeActions, true);
     const QDateTime tomorrow(QDate::currentDate().addDays(1), QTime(22, 30));
     const QDateTime later(QDate::currentDate().addDays(3), QTime(8, 0));
-    const int restart = addTask(onceAt(tomorrow, 1));
-    const int shutdown = addTask(onceAt(later, 0));
+    const int restart = onceAt(connection, tomorrow, 1);
+    const int shutdown = onceAt(connection, later, 0);
+    // A one-minute countdown warns for its last half minute.
+    const int countdown = addTask(connection, TC::conditionColumns(TC::FromNowCommission, 0, {"0", "1", "", false}));
     Tickvale window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    ComputerManageWidget *tasks = window.computerManageWidget();
     TrayIcon *tray = window.trayIcon();
-    QVERIFY(tray);
-    QVERIFY(tray->icon()->isVisible());
+    QVERIFY(tray && tray->icon()->isVisible());
     // The tray host took the icon in: it has a place on the screen.
     QTRY_VERIFY(tray->icon()->geometry().width() > 0);
     QCOMPARE(tray->toolTip(), QString("没有已开启的任务"));
-
-    switchOn(window, shutdown);
-    QCOMPARE(tray->toolTip(), "下一个任务: " + later.toString("yyyy-MM-dd") + " 08:00:00 关机");
-    switchOn(window, restart);
+    const QString laterText = "下一个任务: " + later.toString("yyyy-MM-dd") + " 08:00:00 关机";
+    const QStringList statesBefore = enableStates();
+    toggle(tasks, shutdown);
+    QCOMPARE(tray->toolTip(), laterText);
+    toggle(tasks, restart);
     QCOMPARE(tray->toolTip(), QString("下一个任务: 明天 22:30:00 重启"));
     // Switched off by its switch: the next one is named again.
-    QTest::mouseClick(window.computerManageWidget()->rowView(1)->slider(), Qt::LeftButton);
-    QVERIFY(!window.computerManageWidget()->scheduler()->isArmed(restart));
-    QCOMPARE(tray->toolTip(), "下一个任务: " + later.toString("yyyy-MM-dd") + " 08:00:00 关机");
+    toggle(tasks, restart);
+    QVERIFY(!tasks->scheduler()->isArmed(restart));
+    QCOMPARE(tray->toolTip(), laterText);
 
     // A click on the icon brings a minimised window back.
     window.showMinimized();
     QTRY_VERIFY(window.isMinimized());
     emit tray->icon()->activated(QSystemTrayIcon::Trigger);
     QTRY_VERIFY(!window.isMinimized());
-}
 
-void TestTray::pauseAllTasksSwitchesEveryTaskOffAndExitAsks()
-{
-    needsDisplay();
-    const int first = addTask(onceAt(QDateTime::currentDateTime().addDays(2), 0));
-    const int second = addTask(TC::conditionColumns(TC::FromNowCommission, 1, {"2", "0", QString(), false}));
-    Tickvale window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    TrayIcon *tray = window.trayIcon();
-    QVERIFY(tray);
-    const QStringList statesBefore = enableStates();
-    for (int id : {0, first, second})
-        switchOn(window, id);
-    QVERIFY(tray->toolTip().startsWith("下一个任务: "));
+    // Pausing switches every task off, the idle one too, but not for good: the stored states
+    // stay as they were.
+    toggle(tasks, 0);
+    toggle(tasks, restart);
+    for (int id : {0, restart, shutdown})
+        QVERIFY(tasks->scheduler()->isArmed(id));
+    QList<QAction *> entries;
     QStringList texts;
     for (QAction *action : tray->menu()->actions()) {
-        if (!action->isSeparator())
+        if (!action->isSeparator()) {
+            entries << action;
             texts << action->text();
+        }
     }
     QCOMPARE(texts, QStringList({"显示主窗口", "暂停所有任务", "退出"}));
-
-    menuAction(tray, "暂停所有任务")->trigger();
-    ComputerManageWidget *tasks = window.computerManageWidget();
+    entries[1]->trigger();
     for (int row = 0; row < tasks->taskTable()->rowCount(); ++row)
         QVERIFY(!tasks->rowView(row)->slider()->isChecked());
-    for (int id : {0, first, second})
+    for (int id : {0, restart, shutdown})
         QVERIFY(!tasks->scheduler()->isArmed(id));
     QCOMPARE(tray->toolTip(), QString("没有已开启的任务"));
-    // Paused, not switched off for good: the stored states stay as they were.
     QCOMPARE(enableStates(), statesBefore);
 
     // Exit asks the same question as the title bar; cancelled, the window stays.
-    menuAction(tray, "退出")->trigger();
+    entries[2]->trigger();
     QPointer<VATCloseMessageBox> box;
     for (QWidget *shown : QApplication::topLevelWidgets()) {
         if (auto *candidate = qobject_cast<VATCloseMessageBox *>(shown); candidate && candidate->isVisible())
@@ -246,25 +273,32 @@ void TestTray::pauseAllTasksSwitchesEveryTaskOffAndExitAsks()
     QTest::mouseClick(box->cancelButton(), Qt::LeftButton);
     QTRY_VERIFY(!box);
     QVERIFY(window.isVisible());
-}
 
-void TestTray::warningWindowShowsAndRunsNowOnTheSystemBus()
-{
-    needsDisplay();
+    // The "more" menu's log-in choice writes the entry, and removes it.
+    QCheckBox *choice = nullptr;
+    for (QCheckBox *check : window.menuBar()->findChildren<QCheckBox *>()) {
+        if (check->text() == QStringLiteral("开机自动启动"))
+            choice = check;
+    }
+    QVERIFY(choice && !choice->isChecked());
+    choice->click();
+    QVERIFY(entry.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(entry.readAll()).split('\n');
+    entry.close();
+    const QString program = AutostartEntry::execArgument(QCoreApplication::applicationFilePath());
+    QCOMPARE(lines.filter(QRegularExpression("^Exec=")), QStringList{"Exec=" + program + " --minimized"});
+    QCOMPARE(lines.filter(QRegularExpression("^Path=")), QStringList{"Path=" + QDir::currentPath()});
+    choice->click();
+    QVERIFY(!entry.exists());
+
     if (!busReady)
         QSKIP("dbus-daemon and python3-dbusmock are needed (scripts/setup.sh installs them)");
-    bus.clearLog("logind");
-    // A one-minute countdown warns for its last half minute.
-    const int id = addTask(TC::conditionColumns(TC::FromNowCommission, 0, {"0", "1", QString(), false}));
-    Tickvale window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    switchOn(window, id);
+    toggle(tasks, countdown);
     QTest::qWait(25000);
-    QVERIFY(!window.lastWarnings()->windowOf(id));
-    QTRY_VERIFY_WITH_TIMEOUT(window.lastWarnings()->windowOf(id) && window.lastWarnings()->windowOf(id)->isVisible(),
-                             10000);
-    LastWarningWindow *warning = window.lastWarnings()->windowOf(id);
+    QVERIFY(!window.lastWarnings()->windowOf(countdown));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        window.lastWarnings()->windowOf(countdown) && window.lastWarnings()->windowOf(countdown)->isVisible(), 10000);
+    LastWarningWindow *warning = window.lastWarnings()->windowOf(countdown);
     QVERIFY(QTest::qWaitForWindowExposed(warning));
     QVERIFY(warning->countdownText().startsWith("将在 "));
     QVERIFY(warning->countdownText().endsWith(" 秒后关机"));
@@ -272,8 +306,8 @@ void TestTray::warningWindowShowsAndRunsNowOnTheSystemBus()
     QVERIFY(bus.calls("logind").filter("PowerOff").isEmpty());
     QTest::mouseClick(warning->runNowButton(), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(bus.calls("logind").contains("PowerOff False"), 10000);
-    QTRY_VERIFY(!window.lastWarnings()->windowOf(id));
-    QVERIFY(!window.computerManageWidget()->rowView(1)->slider()->isChecked());
+    QTRY_VERIFY(!window.lastWarnings()->windowOf(countdown));
+    QVERIFY(!tasks->rowView(tasks->scheduler()->indexOfPlan(countdown))->slider()->isChecked());
     QTest::qWait(6000);
     QCOMPARE(bus.calls("logind").filter("PowerOff").size(), 1);
 }
