@@ -3,8 +3,7 @@
 #include "platform/PlatformServices.h"
 
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
+#include <QUdpSocket>
 #include <QtTest>
 
 #ifdef Q_OS_LINUX
@@ -44,31 +43,20 @@ class TestNetInfo : public QObject
     Q_OBJECT
 
 private slots:
-    void rateBetweenTwoReadings_data();
     void rateBetweenTwoReadings();
     void thresholdsAreReachedAtEqualityOncePerEntryAndSamplingStopsPromptly();
     void parsesEveryInterfaceOfProcNetDev();
     void realLoopbackTrafficShowsAsDownload();
 };
 
-void TestNetInfo::rateBetweenTwoReadings_data()
-{
-    QTest::addColumn<quint64>("previous");
-    QTest::addColumn<quint64>("current");
-    QTest::addColumn<int>("rate");
-    QTest::newRow("first reading") << quint64(0) << quint64(5000000) << 0;
-    QTest::newRow("1024 bytes and a few") << quint64(1000) << quint64(3047) << 1;
-    QTest::newRow("across 32 bits") << quint64(0xFFFFFC00u) << quint64(0x100000400ull) << 2;
-    QTest::newRow("counter went backwards") << quint64(900000) << quint64(1000) << 0;
-    QTest::newRow("huge step is capped") << quint64(1) << quint64(1) + (quint64(1) << 50) << 2147483647;
-}
-
 void TestNetInfo::rateBetweenTwoReadings()
 {
-    QFETCH(quint64, previous);
-    QFETCH(quint64, current);
-    QFETCH(int, rate);
-    QCOMPARE(NetInfoThread::rateBetween(previous, current), rate);
+    // Whole kilobytes; nothing on the first reading, or when the counter went backwards.
+    QCOMPARE(NetInfoThread::rateBetween(0, 5000000), 0);
+    QCOMPARE(NetInfoThread::rateBetween(1000, 3047), 1);
+    QCOMPARE(NetInfoThread::rateBetween(0xFFFFFC00u, 0x100000400ull), 2);
+    QCOMPARE(NetInfoThread::rateBetween(900000, 1000), 0);
+    QCOMPARE(NetInfoThread::rateBetween(1, 1 + (quint64(1) << 50)), 2147483647);
 }
 
 void TestNetInfo::thresholdsAreReachedAtEqualityOncePerEntryAndSamplingStopsPromptly()
@@ -131,23 +119,12 @@ void TestNetInfo::realLoopbackTrafficShowsAsDownload()
     NetInfoThread sampler(nullptr, std::move(counters));
     QSignalSpy rates(&sampler, &NetInfoThread::netspeedResult);
     sampler.samplePass();
-    QTcpServer server;
-    QVERIFY(server.listen(QHostAddress::LocalHost));
-    QTcpSocket client;
-    client.connectToHost(QHostAddress::LocalHost, server.serverPort());
-    QVERIFY(server.waitForNewConnection(5000));
-    QTcpSocket *peer = server.nextPendingConnection();
-    const qint64 total = 8 << 20;
-    client.write(QByteArray(total, 'x'));
-    qint64 received = 0;
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (received < total && elapsed.elapsed() < 10000) {
-        client.waitForBytesWritten(20);
-        if (peer->waitForReadyRead(20))
-            received += peer->readAll().size();
-    }
-    QCOMPARE(received, total);
+    // Datagrams to the machine itself, to a port where nobody listens, still cross loopback.
+    QUdpSocket socket;
+    qint64 sent = 0;
+    for (int i = 0; i < 200; ++i)
+        sent += qMax<qint64>(0, socket.writeDatagram(QByteArray(60000, 'x'), QHostAddress::LocalHost, 9));
+    QVERIFY2(sent >= 8 << 20, qPrintable(QString::number(sent)));
     sampler.samplePass();
     QCOMPARE(rates.size(), 2);
     QVERIFY2(rates.last().at(0).toInt() >= 8 * 1024, qPrintable(rates.last().at(0).toString()));
