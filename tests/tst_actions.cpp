@@ -36,13 +36,9 @@ private slots:
     void init();
     void cleanup();
 
-    void resolveAction_data();
     void resolveAction();
-    void commandRoute_data();
-    void commandRoute();
+    void eachActionTakesItsRoute();
     void otherCommandTextsGoToTheShellUnwaited();
-    void operandRoute_data();
-    void operandRoute();
     void operandsReachTheSystemButNeverAShell();
 
 private:
@@ -73,53 +69,36 @@ void TestActions::cleanup()
     scratch.reset();
 }
 
-void TestActions::resolveAction_data()
-{
-    QTest::addColumn<int>("catalogueId");
-    QTest::addColumn<QString>("operand"); // inserted as operand row 1 when not empty
-    QTest::addColumn<int>("operandId");
-    QTest::addColumn<bool>("resolves");
-    QTest::addColumn<QString>("command");
-    QTest::newRow("restart, no operand") << 1 << QString() << -1 << true << "shutdown -r ";
-    QTest::newRow("close a program") << 10 << "/usr/bin/xterm" << 1 << true << "wmic process where name=\"%1\" delete";
-    QTest::newRow("operand row missing") << 9 << QString() << 42 << true << "start ";
-    QTest::newRow("unknown action") << 99 << QString() << -1 << false << QString();
-}
-
 void TestActions::resolveAction()
 {
-    QFETCH(int, catalogueId);
-    QFETCH(QString, operand);
-    QFETCH(int, operandId);
-    QFETCH(bool, resolves);
-    QFETCH(QString, command);
-    const QString orderId = QString::number(catalogueId);
-    if (!operand.isEmpty()) {
-        const Record columns = TaskComposer::conditionColumns(TaskComposer::FromNowCommission, catalogueId,
-                                                              {"0", "1", QString(), false});
-        QVERIFY(connection->insertPlan(TaskComposer::saveRecord(columns, operand, "-1")));
-    }
+    const Record columns = TaskComposer::conditionColumns(TaskComposer::FromNowCommission, 10,
+                                                          {"0", "1", QString(), false});
+    QVERIFY(connection->insertPlan(TaskComposer::saveRecord(columns, "/usr/bin/xterm", "-1")));
     ActionExecutor executor(connection.get(), fakeActionServices(&log));
-    const std::optional<ResolvedAction> action = executor.resolveAction(
-        {{"id", "5"}, {"order_t", orderId}, {"app_position_t", QString::number(operandId)}});
-    QCOMPARE(action.has_value(), resolves);
-    if (!resolves)
-        return;
-    QCOMPARE(action->commandText, command);
-    QCOMPARE(action->actionId, orderId);
-    QCOMPARE(action->operandText, operand);
-    QCOMPARE(action->operandRoute, !operand.isEmpty());
-    const Record expected = {{"commandStr", command}, {"appPositionStr", operand}, {"orderId", orderId}};
-    QCOMPARE(action->executionRecord, operand.isEmpty() ? Record() : expected);
+    // The action, its operand's row, the command and the operand it resolves to.
+    const QVector<std::tuple<int, int, const char *, const char *>> tasks = {
+        {1, -1, "shutdown -r ", ""},
+        {10, 1, "wmic process where name=\"%1\" delete", "/usr/bin/xterm"},
+        {9, 42, "start ", ""}}; // the operand row is missing
+    for (const auto &[catalogueId, operandId, command, operand] : tasks) {
+        const QString orderId = QString::number(catalogueId);
+        const std::optional<ResolvedAction> action = executor.resolveAction(
+            {{"id", "5"}, {"order_t", orderId}, {"app_position_t", QString::number(operandId)}});
+        QVERIFY(action);
+        QCOMPARE(action->commandText, QString(command));
+        QCOMPARE(action->actionId, orderId);
+        QCOMPARE(action->operandText, QString(operand));
+        QCOMPARE(action->operandRoute, *operand != 0);
+        const Record expected = {{"commandStr", command}, {"appPositionStr", operand}, {"orderId", orderId}};
+        QCOMPARE(action->executionRecord, *operand ? expected : Record());
+    }
+    QVERIFY(!executor.resolveAction({{"id", "5"}, {"order_t", "99"}, {"app_position_t", "-1"}}));
 }
 
-// Each action of the catalogue with its stored command: where it goes, and (on
-// Linux) what the command interpreter's stand-in makes of it.
-void TestActions::commandRoute_data()
+// Each action of the catalogue with its stored command: where it goes, and (on Linux) what the
+// command interpreter's stand-in makes of it; then each action with an operand.
+void TestActions::eachActionTakesItsRoute()
 {
-    QTest::addColumn<int>("orderId");
-    QTest::addColumn<QString>("call");
-    QTest::addColumn<QString>("linuxCall");
     const QVector<QPair<const char *, const char *>> calls = {
         {"interpreter: shutdown -s -f", "power off"},
         {"interpreter: shutdown -r ", "reboot"},
@@ -133,25 +112,39 @@ void TestActions::commandRoute_data()
         {"interpreter: start ", ""},                                // no file: nothing to start
         {"interpreter: wmic process where name=\"%1\" delete", ""}, // the name never filled in
         {"disconnect all", "disconnect all"}};
-    for (int id = 0; id < calls.size(); ++id)
-        QTest::addRow("action %d", id) << id << QString(calls[id].first) << QString(calls[id].second);
-}
-
-void TestActions::commandRoute()
-{
-    QFETCH(int, orderId);
-    QFETCH(QString, call);
-    QFETCH(QString, linuxCall);
-    const QString command = connection->selectOrder({{"id", QString::number(orderId)}}).value(0).value("order_command");
-    ActionServices services = fakeActionServices(&log);
-    ActionExecutor(connection.get(), services).executeCommand(command, orderId);
-    QCOMPARE(log.calls.join('|'), call);
+    const ActionServices fakes = fakeActionServices(&log);
 #ifdef Q_OS_LINUX
-    log.calls.clear();
-    services.interpreter = std::make_shared<LinuxCommandInterpreter>(services.power);
-    ActionExecutor(connection.get(), services).executeCommand(command, orderId);
-    QCOMPARE(log.calls.join('|'), linuxCall);
+    ActionServices onLinux = fakes;
+    onLinux.interpreter = std::make_shared<LinuxCommandInterpreter>(fakes.power);
 #endif
+    for (int orderId = 0; orderId < calls.size(); ++orderId) {
+        const QString command =
+            connection->selectOrder({{"id", QString::number(orderId)}}).value(0).value("order_command");
+        log.calls.clear();
+        ActionExecutor(connection.get(), fakes).executeCommand(command, orderId);
+        QCOMPARE(log.calls.join('|'), QString(calls[orderId].first));
+#ifdef Q_OS_LINUX
+        log.calls.clear();
+        ActionExecutor(connection.get(), onLinux).executeCommand(command, orderId);
+        QCOMPARE(log.calls.join('|'), QString(calls[orderId].second));
+#endif
+    }
+
+    const QVector<std::tuple<int, const char *, const char *>> operands = {
+        {10, "D:/tools/x.exe", "terminate: x.exe"},
+        {10, "/opt/tools/", "terminate: "},
+        {7, "/opt/my app/run me", "start: /opt/my app/run me"},
+        {8, "www.example.org/a b", "open address: http://www.example.org/a b"},
+        {8, "https://example.org/?q=1", "open address: https://example.org/?q=1"},
+        {9, "/home/user/my notes.txt", "open file: /home/user/my notes.txt"},
+        {11, "anything", "disconnect all"},
+        {0, "/usr/bin/true", ""}}; // shutting down takes no operand
+    ActionExecutor executor(connection.get(), fakes);
+    for (const auto &[orderId, operand, call] : operands) {
+        log.calls.clear();
+        runOrder(executor, orderId, operand);
+        QCOMPARE(log.calls.join('|'), QString(call));
+    }
 }
 
 void TestActions::otherCommandTextsGoToTheShellUnwaited()
@@ -167,34 +160,6 @@ void TestActions::otherCommandTextsGoToTheShellUnwaited()
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists("shell-ran"), 5000);
     QVERIFY(log.calls.isEmpty());
 #endif
-}
-
-void TestActions::operandRoute_data()
-{
-    QTest::addColumn<int>("orderId");
-    QTest::addColumn<QString>("operand");
-    QTest::addColumn<QString>("call");
-    const QVector<std::tuple<int, const char *, const char *>> rows = {
-        {10, "D:/tools/x.exe", "terminate: x.exe"},
-        {10, "/opt/tools/", "terminate: "},
-        {7, "/opt/my app/run me", "start: /opt/my app/run me"},
-        {8, "www.example.org/a b", "open address: http://www.example.org/a b"},
-        {8, "https://example.org/?q=1", "open address: https://example.org/?q=1"},
-        {9, "/home/user/my notes.txt", "open file: /home/user/my notes.txt"},
-        {11, "anything", "disconnect all"},
-        {0, "/usr/bin/true", ""}}; // shutting down takes no operand
-    for (const auto &[orderId, operand, call] : rows)
-        QTest::addRow("%d %s", orderId, operand) << orderId << QString(operand) << QString(call);
-}
-
-void TestActions::operandRoute()
-{
-    QFETCH(int, orderId);
-    QFETCH(QString, operand);
-    QFETCH(QString, call);
-    ActionExecutor executor(connection.get(), fakeActionServices(&log));
-    runOrder(executor, orderId, operand);
-    QCOMPARE(log.calls.join('|'), call);
 }
 
 void TestActions::operandsReachTheSystemButNeverAShell()

@@ -139,28 +139,24 @@ void TestInputHook::countsOnlyQualifyingInput()
 void TestInputHook::keysCountWhileAnotherProgramHoldsTheKeyboard_data()
 {
     QTest::addColumn<int>("xinputMinor");
-    QTest::addColumn<QStringList>("beforeGrab");
-    QTest::addColumn<QStringList>("duringGrab");
-    QTest::addColumn<QStringList>("afterGrab");
+    QTest::addColumn<QString>("input"); // before the grab | inside it | after it
     QTest::addColumn<int>("count");
     // Alt+Tab: the window manager grabs the keyboard while Alt is down; Alt comes up inside it.
-    QTest::newRow("Alt let go inside the grab, then a key")
-        << 2 << QStringList{"keydown", "alt"} << QStringList{"keyup", "alt"} << QStringList{"key", "a"} << 1;
-    QTest::newRow("keys typed inside the grab")
-        << 2 << QStringList() << QStringList{"key", "--delay", "20", "a", "b"} << QStringList() << 2;
+    QTest::newRow("Alt let go inside the grab, then a key") << 2 << "keydown alt|keyup alt|key a" << 1;
+    QTest::newRow("keys typed inside the grab") << 2 << "|key --delay 20 a b|" << 2;
     // A server that speaks XInput 2.0 only withholds the release: Alt must not stay held.
-    QTest::newRow("Alt release unseen, keys a second later")
-        << 0 << QStringList{"keydown", "alt"} << QStringList{"keyup", "alt"} << QStringList{"sleep", "1.5", "key", "a"}
-        << 1;
+    QTest::newRow("Alt release unseen, keys a second later") << 0 << "keydown alt|keyup alt|sleep 1.5 key a" << 1;
 }
 
 void TestInputHook::keysCountWhileAnotherProgramHoldsTheKeyboard()
 {
     QFETCH(int, xinputMinor);
-    QFETCH(QStringList, beforeGrab);
-    QFETCH(QStringList, duringGrab);
-    QFETCH(QStringList, afterGrab);
+    QFETCH(QString, input);
     QFETCH(int, count);
+    const QStringList steps = input.split('|');
+    const QStringList beforeGrab = steps[0].split(' ', Qt::SkipEmptyParts);
+    const QStringList duringGrab = steps[1].split(' ', Qt::SkipEmptyParts);
+    const QStringList afterGrab = steps[2].split(' ', Qt::SkipEmptyParts);
     TAVMouseNKeyboardHook::setSourceFactory(
         [xinputMinor] { return std::make_unique<XInputActivitySource>(nullptr, xinputMinor); });
     if (xinputMinor < 1)

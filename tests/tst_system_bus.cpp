@@ -2,7 +2,6 @@
 #include "MockSystemBus.h"
 #include "ScratchDirectory.h"
 #include "actions/ActionExecutor.h"
-#include "monitors/TAVMouseNKeyboardHook.h"
 #include "platform/PlatformServices.h"
 #include "platform/linux/LogindPowerManager.h"
 #include "platform/linux/LogindSleepWatcher.h"
@@ -48,7 +47,6 @@ private slots:
     void sessionWithoutIdIsFoundByProcess();
     void wakingFromSleepIsHeard();
     void cleanup() { session.reset(); }
-    void waylandSessionsReadTheSessionsIdleTime_data();
     void waylandSessionsReadTheSessionsIdleTime();
     void inputIsSeenAsTheIdleTimeFallsAndIdlenessGoesWithTheService_data();
     void inputIsSeenAsTheIdleTimeFallsAndIdlenessGoesWithTheService();
@@ -185,26 +183,18 @@ void TestSystemBus::wakingFromSleepIsHeard()
     QTRY_COMPARE_WITH_TIMEOUT(resumed.size(), 1, 5000);
 }
 
-void TestSystemBus::waylandSessionsReadTheSessionsIdleTime_data()
-{
-    QTest::addColumn<QByteArray>("sessionType");
-    QTest::addColumn<QByteArray>("waylandDisplay");
-    QTest::addColumn<bool>("fromTheSession");
-    QTest::newRow("Wayland session") << QByteArray("wayland") << QByteArray() << true;
-    QTest::newRow("Wayland display only") << QByteArray() << QByteArray("wayland-0") << true;
-    QTest::newRow("X11 session") << QByteArray("x11") << QByteArray() << false;
-}
-
 void TestSystemBus::waylandSessionsReadTheSessionsIdleTime()
 {
-    QFETCH(QByteArray, sessionType);
-    QFETCH(QByteArray, waylandDisplay);
-    QFETCH(bool, fromTheSession);
-    qputenv("XDG_SESSION_TYPE", sessionType);
-    qputenv("WAYLAND_DISPLAY", waylandDisplay);
-    const std::unique_ptr<InputActivitySource> source = PlatformServices::inputActivity();
-    QCOMPARE(dynamic_cast<SessionIdleTimeSource *>(source.get()) != nullptr, fromTheSession);
-    QCOMPARE(dynamic_cast<XInputActivitySource *>(source.get()) != nullptr, !fromTheSession);
+    // The session type, the Wayland display, and whether the idle time is the session's.
+    const QVector<std::tuple<const char *, const char *, bool>> sessions = {
+        {"wayland", "", true}, {"", "wayland-0", true}, {"x11", "", false}};
+    for (const auto &[sessionType, waylandDisplay, fromTheSession] : sessions) {
+        qputenv("XDG_SESSION_TYPE", sessionType);
+        qputenv("WAYLAND_DISPLAY", waylandDisplay);
+        const std::unique_ptr<InputActivitySource> source = PlatformServices::inputActivity();
+        QCOMPARE(dynamic_cast<SessionIdleTimeSource *>(source.get()) != nullptr, fromTheSession);
+        QCOMPARE(dynamic_cast<XInputActivitySource *>(source.get()) != nullptr, !fromTheSession);
+    }
 }
 
 void TestSystemBus::inputIsSeenAsTheIdleTimeFallsAndIdlenessGoesWithTheService_data()
@@ -273,16 +263,6 @@ void TestSystemBus::withoutAnAnsweringServiceIdlenessCannotBeSeen()
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("idleness cannot be detected"));
     QVERIFY(!source.start());
     QVERIFY(!source.detectsIdleness());
-    // The watch the tab installs says so too, which keeps idle tasks from being armed.
-    const QDBusConnection sessionBus = connection();
-    TAVMouseNKeyboardHook::setSourceFactory(
-        [sessionBus] { return std::make_unique<SessionIdleTimeSource>(nullptr, sessionBus); });
-    TAVMouseNKeyboardHook hook;
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("idleness cannot be detected"));
-    TAVMouseNKeyboardHook::installHook(&hook);
-    TAVMouseNKeyboardHook::setSourceFactory(nullptr);
-    QVERIFY(!TAVMouseNKeyboardHook::detectsIdleness());
-    TAVMouseNKeyboardHook::uninstallHook();
 }
 
 QTEST_GUILESS_MAIN(TestSystemBus)
