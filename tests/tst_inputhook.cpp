@@ -60,12 +60,10 @@ class TestInputHook : public QObject
 private slots:
     void initTestCase();
     void cleanup() { TAVMouseNKeyboardHook::uninstallHook(); }
-    void countsOnlyQualifyingInput_data();
     void countsOnlyQualifyingInput();
     void keysCountWhileAnotherProgramHoldsTheKeyboard_data();
     void keysCountWhileAnotherProgramHoldsTheKeyboard();
     void nothingAfterUninstallOrWithoutADisplayAndNoMonitorPower();
-    void theUsersMonitorSettingComesBackWithTheDisplay_data();
     void theUsersMonitorSettingComesBackWithTheDisplay();
 
 private:
@@ -95,44 +93,37 @@ int TestInputHook::runXdotool(const QStringList &arguments)
     return tool.state() == QProcess::NotRunning ? tool.exitCode() : -1;
 }
 
-void TestInputHook::countsOnlyQualifyingInput_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("least");
-    QTest::addColumn<int>("most");
-    QTest::newRow("key press, not its release") << QStringList{"key", "a"} << 1 << 1;
-    QTest::newRow("key with Alt held") << QStringList{"keydown", "alt", "key", "a", "keyup", "alt"} << 0 << 0;
-    QTest::newRow("key after Alt was let go") << QStringList{"keydown", "alt", "keyup", "alt", "key", "a"} << 1 << 1;
-    QTest::newRow("left click: press and release") << QStringList{"click", "1"} << 2 << 2;
-    QTest::newRow("right click: press and release") << QStringList{"click", "3"} << 2 << 2;
-    QTest::newRow("middle click") << QStringList{"click", "2"} << 0 << 0;
-    QTest::newRow("wheel notch up") << QStringList{"click", "4"} << 1 << 1;
-    QTest::newRow("wheel notch down") << QStringList{"click", "5"} << 1 << 1;
-    QTest::newRow("horizontal wheel") << QStringList{"click", "6"} << 0 << 0;
-    // A held key repeats: it is activity for as long as it is down, not once.
-    QTest::newRow("key held 3.5 s") << QStringList{"keydown", "a", "sleep", "3.5", "keyup", "a"} << 3 << 5;
-    QTest::newRow("key held 3.5 s with Alt")
-        << QStringList{"keydown", "alt", "keydown", "a", "sleep", "3.5", "keyup", "a", "keyup", "alt"} << 0 << 0;
-}
-
 void TestInputHook::countsOnlyQualifyingInput()
 {
-    QFETCH(QStringList, arguments);
-    QFETCH(int, least);
-    QFETCH(int, most);
+    // What xdotool does, and how many reports of activity it makes, at least and at most.
+    const QVector<std::tuple<const char *, int, int>> inputs = {
+        {"key a", 1, 1}, // the press, not its release
+        {"keydown alt key a keyup alt", 0, 0},
+        {"keydown alt keyup alt key a", 1, 1},
+        {"click 1", 2, 2}, // left and right: press and release
+        {"click 3", 2, 2},
+        {"click 2", 0, 0}, // middle
+        {"click 4", 1, 1}, // a wheel notch, up or down
+        {"click 5", 1, 1},
+        {"click 6", 0, 0}, // horizontal wheel
+        // A held key repeats: it is activity for as long as it is down, not once.
+        {"keydown a sleep 3.5 keyup a", 3, 5},
+        {"keydown alt keydown a sleep 3.5 keyup a keyup alt", 0, 0}};
     TAVMouseNKeyboardHook::installHook(&hook);
     QVERIFY(TAVMouseNKeyboardHook::isInstalled());
     QSignalSpy spy(&hook, &TAVMouseNKeyboardHook::hasAction);
-    QTest::qWait(100);
-    spy.clear();
-    QCOMPARE(runXdotool(arguments), 0);
-    QTest::qWait(400);
-    QVERIFY2(spy.size() >= least && spy.size() <= most, qPrintable(QString::number(spy.size())));
-    if (arguments.contains("sleep")) {
-        // Once it is let go, the held key is quiet.
+    for (const auto &[input, least, most] : inputs) {
+        QTest::qWait(100);
         spy.clear();
-        QTest::qWait(2500);
-        QCOMPARE(spy.size(), 0);
+        QCOMPARE(runXdotool(QString(input).split(' ')), 0);
+        QTest::qWait(400);
+        QVERIFY2(spy.size() >= least && spy.size() <= most, qPrintable(input + QString(": %1").arg(spy.size())));
+        if (QString(input).contains("sleep")) {
+            // Once it is let go, the held key is quiet.
+            spy.clear();
+            QTest::qWait(2500);
+            QVERIFY2(spy.isEmpty(), input);
+        }
     }
 }
 
@@ -208,54 +199,45 @@ void TestInputHook::nothingAfterUninstallOrWithoutADisplayAndNoMonitorPower()
     QVERIFY(display.xdotool({"getmouselocation"}));
 }
 
-void TestInputHook::theUsersMonitorSettingComesBackWithTheDisplay_data()
-{
-    QTest::addColumn<bool>("capable");
-    QTest::addColumn<bool>("enabledBefore");
-    QTest::addColumn<int>("offRequests");
-    QTest::addColumn<bool>("wakes"); // by input; otherwise the program ends while it is off
-    QTest::addColumn<QStringList>("whileOff");
-    QTest::addColumn<QStringList>("afterwards");
-    const QStringList giveBack = {"disable", "close"};
-    QTest::newRow("blanking off: on to switch off, off again after input")
-        << true << false << 1 << true << QStringList{"open", "enable", "off"} << giveBack;
-    QTest::newRow("blanking on: left on")
-        << true << true << 1 << true << QStringList{"open", "off", "close"} << QStringList();
-    QTest::newRow("two tasks while it is off: the user's setting comes back once")
-        << true << false << 2 << true << QStringList{"open", "enable", "off", "off"} << giveBack;
-    QTest::newRow("ending while it is off")
-        << true << false << 1 << false << QStringList{"open", "enable", "off"} << giveBack;
-    QTest::newRow("no power management: left alone")
-        << false << false << 1 << true << QStringList{"open", "close"} << QStringList();
-}
-
 void TestInputHook::theUsersMonitorSettingComesBackWithTheDisplay()
 {
-    QFETCH(bool, capable);
-    QFETCH(bool, enabledBefore);
-    QFETCH(int, offRequests);
-    QFETCH(bool, wakes);
-    QFETCH(QStringList, whileOff);
-    QFETCH(QStringList, afterwards);
-    DpmsDisplay screen{capable, enabledBefore, DpmsControl::On, {}};
-    auto power = std::make_unique<XDpmsDisplayPower>(std::make_unique<FakeDpms>(&screen));
-    if (!capable)
-        QTest::ignoreMessage(QtWarningMsg, "The display has no power management: the monitor stays on");
-    for (int i = 0; i < offRequests; ++i)
-        power->turnOff();
-    QTest::qWait(wakes ? 2500 : 0);
-    QCOMPARE(screen.calls, whileOff);
-    QCOMPARE(screen.level, capable ? DpmsControl::Off : DpmsControl::On);
-    if (wakes) {
-        // Someone moves the mouse: the server switches the monitor on.
-        screen.level = DpmsControl::On;
-        QTRY_COMPARE_WITH_TIMEOUT(screen.calls, whileOff + afterwards, 3000);
-        QTest::qWait(1500);
-    } else {
-        power.reset();
+    struct Case
+    {
+        bool capable, enabledBefore;
+        int offRequests;
+        bool wakes; // by input; otherwise the program ends while it is off
+        QStringList whileOff, afterwards;
+    };
+    const QStringList giveBack = {"disable", "close"};
+    const QVector<Case> cases = {
+        // Blanking off: on to switch off, off again after input; two tasks while it is off give
+        // the user's setting back once.
+        {true, false, 1, true, {"open", "enable", "off"}, giveBack},
+        {true, false, 2, true, {"open", "enable", "off", "off"}, giveBack},
+        {true, false, 1, false, {"open", "enable", "off"}, giveBack},
+        {true, true, 1, true, {"open", "off", "close"}, {}}, // blanking on: left on
+        {false, false, 1, true, {"open", "close"}, {}}};     // no power management: left alone
+    for (const Case &c : cases) {
+        DpmsDisplay screen{c.capable, c.enabledBefore, DpmsControl::On, {}};
+        auto power = std::make_unique<XDpmsDisplayPower>(std::make_unique<FakeDpms>(&screen));
+        if (!c.capable)
+            QTest::ignoreMessage(QtWarningMsg, "The display has no power management: the monitor stays on");
+        for (int i = 0; i < c.offRequests; ++i)
+            power->turnOff();
+        QTest::qWait(c.wakes ? 2500 : 0);
+        QCOMPARE(screen.calls, c.whileOff);
+        QCOMPARE(screen.level, c.capable ? DpmsControl::Off : DpmsControl::On);
+        if (c.wakes) {
+            // Someone moves the mouse: the server switches the monitor on.
+            screen.level = DpmsControl::On;
+            QTRY_COMPARE_WITH_TIMEOUT(screen.calls, c.whileOff + c.afterwards, 3000);
+            QTest::qWait(1500);
+        } else {
+            power.reset();
+        }
+        QCOMPARE(screen.calls, c.whileOff + c.afterwards);
+        QCOMPARE(screen.enabled, c.enabledBefore);
     }
-    QCOMPARE(screen.calls, whileOff + afterwards);
-    QCOMPARE(screen.enabled, enabledBefore);
 }
 
 QTEST_GUILESS_MAIN(TestInputHook)
