@@ -15,30 +15,16 @@ using TC = TaskComposer;
 
 namespace {
 
-// A start of the built program in a working folder, on a shared display and system bus.
+// A start of the built program in a working folder, with the suite's display, bus and
+// settings folder, on an X11 desktop.
 class Start
 {
 public:
-    Start(const VirtualDisplay &screen, const MockSystemBus &bus, const QString &folder, const QString &config,
-          const QStringList &arguments = {})
+    Start(const QString &folder, const QStringList &arguments = {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char *unset : {"QT_QPA_PLATFORM", "QT_XCB_GL_INTEGRATION", "WAYLAND_DISPLAY"})
             environment.remove(unset);
-        const QStringList settings = {"DISPLAY",
-                                      screen.displayName(),
-                                      "DBUS_SYSTEM_BUS_ADDRESS",
-                                      bus.address(),
-                                      "XDG_CONFIG_HOME",
-                                      config,
-                                      "XDG_SESSION_ID",
-                                      "e2e",
-                                      "XDG_SESSION_TYPE",
-                                      "x11",
-                                      "LC_ALL",
-                                      "C.UTF-8"};
-        for (int i = 0; i < settings.size(); i += 2)
-            environment.insert(settings[i], settings[i + 1]);
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(folder);
         process.setProcessChannelMode(QProcess::MergedChannels);
@@ -167,10 +153,15 @@ void TestSingleInstance::secondStartInTheSameFolderRaisesTheFirstAndLeaves()
         || QStandardPaths::findExecutable("xwininfo").isEmpty())
         QSKIP("Xvfb, xdotool, xwininfo, dbus-daemon and python3-dbusmock are needed (scripts/test.sh installs them)");
     QVERIFY(screen.start(171));
-    qputenv("DISPLAY", screen.displayName().toUtf8());
     QVERIFY(bus.start());
     QVERIFY(bus.startMock("logind", "org.freedesktop.login1"));
     QTemporaryDir config;
+    qputenv("DISPLAY", screen.displayName().toUtf8());
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", bus.address().toUtf8());
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    qputenv("XDG_SESSION_ID", "e2e");
+    qputenv("XDG_SESSION_TYPE", "x11");
+    qputenv("LC_ALL", "C.UTF-8");
     QTemporaryDir folderA;
     QTemporaryDir folderB;
     // A task that shuts down once, some seconds after the start, was on when folder A's program
@@ -197,7 +188,7 @@ void TestSingleInstance::secondStartInTheSameFolderRaisesTheFirstAndLeaves()
     }
     bus.clearLog("logind");
 
-    Start first(screen, bus, folderA.path(), config.path(), {"--minimized"});
+    Start first(folderA.path(), {"--minimized"});
     const QString windowA = programWindow(first.process.processId());
     QVERIFY2(!windowA.isEmpty(), qPrintable(first.output()));
     QVERIFY2(first.output().contains("Switched on again the tasks that were on: (" + QString::number(task) + ")"),
@@ -205,7 +196,7 @@ void TestSingleInstance::secondStartInTheSameFolderRaisesTheFirstAndLeaves()
     // Started minimised: the window asks to be shown as an icon.
     QVERIFY(tool("xprop", {"-id", windowA, "WM_HINTS"}).contains("Initial state is Iconic"));
 
-    Start other(screen, bus, folderB.path(), config.path());
+    Start other(folderB.path());
     const QString windowB = programWindow(other.process.processId());
     QVERIFY2(!windowB.isEmpty(), qPrintable(other.output()));
     tool("xdotool", {"windowfocus", windowB});
@@ -213,7 +204,7 @@ void TestSingleInstance::secondStartInTheSameFolderRaisesTheFirstAndLeaves()
     const QStringList before = stacking();
     QVERIFY2(before.indexOf(windowB) < before.indexOf(windowA), qPrintable(before.join(' ')));
 
-    Start second(screen, bus, folderA.path(), config.path());
+    Start second(folderA.path());
     QVERIFY(second.process.waitForFinished(5000));
     QCOMPARE(second.process.exitCode(), 0);
     QVERIFY2(second.clock.elapsed() < 2000, qPrintable(QString::number(second.clock.elapsed())));
