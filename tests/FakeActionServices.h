@@ -17,24 +17,8 @@ public:
     QStringList calls;
 };
 
-class FakePowerManager : public PowerManager
-{
-public:
-    explicit FakePowerManager(ActionLog *callLog)
-        : log(callLog)
-    { }
-    void powerOff() override { log->calls << "power off"; }
-    void reboot() override { log->calls << "reboot"; }
-    void hibernate() override { log->calls << "hibernate"; }
-    void suspend() override { log->calls << "suspend"; }
-    void lockSessions() override { log->calls << "lock"; }
-    void terminateOwnSession() override { log->calls << "log off"; }
-
-private:
-    ActionLog *log;
-};
-
-class FakeFacilities : public CommandInterpreter,
+class FakeFacilities : public PowerManager,
+                       public CommandInterpreter,
                        public DisplayPower,
                        public NetworkConnections,
                        public ProcessTerminator,
@@ -44,6 +28,12 @@ public:
     explicit FakeFacilities(ActionLog *callLog)
         : log(callLog)
     { }
+    void powerOff() override { log->calls << "power off"; }
+    void reboot() override { log->calls << "reboot"; }
+    void hibernate() override { log->calls << "hibernate"; }
+    void suspend() override { log->calls << "suspend"; }
+    void lockSessions() override { log->calls << "lock"; }
+    void terminateOwnSession() override { log->calls << "log off"; }
     void run(const QString &commandText) override { log->calls << "interpreter: " + commandText; }
     void turnOff() override { log->calls << "display off"; }
     void disconnectAll() override { log->calls << "disconnect all"; }
@@ -59,12 +49,5 @@ private:
 inline ActionServices fakeActionServices(ActionLog *log)
 {
     auto facilities = std::make_shared<FakeFacilities>(log);
-    ActionServices services;
-    services.power = std::make_shared<FakePowerManager>(log);
-    services.interpreter = facilities;
-    services.display = facilities;
-    services.network = facilities;
-    services.terminator = facilities;
-    services.launcher = facilities;
-    return services;
+    return {facilities, facilities, facilities, facilities, facilities, facilities};
 }

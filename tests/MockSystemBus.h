@@ -20,10 +20,7 @@ class MockSystemBus
 public:
     ~MockSystemBus()
     {
-        for (auto &process : mocks) {
-            process->terminate();
-            process->waitForFinished(3000);
-        }
+        stopMocks();
         daemon.terminate();
         daemon.waitForFinished(3000);
     }
@@ -58,12 +55,11 @@ public:
         environment.insert("DBUS_SESSION_BUS_ADDRESS", busAddress);
         process->setProcessEnvironment(environment);
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        QStringList arguments = {
-            "-m", "dbusmock",         sessionService ? "--session" : "--system", "--template", templateName,
-            "-l", logOf(templateName)};
-        if (!parameters.isEmpty())
-            arguments << "--parameters" << parameters;
-        process->start(python(), arguments);
+        const QStringList options = parameters.isEmpty() ? QStringList() : QStringList{"--parameters", parameters};
+        process->start(python(),
+                       QStringList{"-m", "dbusmock", sessionService ? "--session" : "--system", "--template",
+                                   templateName, "-l", logOf(templateName)}
+                           + options);
         if (!process->waitForStarted(5000))
             return false;
         mocks.push_back(std::move(process));
@@ -109,8 +105,7 @@ public:
 
     void clearLog(const QString &templateName) const
     {
-        QFile file(logOf(templateName));
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        QFile(logOf(templateName)).open(QIODevice::WriteOnly | QIODevice::Truncate);
     }
 
     // Runs a line of Python with the dbus module against this bus; true when it succeeded.

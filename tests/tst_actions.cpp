@@ -18,18 +18,6 @@
 
 using Record = Connection::Record;
 
-namespace {
-
-// A task's action with its operand, as the scheduler hands it over.
-void runOrder(ActionExecutor &executor, int orderId, const QString &operand)
-{
-    executor.executeOrder({{"orderId", QString::number(orderId)},
-                           {"appPositionStr", operand},
-                           {"commandStr", "wmic process where name=\"%1\" delete"}});
-}
-
-} // namespace
-
 // Records the addresses handed to the desktop instead of opening them.
 class OpenedUrls : public QObject
 {
@@ -48,19 +36,20 @@ private slots:
     void init();
     void cleanup();
 
-    void resolveAction_data();
     void resolveAction();
-    void commandRoute_data();
-    void commandRoute();
-    void operandRoute_data();
-    void operandRoute();
-    void interpreterStandIn_data();
-    void interpreterStandIn();
-    void closeProgramEndsOnlyThatProgram();
-    void operandsNeverReachAShell_data();
-    void operandsNeverReachAShell();
+    void eachActionTakesItsRoute();
+    void otherCommandTextsGoToTheShellUnwaited();
+    void operandsReachTheSystemButNeverAShell();
 
 private:
+    // A task's action with its operand, as the scheduler hands it over.
+    void runOrder(ActionExecutor &executor, int orderId, const QString &operand)
+    {
+        executor.executeOrder({{"orderId", QString::number(orderId)},
+                               {"appPositionStr", operand},
+                               {"commandStr", "wmic process where name=\"%1\" delete"}});
+    }
+
     std::unique_ptr<ScratchDirectory> scratch;
     std::unique_ptr<Connection> connection;
     ActionLog log;
@@ -80,162 +69,123 @@ void TestActions::cleanup()
     scratch.reset();
 }
 
-void TestActions::resolveAction_data()
-{
-    QTest::addColumn<int>("catalogueId");
-    QTest::addColumn<QString>("operand"); // inserted as operand row 1 when not empty
-    QTest::addColumn<int>("operandId");
-    QTest::addColumn<bool>("resolves");
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<bool>("operandRoute");
-    const QString close = "wmic process where name=\"%1\" delete";
-    QTest::newRow("restart, no operand") << 1 << QString() << -1 << true << "shutdown -r " << false;
-    QTest::newRow("close a program") << 10 << "/usr/bin/xterm" << 1 << true << close << true;
-    QTest::newRow("operand row missing") << 9 << QString() << 42 << true << "start " << false;
-    QTest::newRow("unknown action") << 99 << QString() << -1 << false << QString() << false;
-}
-
 void TestActions::resolveAction()
 {
-    QFETCH(int, catalogueId);
-    QFETCH(QString, operand);
-    QFETCH(int, operandId);
-    QFETCH(bool, resolves);
-    QFETCH(QString, command);
-    QFETCH(bool, operandRoute);
-    const QString orderId = QString::number(catalogueId);
-    if (!operand.isEmpty()) {
-        const Record columns = TaskComposer::conditionColumns(TaskComposer::FromNowCommission, catalogueId,
-                                                              {"0", "1", QString(), false});
-        QVERIFY(connection->insertPlan(TaskComposer::saveRecord(columns, operand, "-1")));
-    }
+    const Record columns = TaskComposer::conditionColumns(TaskComposer::FromNowCommission, 10,
+                                                          {"0", "1", QString(), false});
+    QVERIFY(connection->insertPlan(TaskComposer::saveRecord(columns, "/usr/bin/xterm", "-1")));
     ActionExecutor executor(connection.get(), fakeActionServices(&log));
-    const std::optional<ResolvedAction> action = executor.resolveAction(
-        {{"id", "5"}, {"order_t", orderId}, {"app_position_t", QString::number(operandId)}});
-    QCOMPARE(action.has_value(), resolves);
-    if (!resolves)
-        return;
-    QCOMPARE(action->commandText, command);
-    QCOMPARE(action->actionId, orderId);
-    QCOMPARE(action->operandRoute, operandRoute);
-    QCOMPARE(action->operandText, operand);
-    if (operandRoute) {
+    // The action, its operand's row, the command and the operand it resolves to.
+    const QVector<std::tuple<int, int, const char *, const char *>> tasks = {
+        {1, -1, "shutdown -r ", ""},
+        {10, 1, "wmic process where name=\"%1\" delete", "/usr/bin/xterm"},
+        {9, 42, "start ", ""}}; // the operand row is missing
+    for (const auto &[catalogueId, operandId, command, operand] : tasks) {
+        const QString orderId = QString::number(catalogueId);
+        const std::optional<ResolvedAction> action = executor.resolveAction(
+            {{"id", "5"}, {"order_t", orderId}, {"app_position_t", QString::number(operandId)}});
+        QVERIFY(action);
+        QCOMPARE(action->commandText, QString(command));
+        QCOMPARE(action->actionId, orderId);
+        QCOMPARE(action->operandText, QString(operand));
+        QCOMPARE(action->operandRoute, *operand != 0);
         const Record expected = {{"commandStr", command}, {"appPositionStr", operand}, {"orderId", orderId}};
-        QCOMPARE(action->executionRecord, expected);
-    } else {
-        QVERIFY(action->executionRecord.isEmpty());
+        QCOMPARE(action->executionRecord, *operand ? expected : Record());
+    }
+    QVERIFY(!executor.resolveAction({{"id", "5"}, {"order_t", "99"}, {"app_position_t", "-1"}}));
+}
+
+// Each action of the catalogue with its stored command: where it goes, and (on Linux) what the
+// command interpreter's stand-in makes of it; then each action with an operand.
+void TestActions::eachActionTakesItsRoute()
+{
+    const QVector<QPair<const char *, const char *>> calls = {
+        {"interpreter: shutdown -s -f", "power off"},
+        {"interpreter: shutdown -r ", "reboot"},
+        {"log off", "log off"},
+        {"interpreter: rundll32.exe user32.dll LockWorkStation", "lock"},
+        {"interpreter: shutdown -h", "hibernate"},
+        {"display off", "display off"},
+        {"interpreter: rundll32 powrprof.dll,SetSuspendState", "suspend"},
+        {"interpreter: ", ""},
+        {"interpreter: ", ""},
+        {"interpreter: start ", ""},                                // no file: nothing to start
+        {"interpreter: wmic process where name=\"%1\" delete", ""}, // the name never filled in
+        {"disconnect all", "disconnect all"}};
+    const ActionServices fakes = fakeActionServices(&log);
+#ifdef Q_OS_LINUX
+    ActionServices onLinux = fakes;
+    onLinux.interpreter = std::make_shared<LinuxCommandInterpreter>(fakes.power);
+#endif
+    for (int orderId = 0; orderId < calls.size(); ++orderId) {
+        const QString command =
+            connection->selectOrder({{"id", QString::number(orderId)}}).value(0).value("order_command");
+        log.calls.clear();
+        ActionExecutor(connection.get(), fakes).executeCommand(command, orderId);
+        QCOMPARE(log.calls.join('|'), QString(calls[orderId].first));
+#ifdef Q_OS_LINUX
+        log.calls.clear();
+        ActionExecutor(connection.get(), onLinux).executeCommand(command, orderId);
+        QCOMPARE(log.calls.join('|'), QString(calls[orderId].second));
+#endif
+    }
+
+    const QVector<std::tuple<int, const char *, const char *>> operands = {
+        {10, "D:/tools/x.exe", "terminate: x.exe"},
+        {10, "/opt/tools/", "terminate: "},
+        {7, "/opt/my app/run me", "start: /opt/my app/run me"},
+        {8, "www.example.org/a b", "open address: http://www.example.org/a b"},
+        {8, "https://example.org/?q=1", "open address: https://example.org/?q=1"},
+        {9, "/home/user/my notes.txt", "open file: /home/user/my notes.txt"},
+        {11, "anything", "disconnect all"},
+        {0, "/usr/bin/true", ""}}; // shutting down takes no operand
+    ActionExecutor executor(connection.get(), fakes);
+    for (const auto &[orderId, operand, call] : operands) {
+        log.calls.clear();
+        runOrder(executor, orderId, operand);
+        QCOMPARE(log.calls.join('|'), QString(call));
     }
 }
 
-void TestActions::commandRoute_data()
-{
-    QTest::addColumn<int>("orderId");
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("call");
-    const Connection::RecordList catalogue = [] {
-        ScratchDirectory directory;
-        Connection database(nullptr);
-        database.createTables();
-        return database.selectOrder({});
-    }();
-    const QStringList calls = {"interpreter: shutdown -s -f",
-                               "interpreter: shutdown -r ",
-                               "log off",
-                               "interpreter: rundll32.exe user32.dll LockWorkStation",
-                               "interpreter: shutdown -h",
-                               "display off",
-                               "interpreter: rundll32 powrprof.dll,SetSuspendState",
-                               "interpreter: ",
-                               "interpreter: ",
-                               "interpreter: start ",
-                               "interpreter: wmic process where name=\"%1\" delete",
-                               "disconnect all"};
-    for (int id = 0; id < 12; ++id) {
-        QTest::addRow("action %d", id) << id << catalogue.value(id).value("order_command") << calls.at(id);
-    }
-}
-
-void TestActions::commandRoute()
-{
-    QFETCH(int, orderId);
-    QFETCH(QString, command);
-    QFETCH(QString, call);
-    ActionExecutor executor(connection.get(), fakeActionServices(&log));
-    executor.executeCommand(command, orderId);
-    QCOMPARE(log.calls, QStringList{call});
-}
-
-void TestActions::operandRoute_data()
-{
-    QTest::addColumn<int>("orderId");
-    QTest::addColumn<QString>("operand");
-    QTest::addColumn<QStringList>("calls");
-    QTest::newRow("close, a path") << 10 << "D:/tools/x.exe" << QStringList{"terminate: x.exe"};
-    QTest::newRow("close, ends in a slash") << 10 << "/opt/tools/" << QStringList{"terminate: "};
-    QTest::newRow("run a program") << 7 << "/opt/my app/run me" << QStringList{"start: /opt/my app/run me"};
-    QTest::newRow("address without scheme")
-        << 8 << "www.example.org/a b" << QStringList{"open address: http://www.example.org/a b"};
-    QTest::newRow("address with scheme") << 8 << "https://example.org/?q=1"
-                                         << QStringList{"open address: https://example.org/?q=1"};
-    QTest::newRow("file with blanks") << 9 << "/home/user/my notes.txt"
-                                      << QStringList{"open file: /home/user/my notes.txt"};
-    QTest::newRow("disconnect") << 11 << "anything" << QStringList{"disconnect all"};
-    for (int id = 0; id <= 6; ++id)
-        QTest::addRow("action %d takes no operand", id) << id << "/usr/bin/true" << QStringList{};
-}
-
-void TestActions::operandRoute()
-{
-    QFETCH(int, orderId);
-    QFETCH(QString, operand);
-    QFETCH(QStringList, calls);
-    ActionExecutor executor(connection.get(), fakeActionServices(&log));
-    runOrder(executor, orderId, operand);
-    QCOMPARE(log.calls, calls);
-}
-
-void TestActions::interpreterStandIn_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QStringList>("calls");
-    QTest::newRow("shut down") << "shutdown -s -f" << QStringList{"power off"};
-    QTest::newRow("restart, trailing blank") << "shutdown -r " << QStringList{"reboot"};
-    QTest::newRow("another text goes to the shell") << "sleep 1; echo done > shell-ran" << QStringList{"shell"};
-    QTest::newRow("sleep") << "shutdown -h" << QStringList{"hibernate"};
-    QTest::newRow("stand-by") << "rundll32 powrprof.dll,SetSuspendState" << QStringList{"suspend"};
-    QTest::newRow("lock") << "rundll32.exe user32.dll LockWorkStation" << QStringList{"lock"};
-    QTest::newRow("empty") << "" << QStringList{};
-    QTest::newRow("start without a file") << "start " << QStringList{};
-    QTest::newRow("close text never filled in") << "wmic process where name=\"%1\" delete" << QStringList{};
-}
-
-void TestActions::interpreterStandIn()
+void TestActions::otherCommandTextsGoToTheShellUnwaited()
 {
 #ifndef Q_OS_LINUX
     QSKIP("The Linux stand-in for the command interpreter");
 #else
-    QFETCH(QString, command);
-    QFETCH(QStringList, calls);
-    LinuxCommandInterpreter interpreter(std::make_shared<FakePowerManager>(&log));
+    LinuxCommandInterpreter interpreter(std::make_shared<FakeFacilities>(&log));
     QElapsedTimer clock;
     clock.start();
-    interpreter.run(command);
-    if (calls == QStringList{"shell"}) {
-        // Handed to the shell, not to the power manager, and not waited for.
-        QVERIFY(clock.elapsed() < 500);
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists("shell-ran"), 5000);
-        QVERIFY(log.calls.isEmpty());
-    } else {
-        QCOMPARE(log.calls, calls);
-    }
+    interpreter.run("sleep 1; echo done > shell-ran");
+    QVERIFY(clock.elapsed() < 500);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists("shell-ran"), 5000);
+    QVERIFY(log.calls.isEmpty());
 #endif
 }
 
-void TestActions::closeProgramEndsOnlyThatProgram()
+void TestActions::operandsReachTheSystemButNeverAShell()
 {
-#ifndef Q_OS_LINUX
-    QSKIP("Closing a program by name through /proc is the Linux route");
-#else
+    OpenedUrls opened;
+    QDesktopServices::setUrlHandler("file", &opened, "open");
+    QDesktopServices::setUrlHandler("http", &opened, "open");
+    auto services = fakeActionServices(&log);
+    // The system's own facilities, except that the power manager only writes
+    // down.
+    services.launcher = std::make_shared<QtDesktopLauncher>();
+    services.terminator = PlatformServices::processTerminator();
+    services.interpreter = PlatformServices::commandInterpreter(services.power);
+    ActionExecutor executor(connection.get(), services);
+    for (int orderId : {7, 8, 9, 10}) {
+        for (const char *operand : {"x\"; touch CANARY1; \"", "$(touch CANARY2)", "`touch CANARY3`",
+                                    "a & touch CANARY4", "/tmp/none; touch CANARY5"})
+            runOrder(executor, orderId, operand);
+    }
+    QTest::qWait(1500);
+    const QStringList created = QDir(scratch->path()).entryList({"CANARY*"});
+    QVERIFY2(created.isEmpty(), qPrintable(created.join(", ")));
+    QDesktopServices::unsetUrlHandler("file");
+    QDesktopServices::unsetUrlHandler("http");
+#ifdef Q_OS_LINUX
+    // Closing a program ends every process of that name, and no other.
     const QString unique = QStringLiteral("tickvale-target-%1").arg(QCoreApplication::applicationPid());
     const QString copy = scratch->filePath(unique);
     QVERIFY(QFile::copy("/bin/sleep", copy));
@@ -244,50 +194,14 @@ void TestActions::closeProgramEndsOnlyThatProgram()
     QProcess bystander;
     target.start(copy, {"600"});
     bystander.start("/bin/sleep", {"600"});
-    QVERIFY(target.waitForStarted());
-    QVERIFY(bystander.waitForStarted());
+    QVERIFY(target.waitForStarted() && bystander.waitForStarted());
     QTRY_COMPARE(ProcProcessTerminator::processesNamed(unique), QList<qint64>{target.processId()});
-
-    auto services = fakeActionServices(&log);
-    services.terminator = std::make_shared<ProcProcessTerminator>();
-    ActionExecutor executor(connection.get(), services);
     runOrder(executor, 10, scratch->path() + "/" + unique);
     QVERIFY(target.waitForFinished(5000));
     QCOMPARE(bystander.state(), QProcess::Running);
     bystander.kill();
     bystander.waitForFinished();
 #endif
-}
-
-void TestActions::operandsNeverReachAShell_data()
-{
-    QTest::addColumn<int>("orderId");
-    for (int id : {7, 8, 9, 10})
-        QTest::addRow("action %d", id) << id;
-}
-
-void TestActions::operandsNeverReachAShell()
-{
-    QFETCH(int, orderId);
-    OpenedUrls opened;
-    QDesktopServices::setUrlHandler("file", &opened, "open");
-    QDesktopServices::setUrlHandler("http", &opened, "open");
-    auto services = fakeActionServices(&log);
-    // The system's own facilities, except that the power manager only writes down.
-    services.launcher = std::make_shared<QtDesktopLauncher>();
-    services.terminator = PlatformServices::processTerminator();
-    services.interpreter = PlatformServices::commandInterpreter(services.power);
-    ActionExecutor executor(connection.get(), services);
-    const QStringList canaries = {"x\"; touch CANARY1; \"", "$(touch CANARY2)", "`touch CANARY3`", "a & touch CANARY4",
-                                  "/tmp/none; touch CANARY5"};
-    for (const QString &operand : canaries) {
-        runOrder(executor, orderId, operand);
-    }
-    QTest::qWait(1500);
-    const QStringList created = QDir(scratch->path()).entryList({"CANARY*"});
-    QVERIFY2(created.isEmpty(), qPrintable(created.join(", ")));
-    QDesktopServices::unsetUrlHandler("file");
-    QDesktopServices::unsetUrlHandler("http");
 }
 
 QTEST_GUILESS_MAIN(TestActions)

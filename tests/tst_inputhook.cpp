@@ -1,29 +1,73 @@
 #include "VirtualDisplay.h"
 #include "monitors/TAVMouseNKeyboardHook.h"
+#include "platform/linux/DpmsControl.h"
+#include "platform/linux/XDpmsDisplayPower.h"
 #include "platform/linux/XInputActivitySource.h"
 
 #include <QSignalSpy>
 #include <QtTest>
 
-// The desktop-wide input watch against a real X server of its own.
+#include <memory>
+
+namespace {
+
+// A display with power management, as the test sees it; input on it is the test setting the
+// level back to On.
+struct DpmsDisplay
+{
+    bool capable = true;
+    bool enabled = false;
+    DpmsControl::Level level = DpmsControl::On;
+    QStringList calls;
+};
+
+class FakeDpms : public DpmsControl
+{
+public:
+    explicit FakeDpms(DpmsDisplay *screen)
+        : display(screen)
+    { }
+    bool open() override { return !(display->calls << "open").isEmpty(); }
+    void close() override { display->calls << "close"; }
+    bool capable() override { return display->capable; }
+    bool enabled() override { return display->enabled; }
+    void setEnabled(bool enable) override
+    {
+        display->calls << (enable ? "enable" : "disable");
+        display->enabled = enable;
+        // Like the X server: without power management the monitor is on.
+        display->level = enable ? display->level : On;
+    }
+    Level level() override { return display->level; }
+    void forceOff() override
+    {
+        display->calls << "off";
+        display->level = Off;
+    }
+
+private:
+    DpmsDisplay *display;
+};
+
+} // namespace
+
+// The desktop-wide input watch, and switching the monitor off through the display's power
+// management, against a real X server of its own.
 class TestInputHook : public QObject
 {
     Q_OBJECT
 
 private slots:
     void initTestCase();
-    void cleanup();
-    void countsOnlyQualifyingInput_data();
+    void cleanup() { TAVMouseNKeyboardHook::uninstallHook(); }
     void countsOnlyQualifyingInput();
     void keysCountWhileAnotherProgramHoldsTheKeyboard_data();
     void keysCountWhileAnotherProgramHoldsTheKeyboard();
-    void nothingAfterUninstall();
-    void withoutDisplayNothingIsInstalled();
+    void nothingAfterUninstallOrWithoutADisplayAndNoMonitorPower();
+    void theUsersMonitorSettingComesBackWithTheDisplay();
 
 private:
-    int countFor(const QStringList &arguments);
     int runXdotool(const QStringList &arguments);
-    bool grabKeyboard(QProcess &grabber);
 
     VirtualDisplay display;
     TAVMouseNKeyboardHook hook;
@@ -39,108 +83,71 @@ void TestInputHook::initTestCase()
     QVERIFY(display.xdotool({"mousemove", "500", "400"}));
 }
 
-void TestInputHook::cleanup()
-{
-    TAVMouseNKeyboardHook::uninstallHook();
-}
-
-int TestInputHook::countFor(const QStringList &arguments)
-{
-    TAVMouseNKeyboardHook::installHook(&hook);
-    if (!TAVMouseNKeyboardHook::isInstalled())
-        return -1;
-    QSignalSpy spy(&hook, &TAVMouseNKeyboardHook::hasAction);
-    QTest::qWait(100);
-    spy.clear();
-    if (runXdotool(arguments) != 0)
-        return -2;
-    QTest::qWait(400);
-    return spy.size();
-}
-
+// Runs xdotool while the watch keeps working (a held key is reported while it is down).
 int TestInputHook::runXdotool(const QStringList &arguments)
 {
-    // The watch keeps working while xdotool runs (a held key is reported while it is down).
     QProcess tool;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DISPLAY", display.displayName());
-    tool.setProcessEnvironment(environment);
     tool.start("xdotool", arguments);
     for (int waited = 0; tool.state() != QProcess::NotRunning && waited < 10000; waited += 20)
         QTest::qWait(20);
     return tool.state() == QProcess::NotRunning ? tool.exitCode() : -1;
 }
 
-void TestInputHook::countsOnlyQualifyingInput_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("least");
-    QTest::addColumn<int>("most");
-    QTest::newRow("key press, not its release") << QStringList{"key", "a"} << 1 << 1;
-    QTest::newRow("key with Alt held") << QStringList{"keydown", "alt", "key", "a", "keyup", "alt"} << 0 << 0;
-    QTest::newRow("key after Alt was let go") << QStringList{"keydown", "alt", "keyup", "alt", "key", "a"} << 1 << 1;
-    QTest::newRow("left click: press and release") << QStringList{"click", "1"} << 2 << 2;
-    QTest::newRow("right click: press and release") << QStringList{"click", "3"} << 2 << 2;
-    QTest::newRow("middle click") << QStringList{"click", "2"} << 0 << 0;
-    QTest::newRow("wheel notch up") << QStringList{"click", "4"} << 1 << 1;
-    QTest::newRow("wheel notch down") << QStringList{"click", "5"} << 1 << 1;
-    QTest::newRow("horizontal wheel") << QStringList{"click", "6"} << 0 << 0;
-    QTest::newRow("extra button") << QStringList{"click", "8"} << 0 << 0;
-    // A held key repeats: it is activity for as long as it is down, not once.
-    QTest::newRow("key held 3.5 s") << QStringList{"keydown", "a", "sleep", "3.5", "keyup", "a"} << 3 << 5;
-    QTest::newRow("key held 3.5 s with Alt")
-        << QStringList{"keydown", "alt", "keydown", "a", "sleep", "3.5", "keyup", "a", "keyup", "alt"} << 0 << 0;
-}
-
 void TestInputHook::countsOnlyQualifyingInput()
 {
-    QFETCH(QStringList, arguments);
-    QFETCH(int, least);
-    QFETCH(int, most);
-    const int seen = countFor(arguments);
-    QVERIFY2(seen >= least && seen <= most, qPrintable(QString::number(seen)));
-    if (arguments.contains("sleep")) {
-        // Once it is let go, the held key is quiet.
-        QSignalSpy spy(&hook, &TAVMouseNKeyboardHook::hasAction);
-        QTest::qWait(2500);
-        QCOMPARE(spy.size(), 0);
+    // What xdotool does, and how many reports of activity it makes, at least and at most.
+    const QVector<std::tuple<const char *, int, int>> inputs = {
+        {"key a", 1, 1}, // the press, not its release
+        {"keydown alt key a keyup alt", 0, 0},
+        {"keydown alt keyup alt key a", 1, 1},
+        {"click 1", 2, 2}, // left and right: press and release
+        {"click 3", 2, 2},
+        {"click 2", 0, 0}, // middle
+        {"click 4", 1, 1}, // a wheel notch, up or down
+        {"click 5", 1, 1},
+        {"click 6", 0, 0}, // horizontal wheel
+        // A held key repeats: it is activity for as long as it is down, not once.
+        {"keydown a sleep 3.5 keyup a", 3, 5},
+        {"keydown alt keydown a sleep 3.5 keyup a keyup alt", 0, 0}};
+    TAVMouseNKeyboardHook::installHook(&hook);
+    QVERIFY(TAVMouseNKeyboardHook::isInstalled());
+    QSignalSpy spy(&hook, &TAVMouseNKeyboardHook::hasAction);
+    for (const auto &[input, least, most] : inputs) {
+        QTest::qWait(100);
+        spy.clear();
+        QCOMPARE(runXdotool(QString(input).split(' ')), 0);
+        QTest::qWait(400);
+        QVERIFY2(spy.size() >= least && spy.size() <= most, qPrintable(input + QString(": %1").arg(spy.size())));
+        if (QString(input).contains("sleep")) {
+            // Once it is let go, the held key is quiet.
+            spy.clear();
+            QTest::qWait(2500);
+            QVERIFY2(spy.isEmpty(), input);
+        }
     }
-}
-
-bool TestInputHook::grabKeyboard(QProcess &grabber)
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DISPLAY", display.displayName());
-    grabber.setProcessEnvironment(environment);
-    grabber.start(QStringLiteral(GRAB_KEYBOARD_HELPER), QStringList());
-    return grabber.waitForReadyRead(5000) && grabber.readLine().trimmed() == "grabbed";
 }
 
 void TestInputHook::keysCountWhileAnotherProgramHoldsTheKeyboard_data()
 {
     QTest::addColumn<int>("xinputMinor");
-    QTest::addColumn<QStringList>("beforeGrab");
-    QTest::addColumn<QStringList>("duringGrab");
-    QTest::addColumn<QStringList>("afterGrab");
+    QTest::addColumn<QString>("input"); // before the grab | inside it | after it
     QTest::addColumn<int>("count");
     // Alt+Tab: the window manager grabs the keyboard while Alt is down; Alt comes up inside it.
-    QTest::newRow("Alt let go inside the grab, then a key")
-        << 2 << QStringList{"keydown", "alt"} << QStringList{"keyup", "alt"} << QStringList{"key", "a"} << 1;
-    QTest::newRow("keys typed inside the grab")
-        << 2 << QStringList() << QStringList{"key", "--delay", "20", "a", "b"} << QStringList() << 2;
+    QTest::newRow("Alt let go inside the grab, then a key") << 2 << "keydown alt|keyup alt|key a" << 1;
+    QTest::newRow("keys typed inside the grab") << 2 << "|key --delay 20 a b|" << 2;
     // A server that speaks XInput 2.0 only withholds the release: Alt must not stay held.
-    QTest::newRow("Alt release unseen, keys a second later")
-        << 0 << QStringList{"keydown", "alt"} << QStringList{"keyup", "alt"} << QStringList{"sleep", "1.5", "key", "a"}
-        << 1;
+    QTest::newRow("Alt release unseen, keys a second later") << 0 << "keydown alt|keyup alt|sleep 1.5 key a" << 1;
 }
 
 void TestInputHook::keysCountWhileAnotherProgramHoldsTheKeyboard()
 {
     QFETCH(int, xinputMinor);
-    QFETCH(QStringList, beforeGrab);
-    QFETCH(QStringList, duringGrab);
-    QFETCH(QStringList, afterGrab);
+    QFETCH(QString, input);
     QFETCH(int, count);
+    const QStringList steps = input.split('|');
+    const QStringList beforeGrab = steps[0].split(' ', Qt::SkipEmptyParts);
+    const QStringList duringGrab = steps[1].split(' ', Qt::SkipEmptyParts);
+    const QStringList afterGrab = steps[2].split(' ', Qt::SkipEmptyParts);
     TAVMouseNKeyboardHook::setSourceFactory(
         [xinputMinor] { return std::make_unique<XInputActivitySource>(nullptr, xinputMinor); });
     if (xinputMinor < 1)
@@ -151,44 +158,86 @@ void TestInputHook::keysCountWhileAnotherProgramHoldsTheKeyboard()
     QVERIFY(TAVMouseNKeyboardHook::isInstalled());
     QSignalSpy spy(&hook, &TAVMouseNKeyboardHook::hasAction);
     QTest::qWait(100);
-    if (!beforeGrab.isEmpty())
-        QVERIFY(display.xdotool(beforeGrab));
+    QVERIFY(beforeGrab.isEmpty() || display.xdotool(beforeGrab));
     QProcess grabber;
-    QVERIFY(grabKeyboard(grabber));
+    grabber.start(QStringLiteral(GRAB_KEYBOARD_HELPER), QStringList());
+    QVERIFY(grabber.waitForReadyRead(5000) && grabber.readLine().trimmed() == "grabbed");
     QVERIFY(display.xdotool(duringGrab));
     QTest::qWait(200);
     grabber.write("release\n");
     QVERIFY(grabber.waitForFinished(5000));
     QCOMPARE(grabber.exitCode(), 0);
-    if (!afterGrab.isEmpty())
-        QCOMPARE(runXdotool(afterGrab), 0);
+    QVERIFY(afterGrab.isEmpty() || runXdotool(afterGrab) == 0);
     QTest::qWait(400);
     QCOMPARE(spy.size(), count);
 }
 
-void TestInputHook::nothingAfterUninstall()
+void TestInputHook::nothingAfterUninstallOrWithoutADisplayAndNoMonitorPower()
 {
     TAVMouseNKeyboardHook::installHook(&hook);
     QSignalSpy spy(&hook, &TAVMouseNKeyboardHook::hasAction);
     QVERIFY(display.xdotool({"mousemove_relative", "--", "15", "10"}));
     QTRY_VERIFY_WITH_TIMEOUT(spy.size() >= 1, 2000);
-
     TAVMouseNKeyboardHook::uninstallHook();
     QVERIFY(!TAVMouseNKeyboardHook::isInstalled());
     spy.clear();
     QVERIFY(display.xdotool({"key", "a", "click", "1", "mousemove_relative", "--", "-15", "-10"}));
     QTest::qWait(400);
     QCOMPARE(spy.size(), 0);
-}
 
-void TestInputHook::withoutDisplayNothingIsInstalled()
-{
-    const QByteArray saved = qgetenv("DISPLAY");
     qputenv("DISPLAY", ":4242");
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("No X display"));
     TAVMouseNKeyboardHook::installHook(&hook);
     QVERIFY(!TAVMouseNKeyboardHook::isInstalled());
-    qputenv("DISPLAY", saved);
+    QTest::ignoreMessage(QtWarningMsg, "No X display: the monitor cannot be switched off");
+    XDpmsDisplayPower().turnOff();
+    qputenv("DISPLAY", display.displayName().toLocal8Bit());
+    // The virtual display has no power management extension, as some real ones do not; it
+    // is still there and answers.
+    QTest::ignoreMessage(QtWarningMsg, "The display has no power management: the monitor stays on");
+    XDpmsDisplayPower().turnOff();
+    QVERIFY(display.xdotool({"getmouselocation"}));
+}
+
+void TestInputHook::theUsersMonitorSettingComesBackWithTheDisplay()
+{
+    struct Case
+    {
+        bool capable, enabledBefore;
+        int offRequests;
+        bool wakes; // by input; otherwise the program ends while it is off
+        QStringList whileOff, afterwards;
+    };
+    const QStringList giveBack = {"disable", "close"};
+    const QVector<Case> cases = {
+        // Blanking off: on to switch off, off again after input; two tasks while it is off give
+        // the user's setting back once.
+        {true, false, 1, true, {"open", "enable", "off"}, giveBack},
+        {true, false, 2, true, {"open", "enable", "off", "off"}, giveBack},
+        {true, false, 1, false, {"open", "enable", "off"}, giveBack},
+        {true, true, 1, true, {"open", "off", "close"}, {}}, // blanking on: left on
+        {false, false, 1, true, {"open", "close"}, {}}};     // no power management: left alone
+    for (const Case &c : cases) {
+        DpmsDisplay screen{c.capable, c.enabledBefore, DpmsControl::On, {}};
+        auto power = std::make_unique<XDpmsDisplayPower>(std::make_unique<FakeDpms>(&screen));
+        if (!c.capable)
+            QTest::ignoreMessage(QtWarningMsg, "The display has no power management: the monitor stays on");
+        for (int i = 0; i < c.offRequests; ++i)
+            power->turnOff();
+        QTest::qWait(c.wakes ? 2500 : 0);
+        QCOMPARE(screen.calls, c.whileOff);
+        QCOMPARE(screen.level, c.capable ? DpmsControl::Off : DpmsControl::On);
+        if (c.wakes) {
+            // Someone moves the mouse: the server switches the monitor on.
+            screen.level = DpmsControl::On;
+            QTRY_COMPARE_WITH_TIMEOUT(screen.calls, c.whileOff + c.afterwards, 3000);
+            QTest::qWait(1500);
+        } else {
+            power.reset();
+        }
+        QCOMPARE(screen.calls, c.whileOff + c.afterwards);
+        QCOMPARE(screen.enabled, c.enabledBefore);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestInputHook)

@@ -3,8 +3,7 @@
 #include "platform/PlatformServices.h"
 
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
+#include <QUdpSocket>
 #include <QtTest>
 
 #ifdef Q_OS_LINUX
@@ -27,11 +26,13 @@ private:
     NetworkTotals *totals;
 };
 
-QList<int> firstArguments(const QSignalSpy &spy)
+// The first argument of every signal caught so far; the spy starts afresh.
+QList<int> takeFirstArguments(QSignalSpy &spy)
 {
     QList<int> values;
     for (const QList<QVariant> &call : spy)
         values << call.at(0).toInt();
+    spy.clear();
     return values;
 }
 
@@ -42,36 +43,23 @@ class TestNetInfo : public QObject
     Q_OBJECT
 
 private slots:
-    void rateBetweenTwoReadings_data();
     void rateBetweenTwoReadings();
-    void thresholdsAreReachedAtEqualityOncePerEntry();
+    void thresholdsAreReachedAtEqualityOncePerEntryAndSamplingStopsPromptly();
     void parsesEveryInterfaceOfProcNetDev();
     void realLoopbackTrafficShowsAsDownload();
-    void stopsPromptlyInTheMiddleOfItsSleep();
 };
-
-void TestNetInfo::rateBetweenTwoReadings_data()
-{
-    QTest::addColumn<quint64>("previous");
-    QTest::addColumn<quint64>("current");
-    QTest::addColumn<int>("rate");
-    QTest::newRow("first reading") << quint64(0) << quint64(5000000) << 0;
-    QTest::newRow("1023 bytes") << quint64(1000) << quint64(2023) << 0;
-    QTest::newRow("1024 bytes") << quint64(1000) << quint64(2024) << 1;
-    QTest::newRow("across 32 bits") << quint64(0xFFFFFC00u) << quint64(0x100000400ull) << 2;
-    QTest::newRow("counter went backwards") << quint64(900000) << quint64(1000) << 0;
-    QTest::newRow("huge step is capped") << quint64(1) << quint64(1) + (quint64(1) << 50) << 2147483647;
-}
 
 void TestNetInfo::rateBetweenTwoReadings()
 {
-    QFETCH(quint64, previous);
-    QFETCH(quint64, current);
-    QFETCH(int, rate);
-    QCOMPARE(NetInfoThread::rateBetween(previous, current), rate);
+    // Whole kilobytes; nothing on the first reading, or when the counter went backwards.
+    QCOMPARE(NetInfoThread::rateBetween(0, 5000000), 0);
+    QCOMPARE(NetInfoThread::rateBetween(1000, 3047), 1);
+    QCOMPARE(NetInfoThread::rateBetween(0xFFFFFC00u, 0x100000400ull), 2);
+    QCOMPARE(NetInfoThread::rateBetween(900000, 1000), 0);
+    QCOMPARE(NetInfoThread::rateBetween(1, 1 + (quint64(1) << 50)), 2147483647);
 }
 
-void TestNetInfo::thresholdsAreReachedAtEqualityOncePerEntry()
+void TestNetInfo::thresholdsAreReachedAtEqualityOncePerEntryAndSamplingStopsPromptly()
 {
     NetworkTotals totals{123456789, 987654321};
     NetInfoThread sampler(nullptr, std::make_unique<FakeCounters>(&totals));
@@ -90,16 +78,23 @@ void TestNetInfo::thresholdsAreReachedAtEqualityOncePerEntry()
     // The first pass has nothing to compare with: zero, which only a zero threshold reaches.
     sampler.samplePass();
     QCOMPARE(rates.takeFirst(), (QList<QVariant>{0, 0}));
-    QCOMPARE(firstArguments(download), QList<int>{0});
+    QCOMPARE(takeFirstArguments(download), QList<int>{0});
     QVERIFY(upload.isEmpty());
-    download.clear();
-
     totals.received += 10 * 1024 + 500;
     totals.sent += 3 * 1024;
     sampler.samplePass();
-    QCOMPARE(rates.first(), (QList<QVariant>{10, 3}));
-    QCOMPARE(firstArguments(download), (QList<int>{10, 0, 10}));
-    QCOMPARE(firstArguments(upload), QList<int>{3});
+    QCOMPARE(rates.takeFirst(), (QList<QVariant>{10, 3}));
+    QCOMPARE(takeFirstArguments(download), (QList<int>{10, 0, 10}));
+    QCOMPARE(takeFirstArguments(upload), QList<int>{3});
+
+    // Running, it samples at once, then sleeps a second; a stop ends the sleep.
+    sampler.start();
+    QTRY_COMPARE_WITH_TIMEOUT(rates.size(), 1, 3000);
+    QElapsedTimer stopping;
+    stopping.start();
+    sampler.stopSampling();
+    QVERIFY(sampler.isFinished());
+    QVERIFY(stopping.elapsed() < 900);
 }
 
 void TestNetInfo::parsesEveryInterfaceOfProcNetDev()
@@ -107,11 +102,8 @@ void TestNetInfo::parsesEveryInterfaceOfProcNetDev()
 #ifndef Q_OS_LINUX
     QSKIP("/proc/net/dev is where Linux keeps its interface counters");
 #else
-    const QByteArray text = "Inter-|   Receive                                                |  Transmit\n"
-                            " face |bytes    packets errs drop fifo frame compressed multicast|bytes    packets errs "
-                            "drop fifo colls carrier compressed\n"
-                            "    lo: 1000      10    0    0    0     0          0         0     1000      10    0    0 "
-                            "   0     0       0          0\n"
+    const QByteArray text = "Inter-|   Receive |  Transmit\n face |bytes    packets errs drop fifo frame\n"
+                            "    lo: 1000      10    0    0    0     0          0         0     1000      10\n"
                             "  eth0:5000000000 4000 0 0 0 0 0 0 2500 30 0 0 0 0 0 0\n"
                             "wlan0: 24 1 0 0 0 0 0 0 76 1 0 0 0 0 0 0\n";
     const NetworkTotals totals = ProcNetDevCounters::parse(text);
@@ -127,42 +119,15 @@ void TestNetInfo::realLoopbackTrafficShowsAsDownload()
     NetInfoThread sampler(nullptr, std::move(counters));
     QSignalSpy rates(&sampler, &NetInfoThread::netspeedResult);
     sampler.samplePass();
-
-    QTcpServer server;
-    QVERIFY(server.listen(QHostAddress::LocalHost));
-    QTcpSocket client;
-    client.connectToHost(QHostAddress::LocalHost, server.serverPort());
-    QVERIFY(server.waitForNewConnection(5000));
-    QTcpSocket *peer = server.nextPendingConnection();
-    const qint64 total = 8 << 20;
-    client.write(QByteArray(total, 'x'));
-    qint64 received = 0;
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (received < total && elapsed.elapsed() < 10000) {
-        client.waitForBytesWritten(20);
-        if (peer->waitForReadyRead(20))
-            received += peer->readAll().size();
-    }
-    QCOMPARE(received, total);
-
+    // Datagrams to the machine itself, to a port where nobody listens, still cross loopback.
+    QUdpSocket socket;
+    qint64 sent = 0;
+    for (int i = 0; i < 200; ++i)
+        sent += qMax<qint64>(0, socket.writeDatagram(QByteArray(60000, 'x'), QHostAddress::LocalHost, 9));
+    QVERIFY2(sent >= 8 << 20, qPrintable(QString::number(sent)));
     sampler.samplePass();
     QCOMPARE(rates.size(), 2);
     QVERIFY2(rates.last().at(0).toInt() >= 8 * 1024, qPrintable(rates.last().at(0).toString()));
-}
-
-void TestNetInfo::stopsPromptlyInTheMiddleOfItsSleep()
-{
-    NetworkTotals totals{1, 1};
-    NetInfoThread sampler(nullptr, std::make_unique<FakeCounters>(&totals));
-    QSignalSpy rates(&sampler, &NetInfoThread::netspeedResult);
-    sampler.start();
-    QTRY_COMPARE_WITH_TIMEOUT(rates.size(), 1, 3000);
-    QElapsedTimer stopping;
-    stopping.start();
-    sampler.stopSampling();
-    QVERIFY(sampler.isFinished());
-    QVERIFY(stopping.elapsed() < 900);
 }
 
 QTEST_GUILESS_MAIN(TestNetInfo)

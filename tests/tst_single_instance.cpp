@@ -15,23 +15,16 @@ using TC = TaskComposer;
 
 namespace {
 
-// A start of the built program in a working folder, on a shared display and system bus.
+// A start of the built program in a working folder, with the suite's display, bus and
+// settings folder, on an X11 desktop.
 class Start
 {
 public:
-    Start(const QString &display, const QString &bus, const QString &folder, const QString &config,
-          const QStringList &arguments = {})
+    Start(const QString &folder, const QStringList &arguments = {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DISPLAY", display);
-        environment.insert("DBUS_SYSTEM_BUS_ADDRESS", bus);
-        environment.insert("XDG_CONFIG_HOME", config);
-        environment.insert("XDG_SESSION_ID", "e2e");
-        environment.insert("XDG_SESSION_TYPE", "x11");
-        environment.insert("LC_ALL", "C.UTF-8");
-        environment.remove("QT_QPA_PLATFORM");
-        environment.remove("QT_XCB_GL_INTEGRATION");
-        environment.remove("WAYLAND_DISPLAY");
+        for (const char *unset : {"QT_QPA_PLATFORM", "QT_XCB_GL_INTEGRATION", "WAYLAND_DISPLAY"})
+            environment.remove(unset);
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(folder);
         process.setProcessChannelMode(QProcess::MergedChannels);
@@ -41,16 +34,10 @@ public:
     }
     ~Start()
     {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
+        process.kill();
+        process.waitForFinished(5000);
     }
-    QString output()
-    {
-        log += QString::fromUtf8(process.readAll());
-        return log;
-    }
+    QString output() { return log += QString::fromUtf8(process.readAll()); }
 
     QProcess process;
     QElapsedTimer clock;
@@ -66,11 +53,8 @@ class TestSingleInstance : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-
-    void serverNamesDifferByFolderAndUser();
-    void secondClaimHandsOverToTheFirst();
-    void leftoversOfACrashedProgramDoNotBlock();
+    void initTestCase() { qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tickvale-test-bus"); }
+    void oneGuardPerFolderAndUserTakesOverWhatACrashLeft();
     void secondStartInTheSameFolderRaisesTheFirstAndLeaves();
 
 private:
@@ -82,18 +66,10 @@ private:
     MockSystemBus bus;
 };
 
-void TestSingleInstance::initTestCase()
-{
-    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tickvale-test-bus");
-}
-
-// What an X tool prints on the virtual display.
+// What an X tool prints on the virtual display (the suite's own DISPLAY).
 QString TestSingleInstance::tool(const QString &program, const QStringList &arguments) const
 {
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DISPLAY", screen.displayName());
-    process.setProcessEnvironment(environment);
     process.start(program, arguments);
     process.waitForFinished(10000);
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
@@ -101,10 +77,11 @@ QString TestSingleInstance::tool(const QString &program, const QStringList &argu
 
 QString TestSingleInstance::programWindow(qint64 pid) const
 {
-    const QStringList search = {"search", "--all",        "--onlyvisible", "--pid", QString::number(pid),
-                                "--name", "^TickvalePro$"};
     for (int i = 0; i < 200; ++i) {
-        const QString id = tool("xdotool", search).section('\n', 0, 0);
+        const QString id = tool("xdotool",
+                                {"search", "--all", "--onlyvisible", "--pid", QString::number(pid), "--name",
+                                 "^TickvalePro$"})
+                               .section('\n', 0, 0);
         if (!id.isEmpty()) {
             QTest::qWait(400);
             return id;
@@ -127,33 +104,10 @@ QStringList TestSingleInstance::stacking() const
     return ids;
 }
 
-void TestSingleInstance::serverNamesDifferByFolderAndUser()
+void TestSingleInstance::oneGuardPerFolderAndUserTakesOverWhatACrashLeft()
 {
-    const QString name = InstanceGuard::serverNameFor("/home/a/tasks/database.db", "a");
-    QVERIFY(InstanceGuard::serverNameFor("/home/a/other/database.db", "a") != name);
-    QVERIFY(InstanceGuard::serverNameFor("/home/a/tasks/database.db", "b") != name);
     // A local server's name must not hold the folder's own separators or spaces.
     QVERIFY(!InstanceGuard::serverNameFor("/home/a/my tasks/database.db", "a").contains(QRegularExpression("[/ ]")));
-}
-
-void TestSingleInstance::secondClaimHandsOverToTheFirst()
-{
-    const QString path = QDir::temp().filePath("tst-single/" + QUuid::createUuid().toString() + "/database.db");
-    InstanceGuard first(path, "tester");
-    QVERIFY(first.claim());
-    QSignalSpy shown(&first, &InstanceGuard::showRequested);
-    InstanceGuard second(path, "tester");
-    QVERIFY(!second.claim());
-    QVERIFY(second.handOver());
-    QVERIFY(shown.wait(3000));
-    // Another folder is not the same program.
-    InstanceGuard elsewhere(path + ".other", "tester");
-    QVERIFY(elsewhere.claim());
-    QCOMPARE(shown.size(), 1);
-}
-
-void TestSingleInstance::leftoversOfACrashedProgramDoNotBlock()
-{
     const QString path = QDir::temp().filePath(QUuid::createUuid().toString() + "/database.db");
     const QString name = InstanceGuard::serverNameFor(path, "tester");
     // A program that was killed leaves its socket file and its lock file, naming a process
@@ -171,15 +125,26 @@ void TestSingleInstance::leftoversOfACrashedProgramDoNotBlock()
     lockFile.write(QByteArray::number(gonePid) + "\ntickvale\n" + QSysInfo::machineHostName().toUtf8() + "\n");
     lockFile.close();
 
-    InstanceGuard guard(path, "tester");
-    QVERIFY(guard.claim());
-    QSignalSpy shown(&guard, &InstanceGuard::showRequested);
+    InstanceGuard first(path, "tester");
+    QVERIFY(first.claim());
+    QSignalSpy shown(&first, &InstanceGuard::showRequested);
+    InstanceGuard second(path, "tester");
+    QVERIFY(!second.claim());
+    QVERIFY(second.handOver());
+    QVERIFY(shown.wait(3000));
+    // The word every version of the program sends.
     QLocalSocket socket;
     socket.connectToServer(name);
     QVERIFY(socket.waitForConnected(2000));
-    socket.write(InstanceGuard::ShowRequest);
+    socket.write("show\n");
     QVERIFY(socket.waitForBytesWritten(2000));
-    QVERIFY(shown.wait(3000));
+    QTRY_COMPARE(shown.size(), 2);
+    // Another folder, or another user, is not the same program.
+    InstanceGuard elsewhere(path + ".other", "tester");
+    QVERIFY(elsewhere.claim());
+    InstanceGuard otherUser(path, "someone");
+    QVERIFY(otherUser.claim());
+    QCOMPARE(shown.size(), 2);
 }
 
 void TestSingleInstance::secondStartInTheSameFolderRaisesTheFirstAndLeaves()
@@ -190,40 +155,40 @@ void TestSingleInstance::secondStartInTheSameFolderRaisesTheFirstAndLeaves()
     QVERIFY(screen.start(171));
     QVERIFY(bus.start());
     QVERIFY(bus.startMock("logind", "org.freedesktop.login1"));
-
     QTemporaryDir config;
+    qputenv("DISPLAY", screen.displayName().toUtf8());
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", bus.address().toUtf8());
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    qputenv("XDG_SESSION_ID", "e2e");
+    qputenv("XDG_SESSION_TYPE", "x11");
+    qputenv("LC_ALL", "C.UTF-8");
     QTemporaryDir folderA;
     QTemporaryDir folderB;
-    const QString databaseA = QFileInfo(folderA.path()).canonicalFilePath() + "/database.db";
     // A task that shuts down once, some seconds after the start, was on when folder A's program
     // last ran: each program that arms it would shut down.
     int task = -1;
     {
-        ScratchDirectory::dropDatabaseConnection();
-        const QString previous = QDir::currentPath();
+        ScratchDirectory scratch;
         QDir::setCurrent(folderA.path());
-        auto connection = std::make_unique<Connection>(nullptr);
-        QVERIFY(connection->createTables());
+        Connection connection(nullptr);
+        QVERIFY(connection.createTables());
         QFile uptime("/proc/uptime");
         QVERIFY(uptime.open(QIODevice::ReadOnly));
         const qint64 seconds = qint64(QString::fromLatin1(uptime.readAll()).section(' ', 0, 0).toDouble());
         Connection::Record columns = TC::conditionColumns(TC::FromOnCommission, 0, {"0", "1", "", true});
         columns["lease_second"] = QString::number(seconds + 14);
-        QVERIFY(connection->insertPlan(TC::saveRecord(columns, "", "-1")));
-        task = connection->selectPlanList().last().value("id").toInt();
-        connection.reset();
-        ScratchDirectory::dropDatabaseConnection();
-        QDir::setCurrent(previous);
+        QVERIFY(connection.insertPlan(TC::saveRecord(columns, "", "-1")));
+        task = connection.selectPlanList().last().value("id").toInt();
     }
     {
         UserSettings settings(config.filePath("Tickvale/TickvalePro.ini"), nullptr);
         settings.setOn(UserSettings::RestoreArmedTasks, true);
         settings.setOn(UserSettings::WarnBeforeActions, false);
-        settings.setArmedTaskIds(databaseA, {task});
+        settings.setArmedTaskIds(QFileInfo(folderA.path()).canonicalFilePath() + "/database.db", {task});
     }
     bus.clearLog("logind");
 
-    Start first(screen.displayName(), bus.address(), folderA.path(), config.path(), {"--minimized"});
+    Start first(folderA.path(), {"--minimized"});
     const QString windowA = programWindow(first.process.processId());
     QVERIFY2(!windowA.isEmpty(), qPrintable(first.output()));
     QVERIFY2(first.output().contains("Switched on again the tasks that were on: (" + QString::number(task) + ")"),
@@ -231,26 +196,23 @@ void TestSingleInstance::secondStartInTheSameFolderRaisesTheFirstAndLeaves()
     // Started minimised: the window asks to be shown as an icon.
     QVERIFY(tool("xprop", {"-id", windowA, "WM_HINTS"}).contains("Initial state is Iconic"));
 
-    Start other(screen.displayName(), bus.address(), folderB.path(), config.path());
+    Start other(folderB.path());
     const QString windowB = programWindow(other.process.processId());
     QVERIFY2(!windowB.isEmpty(), qPrintable(other.output()));
     tool("xdotool", {"windowfocus", windowB});
     QTest::qWait(300);
     const QStringList before = stacking();
-    QVERIFY2(before.indexOf(windowB) < before.indexOf(windowA),
-             qPrintable(windowA + " " + windowB + ": " + before.join(' ')));
+    QVERIFY2(before.indexOf(windowB) < before.indexOf(windowA), qPrintable(before.join(' ')));
 
-    Start second(screen.displayName(), bus.address(), folderA.path(), config.path());
+    Start second(folderA.path());
     QVERIFY(second.process.waitForFinished(5000));
-    const qint64 took = second.clock.elapsed();
     QCOMPARE(second.process.exitCode(), 0);
-    QVERIFY2(took < 2000, qPrintable(QString::number(took)));
+    QVERIFY2(second.clock.elapsed() < 2000, qPrintable(QString::number(second.clock.elapsed())));
     QTRY_VERIFY2(first.output().contains("brought to the front"), qPrintable(first.output()));
     QTRY_COMPARE(tool("xdotool", {"getwindowfocus"}), windowA);
     const QStringList after = stacking();
     QVERIFY2(after.indexOf(windowA) < after.indexOf(windowB), qPrintable(after.join(' ')));
     QVERIFY(first.process.state() == QProcess::Running);
-
     // Only the first program armed the task: it shuts down once.
     QTRY_VERIFY_WITH_TIMEOUT(bus.calls("logind").filter("PowerOff").size() >= 1, 40000);
     QTest::qWait(3000);

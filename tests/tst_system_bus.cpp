@@ -2,16 +2,39 @@
 #include "MockSystemBus.h"
 #include "ScratchDirectory.h"
 #include "actions/ActionExecutor.h"
-#include "platform/linux/LinuxCommandInterpreter.h"
+#include "platform/PlatformServices.h"
 #include "platform/linux/LogindPowerManager.h"
 #include "platform/linux/LogindSleepWatcher.h"
 #include "platform/linux/NetworkManagerConnections.h"
+#include "platform/linux/SessionIdleTimeSource.h"
+#include "platform/linux/XInputActivitySource.h"
 
+#include <QDBusConnection>
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <memory>
+
+namespace {
+
+// A desktop's idle-time service: this suite's template of it, its bus name and its object.
+struct Service
+{
+    QString file, name, path;
+};
+
+Service serviceOf(const QString &desktop)
+{
+    if (desktop == "GNOME")
+        return {"mutter_idle_monitor", "org.gnome.Mutter.IdleMonitor", "/org/gnome/Mutter/IdleMonitor/Core"};
+    return {"kde_screensaver", "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver"};
+}
+
+} // namespace
+
 // Every power, session and network action against the system's managers, as they would
-// receive it, on a private mock bus.
+// receive it, on a private mock bus; and the idle time of a Wayland desktop, read from its
+// session bus, where GNOME's and KDE's services stand as templates of this suite's own.
 class TestSystemBus : public QObject
 {
     Q_OBJECT
@@ -23,10 +46,40 @@ private slots:
     void actionsReachTheManagers();
     void sessionWithoutIdIsFoundByProcess();
     void wakingFromSleepIsHeard();
+    void cleanup() { session.reset(); }
+    void waylandSessionsReadTheSessionsIdleTime();
+    void inputIsSeenAsTheIdleTimeFallsAndIdlenessGoesWithTheService_data();
+    void inputIsSeenAsTheIdleTimeFallsAndIdlenessGoesWithTheService();
+    void kdeThatDoesNotTellTheIdleTimeOnWaylandCannotSeeIdleness();
 
 private:
+    // Runs Python against an object of the mock bus, as o.
+    bool onObject(const QString &service, const QString &path, const QString &code)
+    {
+        return bus.runPython(QStringLiteral("import dbus; b=dbus.bus.BusConnection('%1'); o=b.get_object('%2','%3'); ")
+                                 .arg(bus.address(), service, path)
+                             + code);
+    }
+
+    // A fresh bus with the desktop's service on it.
+    bool startService(const QString &desktop, const QString &parameters = QString())
+    {
+        session = std::make_unique<MockSystemBus>();
+        return session->start() && startMock(desktop, parameters);
+    }
+    bool startMock(const QString &desktop, const QString &parameters = QString())
+    {
+        const Service service = serviceOf(desktop);
+        return session->startMock(TICKVALE_TEST_TEMPLATES "/" + service.file + ".py", service.name, true, parameters);
+    }
+    QDBusConnection connection()
+    {
+        return QDBusConnection::connectToBus(session->address(), QStringLiteral("session-%1").arg(++connections));
+    }
+
     MockSystemBus bus;
-    ActionLog desktop;
+    std::unique_ptr<MockSystemBus> session;
+    int connections = 0;
 };
 
 void TestSystemBus::initTestCase()
@@ -51,59 +104,45 @@ void TestSystemBus::withoutNetworkManagerNothingHappens()
 void TestSystemBus::actionsReachTheManagers_data()
 {
     QTest::addColumn<int>("orderId");
-    QTest::addColumn<bool>("operandRoute");
-    QTest::addColumn<QString>("mock");
     QTest::addColumn<QStringList>("calls");
-    QTest::newRow("shut down") << 0 << false << "logind" << QStringList{"PowerOff False"};
-    QTest::newRow("restart") << 1 << false << "logind" << QStringList{"Reboot False"};
-    QTest::newRow("log off") << 2 << false << "logind" << QStringList{"TerminateSession \"c7\""};
-    QTest::newRow("lock") << 3 << false << "logind" << QStringList{"LockSessions"};
-    QTest::newRow("sleep") << 4 << false << "logind" << QStringList{"Hibernate False"};
-    QTest::newRow("stand-by") << 6 << false << "logind" << QStringList{"Suspend False"};
-    const QStringList deactivated{"DeactivateConnection \"/org/freedesktop/NetworkManager/ActiveConnection/7\"",
-                                  "DeactivateConnection \"/org/freedesktop/NetworkManager/ActiveConnection/9\""};
-    QTest::newRow("disconnect") << 11 << false << "networkmanager" << deactivated;
-    QTest::newRow("disconnect, operand route") << 11 << true << "networkmanager" << deactivated;
+    QTest::newRow("shut down") << 0 << QStringList{"PowerOff False"};
+    QTest::newRow("restart") << 1 << QStringList{"Reboot False"};
+    QTest::newRow("log off") << 2 << QStringList{"TerminateSession \"c7\""};
+    QTest::newRow("lock") << 3 << QStringList{"LockSessions"};
+    QTest::newRow("sleep") << 4 << QStringList{"Hibernate False"};
+    QTest::newRow("stand-by") << 6 << QStringList{"Suspend False"};
+    const QString active = "DeactivateConnection \"/org/freedesktop/NetworkManager/ActiveConnection/%1\"";
+    QTest::newRow("disconnect") << 11 << QStringList{active.arg(7), active.arg(9)};
 }
 
 void TestSystemBus::actionsReachTheManagers()
 {
     QFETCH(int, orderId);
-    QFETCH(bool, operandRoute);
-    QFETCH(QString, mock);
     QFETCH(QStringList, calls);
-    if (mock == "networkmanager") {
-        if (!QFile::exists(bus.logOf(mock)))
-            QVERIFY(bus.startMock("networkmanager", "org.freedesktop.NetworkManager"));
-        QVERIFY(bus.runPython(
-            QStringLiteral(
-                "import dbus; b=dbus.bus.BusConnection('%1'); "
-                "o=b.get_object('org.freedesktop.NetworkManager','/org/freedesktop/NetworkManager'); "
-                "o.SetProperty('/org/freedesktop/NetworkManager','org.freedesktop.NetworkManager','ActiveConnections',"
-                "dbus.Array(['/org/freedesktop/NetworkManager/ActiveConnection/7',"
-                "'/org/freedesktop/NetworkManager/ActiveConnection/9'], signature='o'), "
-                "dbus_interface='org.freedesktop.DBus.Mock')")
-                .arg(bus.address())));
+    const QString mock = orderId == 11 ? "networkmanager" : "logind";
+    if (orderId == 11) {
+        QVERIFY(bus.startMock("networkmanager", "org.freedesktop.NetworkManager"));
+        QVERIFY(onObject("org.freedesktop.NetworkManager", "/org/freedesktop/NetworkManager",
+                         "o.SetProperty('/org/freedesktop/NetworkManager','org.freedesktop.NetworkManager',"
+                         "'ActiveConnections', dbus.Array(['/org/freedesktop/NetworkManager/ActiveConnection/7',"
+                         "'/org/freedesktop/NetworkManager/ActiveConnection/9'], signature='o'), "
+                         "dbus_interface='org.freedesktop.DBus.Mock')"));
     }
     bus.clearLog(mock);
-
     ScratchDirectory scratch;
     Connection connection(nullptr);
     QVERIFY(connection.createTables());
     // Only the bus is under test: the display and the desktop stay out of it.
+    ActionLog desktop;
     ActionServices services = ActionServices::system();
     const ActionServices fakes = fakeActionServices(&desktop);
     services.display = fakes.display;
     services.launcher = fakes.launcher;
     services.terminator = fakes.terminator;
     ActionExecutor executor(&connection, services);
-    const Connection::Record task = {{"id", "1"}, {"order_t", QString::number(orderId)}, {"app_position_t", "-1"}};
-    std::optional<ResolvedAction> action = executor.resolveAction(task);
+    const std::optional<ResolvedAction> action = executor.resolveAction(
+        {{"id", "1"}, {"order_t", QString::number(orderId)}, {"app_position_t", "-1"}});
     QVERIFY(action);
-    if (operandRoute) {
-        action->operandRoute = true;
-        action->executionRecord = {{"orderId", QString::number(orderId)}, {"appPositionStr", "x"}, {"commandStr", ""}};
-    }
     executor.run(*action);
     QTRY_COMPARE_WITH_TIMEOUT(
         bus.calls(mock).filter(QRegularExpression(
@@ -116,40 +155,107 @@ void TestSystemBus::sessionWithoutIdIsFoundByProcess()
 {
     // Started outside a session manager that names the session: logind is asked which
     // session this process belongs to, and that session is ended.
-    QVERIFY(bus.runPython(
-        QStringLiteral("import dbus; b=dbus.bus.BusConnection('%1'); "
-                       "o=b.get_object('org.freedesktop.login1','/org/freedesktop/login1'); "
-                       "m='org.freedesktop.DBus.Mock'; "
-                       "o.AddMethod('org.freedesktop.login1.Manager','GetSessionByPID','u','o',"
-                       "'ret = dbus.ObjectPath(\\'/org/freedesktop/login1/session/c9\\')', dbus_interface=m); "
-                       "o.AddObject('/org/freedesktop/login1/session/c9','org.freedesktop.login1.Session',{},"
-                       "[('Terminate','','','')], dbus_interface=m)")
-            .arg(bus.address())));
-    const QByteArray saved = qgetenv("XDG_SESSION_ID");
+    QVERIFY(onObject("org.freedesktop.login1", "/org/freedesktop/login1",
+                     "m='org.freedesktop.DBus.Mock'; "
+                     "o.AddMethod('org.freedesktop.login1.Manager','GetSessionByPID','u','o',"
+                     "'ret = dbus.ObjectPath(\\'/org/freedesktop/login1/session/c9\\')', dbus_interface=m); "
+                     "o.AddObject('/org/freedesktop/login1/session/c9','org.freedesktop.login1.Session',{},"
+                     "[('Terminate','','','')], dbus_interface=m)"));
     qunsetenv("XDG_SESSION_ID");
     bus.clearLog("logind");
     LogindPowerManager().terminateOwnSession();
     const QString pidCall = QStringLiteral("GetSessionByPID %1").arg(QCoreApplication::applicationPid());
     QTRY_COMPARE_WITH_TIMEOUT(bus.calls("logind").filter(QRegularExpression("^(GetSessionByPID|Terminate)")),
                               (QStringList{pidCall, "Terminate"}), 5000);
-    qputenv("XDG_SESSION_ID", saved);
 }
 
 void TestSystemBus::wakingFromSleepIsHeard()
 {
     LogindSleepWatcher watcher;
     QSignalSpy resumed(&watcher, &SleepWatcher::resumed);
-    const QString sleepSignal = QStringLiteral(
-                                    "import dbus; b=dbus.bus.BusConnection('%1'); "
-                                    "o=b.get_object('org.freedesktop.login1','/org/freedesktop/login1'); "
-                                    "o.EmitSignal('org.freedesktop.login1.Manager','PrepareForSleep','b',[%2], "
-                                    "dbus_interface='org.freedesktop.DBus.Mock')")
-                                    .arg(bus.address());
-    QVERIFY(bus.runPython(sleepSignal.arg("True")));
+    const QString sleepSignal = "o.EmitSignal('org.freedesktop.login1.Manager','PrepareForSleep','b',[%1], "
+                                "dbus_interface='org.freedesktop.DBus.Mock')";
+    QVERIFY(onObject("org.freedesktop.login1", "/org/freedesktop/login1", sleepSignal.arg("True")));
     QTest::qWait(300);
     QCOMPARE(resumed.size(), 0);
-    QVERIFY(bus.runPython(sleepSignal.arg("False")));
+    QVERIFY(onObject("org.freedesktop.login1", "/org/freedesktop/login1", sleepSignal.arg("False")));
     QTRY_COMPARE_WITH_TIMEOUT(resumed.size(), 1, 5000);
+}
+
+void TestSystemBus::waylandSessionsReadTheSessionsIdleTime()
+{
+    // The session type, the Wayland display, and whether the idle time is the session's.
+    const QVector<std::tuple<const char *, const char *, bool>> sessions = {
+        {"wayland", "", true}, {"", "wayland-0", true}, {"x11", "", false}};
+    for (const auto &[sessionType, waylandDisplay, fromTheSession] : sessions) {
+        qputenv("XDG_SESSION_TYPE", sessionType);
+        qputenv("WAYLAND_DISPLAY", waylandDisplay);
+        const std::unique_ptr<InputActivitySource> source = PlatformServices::inputActivity();
+        QCOMPARE(dynamic_cast<SessionIdleTimeSource *>(source.get()) != nullptr, fromTheSession);
+        QCOMPARE(dynamic_cast<XInputActivitySource *>(source.get()) != nullptr, !fromTheSession);
+    }
+}
+
+void TestSystemBus::inputIsSeenAsTheIdleTimeFallsAndIdlenessGoesWithTheService_data()
+{
+    QTest::addColumn<QString>("desktop");
+    QTest::newRow("GNOME") << "GNOME";
+    QTest::newRow("KDE") << "KDE";
+}
+
+void TestSystemBus::inputIsSeenAsTheIdleTimeFallsAndIdlenessGoesWithTheService()
+{
+    QFETCH(QString, desktop);
+    QVERIFY(startService(desktop));
+    SessionIdleTimeSource source(nullptr, connection());
+    QSignalSpy activity(&source, &InputActivitySource::activity);
+    QSignalSpy changes(&source, &InputActivitySource::idleDetectionChanged);
+    QVERIFY(source.start());
+    QVERIFY(source.detectsIdleness());
+    const Service service = serviceOf(desktop);
+    const QString input = QStringLiteral("import dbus; b=dbus.bus.BusConnection('%1'); "
+                                         "b.get_object('%2','%3').Input(dbus_interface='org.tickvale.MockInput')")
+                              .arg(session->address(), service.name, service.path);
+    // Nobody there: the idle time only grows.
+    QTest::qWait(3200);
+    QCOMPARE(activity.size(), 0);
+    // One input: seen once, at the next reading.
+    QVERIFY(session->runPython(input));
+    QTRY_COMPARE_WITH_TIMEOUT(activity.size(), 1, 2500);
+    QTest::qWait(2200);
+    QCOMPARE(activity.size(), 1);
+    // Steady typing: seen at every reading.
+    activity.clear();
+    for (int i = 0; i < 12; ++i) {
+        QVERIFY(session->runPython(input));
+        QTest::qWait(250);
+    }
+    QVERIFY2(activity.size() >= 2, qPrintable(QString::number(activity.size())));
+    QVERIFY(source.detectsIdleness());
+    // The service goes away: idleness cannot be seen until it is back, and the source says so.
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("stopped telling the idle time"));
+    session->stopMocks();
+    QTRY_COMPARE_WITH_TIMEOUT(changes.size(), 1, 10000);
+    QCOMPARE(changes.first().first().toBool(), false);
+    QVERIFY(!source.detectsIdleness());
+    // A source that starts meanwhile finds no service at all.
+    SessionIdleTimeSource late(nullptr, connection());
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("idleness cannot be detected"));
+    QVERIFY(!late.start());
+    QVERIFY(!late.detectsIdleness());
+    QVERIFY(startMock(desktop));
+    QTRY_COMPARE_WITH_TIMEOUT(changes.size(), 2, 5000);
+    QCOMPARE(changes.last().first().toBool(), true);
+    QVERIFY(source.detectsIdleness());
+}
+
+void TestSystemBus::kdeThatDoesNotTellTheIdleTimeOnWaylandCannotSeeIdleness()
+{
+    QVERIFY(startService("KDE", R"({"supported": false})"));
+    SessionIdleTimeSource source(nullptr, connection());
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("idleness cannot be detected"));
+    QVERIFY(!source.start());
+    QVERIFY(!source.detectsIdleness());
 }
 
 QTEST_GUILESS_MAIN(TestSystemBus)

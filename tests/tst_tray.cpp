@@ -1,6 +1,7 @@
-#include "MockSystemBus.h"
 #include "ScratchDirectory.h"
 #include "VirtualDisplay.h"
+#include "app/AutostartEntry.h"
+#include "app/MenuBar.h"
 #include "app/Tickvale.h"
 #include "app/TrayIcon.h"
 #include "app/TrayTooltip.h"
@@ -9,18 +10,14 @@
 #include "schedule/TaskScheduler.h"
 #include "storage/UserSettings.h"
 #include "tasks_ui/ComputerManageWidget.h"
-#include "tasks_ui/LastWarningPresenter.h"
-#include "tasks_ui/LastWarningWindow.h"
 #include "tasks_ui/SliderWidget.h"
 #include "tasks_ui/TableCellView.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QTableWidget>
 #include <QtTest>
-
-#include <memory>
 
 using TC = TaskComposer;
 
@@ -45,27 +42,37 @@ bool startDisplayWithTray(VirtualDisplay &display, QProcess &trayHost)
     return display.xdotool({"search", "--name", "^panel$"});
 }
 
-Connection::Record onceAt(const QDateTime &moment, int orderId)
+// A task that runs once at the moment, added to the database; its id.
+int onceAt(Connection &connection, const QDateTime &moment, int orderId)
 {
     TC::CalendarChoice choice;
     choice.firstRun = moment.date();
     choice.timeOfDay = moment.time().msecsSinceStartOfDay() / 1000;
-    return TC::calendarColumns(TC::OnceCommission, orderId, choice);
+    if (!connection.insertPlan(TC::saveRecord(TC::calendarColumns(TC::OnceCommission, orderId, choice), "", "-1")))
+        return -1;
+    return connection.selectPlanList().last().value("id").toInt();
 }
 
-// The enable_state column of every task, in the order of their ids.
-QStringList enableStates()
+// The enable_state column of every task.
+QStringList enableStates(Connection &connection)
 {
     QStringList states;
-    QSqlQuery query("select enable_state from plan_t order by id");
-    while (query.next())
-        states << query.value(0).toString();
+    for (const Connection::Record &task : connection.selectPlanList())
+        states << task.value("enable_state");
     return states;
+}
+
+// A click on the switch of the task's row.
+void toggle(ComputerManageWidget *tasks, int id)
+{
+    TableCellView *view = tasks->rowView(tasks->scheduler()->indexOfPlan(id));
+    QVERIFY(view);
+    QTest::mouseClick(view->slider(), Qt::LeftButton);
 }
 
 } // namespace
 
-// The tray icon, and the warning window, on a virtual display with a tray host, as a user
+// The tray icon and the log-in start entry, on a virtual display with a tray host, as a user
 // meets them.
 class TestTray : public QObject
 {
@@ -74,169 +81,133 @@ public:
     bool displayReady = false;
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-
-    void toolTipSaysWhenTheNextTaskRuns_data();
-    void toolTipSaysWhenTheNextTaskRuns();
-    void iconShowsAndNamesTheNextTask();
-    void pauseAllTasksSwitchesEveryTaskOffAndExitAsks();
-    void warningWindowShowsAndRunsNowOnTheSystemBus();
-
-private:
-    void needsDisplay();
-    int addTask(const Connection::Record &columns);
-    void switchOn(Tickvale &window, int id);
-    QAction *menuAction(TrayIcon *tray, const QString &text);
-
-    std::unique_ptr<ScratchDirectory> scratch;
-    std::unique_ptr<Connection> connection;
-    MockSystemBus bus;
-    bool busReady = false;
+    void cleanup() { TAVMouseNKeyboardHook::uninstallHook(); }
+    void textsTheUserAndTheDesktopRead();
+    void trayNamesPausesAndExitsAndTheMenuWritesTheLogInEntry();
 };
 
-void TestTray::initTestCase()
+void TestTray::textsTheUserAndTheDesktopRead()
 {
-    busReady = MockSystemBus::toolsPresent() && bus.start() && bus.startMock("logind", "org.freedesktop.login1");
-    // Whatever a task here asks for reaches the mock, or no manager at all.
-    qputenv("DBUS_SYSTEM_BUS_ADDRESS",
-            busReady ? bus.address().toUtf8() : QByteArray("unix:path=/nonexistent/tickvale-test-bus"));
-    qputenv("XDG_SESSION_ID", "tray");
+    // The tool tip, on 2026-12-09 at 10:00: today, tomorrow (even five seconds after midnight)
+    // or the date.
+    const QDateTime now(QDate(2026, 12, 9), QTime(10, 0));
+    QCOMPARE(TrayTooltip::nextTask(QDateTime(now.date(), QTime(22, 30)), 0, now),
+             QString("下一个任务: 今天 22:30:00 关机"));
+    QCOMPARE(TrayTooltip::nextTask(QDateTime(QDate(2026, 12, 10), QTime(0, 0, 5)), 1, now),
+             QString("下一个任务: 明天 00:00:05 重启"));
+    QCOMPARE(TrayTooltip::nextTask(QDateTime(QDate(2026, 12, 11), QTime(7, 5)), 11, now),
+             QString("下一个任务: 2026-12-11 07:05:00 断开网络"));
+
+    // An argument, then the word the Exec line of the log-in entry holds for it.
+    const QList<QPair<QString, QString>> words = {
+        {"--minimized", "--minimized"},
+        {"/opt/Tickvale Pro/tickvale", "\"/opt/Tickvale Pro/tickvale\""},
+        {"/home/a$b/tickvale", "\"/home/a\\$b/tickvale\""},
+        {"/home/say \"hi\"/t", "\"/home/say \\\"hi\\\"/t\""},
+        {"/home/a\\b/t", "\"/home/a\\\\b/t\""},
+        {"/home/`x`/t", "\"/home/\\`x\\`/t\""},
+        {"/home/it's/t", "\"/home/it's/t\""},
+        // A lone percent sign would be read as a field code.
+        {"/home/100%/t", "/home/100%%/t"},
+        {"", "\"\""},
+    };
+    for (const auto &[argument, word] : words)
+        QCOMPARE(AutostartEntry::execArgument(argument), word);
+
+    // The entry starts the program minimised in its folder. A backslash inside quotes is
+    // escaped for the Exec rule, then again for the string rule.
+    const QVector<std::array<const char *, 4>> entries = {
+        {"/opt/Tick vale/tickvale", "/home/u/my tasks", "Exec=\"/opt/Tick vale/tickvale\" --minimized",
+         "Path=/home/u/my tasks"},
+        {"/a\\b c/t", "/w\\x", "Exec=\"/a\\\\\\\\b c/t\" --minimized", "Path=/w\\\\x"},
+        {"/t", " /odd", "Exec=/t --minimized", "Path=\\s/odd"}};
+    for (const auto &[program, folder, execLine, pathLine] : entries) {
+        const QStringList lines =
+            AutostartEntry::entryText(program, {AutostartEntry::MinimizedFlag}, folder).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.first(), QStringLiteral("[Desktop Entry]"));
+        QCOMPARE(lines.filter(QRegularExpression("^Exec=")), QStringList{execLine});
+        QCOMPARE(lines.filter(QRegularExpression("^Path=")), QStringList{pathLine});
+        for (const char *line : {"Type=Application", "Name=Tickvale Pro", "GenericName=定时任务", "Icon=tickvale-pro"})
+            QVERIFY2(lines.contains(QString::fromUtf8(line)), line);
+    }
+    // Only an absolute configuration folder counts.
+    const QByteArray kept = qgetenv("XDG_CONFIG_HOME");
+    for (const char *ignored : {"relative/ignored", ""}) {
+        qputenv("XDG_CONFIG_HOME", ignored);
+        QCOMPARE(AutostartEntry::entryPath(), QDir::homePath() + "/.config/autostart/tickvale.desktop");
+    }
+    qputenv("XDG_CONFIG_HOME", kept);
 }
 
-void TestTray::init()
-{
-    scratch = std::make_unique<ScratchDirectory>();
-    connection = std::make_unique<Connection>(nullptr);
-    QVERIFY(connection->createTables());
-    UserSettings().setOn(UserSettings::WarnBeforeActions, true);
-}
-
-void TestTray::cleanup()
-{
-    TAVMouseNKeyboardHook::uninstallHook();
-    connection.reset();
-    scratch.reset();
-}
-
-void TestTray::needsDisplay()
+void TestTray::trayNamesPausesAndExitsAndTheMenuWritesTheLogInEntry()
 {
     if (!displayReady)
         QSKIP("Xvfb, xdotool and trayer are needed (scripts/setup.sh installs them)");
-}
-
-int TestTray::addTask(const Connection::Record &columns)
-{
-    if (!connection->insertPlan(TC::saveRecord(columns, QString(), "-1")))
-        return -1;
-    return connection->selectPlanList().last().value("id").toInt();
-}
-
-void TestTray::switchOn(Tickvale &window, int id)
-{
-    ComputerManageWidget *tasks = window.computerManageWidget();
-    TableCellView *view = tasks->rowView(tasks->scheduler()->indexOfPlan(id));
-    QVERIFY(view);
-    QTest::mouseClick(view->slider(), Qt::LeftButton);
-    QVERIFY(tasks->scheduler()->isArmed(id));
-}
-
-QAction *TestTray::menuAction(TrayIcon *tray, const QString &text)
-{
-    for (QAction *action : tray->menu()->actions()) {
-        if (action->text() == text)
-            return action;
-    }
-    return nullptr;
-}
-
-void TestTray::toolTipSaysWhenTheNextTaskRuns_data()
-{
-    QTest::addColumn<QDateTime>("moment");
-    QTest::addColumn<int>("orderId");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("today") << QDateTime(QDate(2026, 12, 9), QTime(22, 30)) << 0 << "下一个任务: 今天 22:30:00 关机";
-    QTest::newRow("tomorrow") << QDateTime(QDate(2026, 12, 10), QTime(0, 0, 5)) << 1
-                              << "下一个任务: 明天 00:00:05 重启";
-    QTest::newRow("later") << QDateTime(QDate(2026, 12, 11), QTime(7, 5)) << 11
-                           << "下一个任务: 2026-12-11 07:05:00 断开网络";
-}
-
-void TestTray::toolTipSaysWhenTheNextTaskRuns()
-{
-    QFETCH(QDateTime, moment);
-    QFETCH(int, orderId);
-    QFETCH(QString, text);
-    QCOMPARE(TrayTooltip::nextTask(moment, orderId, QDateTime(QDate(2026, 12, 9), QTime(10, 0))), text);
-}
-
-void TestTray::iconShowsAndNamesTheNextTask()
-{
-    needsDisplay();
+    // Nothing a task here asks for reaches a manager.
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tickvale-test-bus");
+    // The settings and the log-in entry go to a folder of this run's own.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    QFile entry(config.filePath("autostart/tickvale.desktop"));
+    QCOMPARE(AutostartEntry::entryPath(), entry.fileName());
+    ScratchDirectory scratch;
+    Connection connection(nullptr);
+    QVERIFY(connection.createTables());
     const QDateTime tomorrow(QDate::currentDate().addDays(1), QTime(22, 30));
     const QDateTime later(QDate::currentDate().addDays(3), QTime(8, 0));
-    const int restart = addTask(onceAt(tomorrow, 1));
-    const int shutdown = addTask(onceAt(later, 0));
+    const int restart = onceAt(connection, tomorrow, 1);
+    const int shutdown = onceAt(connection, later, 0);
     Tickvale window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    ComputerManageWidget *tasks = window.computerManageWidget();
     TrayIcon *tray = window.trayIcon();
-    QVERIFY(tray);
-    QVERIFY(tray->icon()->isVisible());
+    QVERIFY(tray && tray->icon()->isVisible());
     // The tray host took the icon in: it has a place on the screen.
     QTRY_VERIFY(tray->icon()->geometry().width() > 0);
     QCOMPARE(tray->toolTip(), QString("没有已开启的任务"));
-
-    switchOn(window, shutdown);
-    QCOMPARE(tray->toolTip(), "下一个任务: " + later.toString("yyyy-MM-dd") + " 08:00:00 关机");
-    switchOn(window, restart);
+    const QString laterText = "下一个任务: " + later.toString("yyyy-MM-dd") + " 08:00:00 关机";
+    const QStringList statesBefore = enableStates(connection);
+    toggle(tasks, shutdown);
+    QCOMPARE(tray->toolTip(), laterText);
+    toggle(tasks, restart);
     QCOMPARE(tray->toolTip(), QString("下一个任务: 明天 22:30:00 重启"));
     // Switched off by its switch: the next one is named again.
-    QTest::mouseClick(window.computerManageWidget()->rowView(1)->slider(), Qt::LeftButton);
-    QVERIFY(!window.computerManageWidget()->scheduler()->isArmed(restart));
-    QCOMPARE(tray->toolTip(), "下一个任务: " + later.toString("yyyy-MM-dd") + " 08:00:00 关机");
+    toggle(tasks, restart);
+    QVERIFY(!tasks->scheduler()->isArmed(restart));
+    QCOMPARE(tray->toolTip(), laterText);
 
     // A click on the icon brings a minimised window back.
     window.showMinimized();
     QTRY_VERIFY(window.isMinimized());
     emit tray->icon()->activated(QSystemTrayIcon::Trigger);
     QTRY_VERIFY(!window.isMinimized());
-}
 
-void TestTray::pauseAllTasksSwitchesEveryTaskOffAndExitAsks()
-{
-    needsDisplay();
-    const int first = addTask(onceAt(QDateTime::currentDateTime().addDays(2), 0));
-    const int second = addTask(TC::conditionColumns(TC::FromNowCommission, 1, {"2", "0", QString(), false}));
-    Tickvale window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    TrayIcon *tray = window.trayIcon();
-    QVERIFY(tray);
-    const QStringList statesBefore = enableStates();
-    for (int id : {0, first, second})
-        switchOn(window, id);
-    QVERIFY(tray->toolTip().startsWith("下一个任务: "));
+    // Pausing switches every task off, the idle one too, but not for good: the stored states
+    // stay as they were.
+    toggle(tasks, 0);
+    toggle(tasks, restart);
+    for (int id : {0, restart, shutdown})
+        QVERIFY(tasks->scheduler()->isArmed(id));
+    QList<QAction *> entries;
     QStringList texts;
     for (QAction *action : tray->menu()->actions()) {
-        if (!action->isSeparator())
+        if (!action->isSeparator()) {
+            entries << action;
             texts << action->text();
+        }
     }
     QCOMPARE(texts, QStringList({"显示主窗口", "暂停所有任务", "退出"}));
-
-    menuAction(tray, "暂停所有任务")->trigger();
-    ComputerManageWidget *tasks = window.computerManageWidget();
+    entries[1]->trigger();
     for (int row = 0; row < tasks->taskTable()->rowCount(); ++row)
         QVERIFY(!tasks->rowView(row)->slider()->isChecked());
-    for (int id : {0, first, second})
+    for (int id : {0, restart, shutdown})
         QVERIFY(!tasks->scheduler()->isArmed(id));
     QCOMPARE(tray->toolTip(), QString("没有已开启的任务"));
-    // Paused, not switched off for good: the stored states stay as they were.
-    QCOMPARE(enableStates(), statesBefore);
+    QCOMPARE(enableStates(connection), statesBefore);
 
     // Exit asks the same question as the title bar; cancelled, the window stays.
-    menuAction(tray, "退出")->trigger();
+    entries[2]->trigger();
     QPointer<VATCloseMessageBox> box;
     for (QWidget *shown : QApplication::topLevelWidgets()) {
         if (auto *candidate = qobject_cast<VATCloseMessageBox *>(shown); candidate && candidate->isVisible())
@@ -246,36 +217,23 @@ void TestTray::pauseAllTasksSwitchesEveryTaskOffAndExitAsks()
     QTest::mouseClick(box->cancelButton(), Qt::LeftButton);
     QTRY_VERIFY(!box);
     QVERIFY(window.isVisible());
-}
 
-void TestTray::warningWindowShowsAndRunsNowOnTheSystemBus()
-{
-    needsDisplay();
-    if (!busReady)
-        QSKIP("dbus-daemon and python3-dbusmock are needed (scripts/setup.sh installs them)");
-    bus.clearLog("logind");
-    // A one-minute countdown warns for its last half minute.
-    const int id = addTask(TC::conditionColumns(TC::FromNowCommission, 0, {"0", "1", QString(), false}));
-    Tickvale window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    switchOn(window, id);
-    QTest::qWait(25000);
-    QVERIFY(!window.lastWarnings()->windowOf(id));
-    QTRY_VERIFY_WITH_TIMEOUT(window.lastWarnings()->windowOf(id) && window.lastWarnings()->windowOf(id)->isVisible(),
-                             10000);
-    LastWarningWindow *warning = window.lastWarnings()->windowOf(id);
-    QVERIFY(QTest::qWaitForWindowExposed(warning));
-    QVERIFY(warning->countdownText().startsWith("将在 "));
-    QVERIFY(warning->countdownText().endsWith(" 秒后关机"));
-    QCOMPARE(warning->description(), QString("从现在开始0小时1分后关机"));
-    QVERIFY(bus.calls("logind").filter("PowerOff").isEmpty());
-    QTest::mouseClick(warning->runNowButton(), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(bus.calls("logind").contains("PowerOff False"), 10000);
-    QTRY_VERIFY(!window.lastWarnings()->windowOf(id));
-    QVERIFY(!window.computerManageWidget()->rowView(1)->slider()->isChecked());
-    QTest::qWait(6000);
-    QCOMPARE(bus.calls("logind").filter("PowerOff").size(), 1);
+    // The "more" menu's log-in choice writes the entry, and removes it.
+    QCheckBox *choice = nullptr;
+    for (QCheckBox *check : window.menuBar()->findChildren<QCheckBox *>()) {
+        if (check->text() == QStringLiteral("开机自动启动"))
+            choice = check;
+    }
+    QVERIFY(choice && !choice->isChecked());
+    choice->click();
+    QVERIFY(entry.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(entry.readAll()).split('\n');
+    entry.close();
+    const QString program = AutostartEntry::execArgument(QCoreApplication::applicationFilePath());
+    QCOMPARE(lines.filter(QRegularExpression("^Exec=")), QStringList{"Exec=" + program + " --minimized"});
+    QCOMPARE(lines.filter(QRegularExpression("^Path=")), QStringList{"Path=" + QDir::currentPath()});
+    choice->click();
+    QVERIFY(!entry.exists());
 }
 
 int main(int argc, char **argv)

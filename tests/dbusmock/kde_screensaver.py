@@ -1,8 +1,6 @@
-'''KDE's screen saver service, as the session bus offers it on a Plasma desktop.
-
-GetSessionIdleTime answers the milliseconds since the last input, or, with the parameter
-"supported" false, the error a Plasma Wayland session gives. A test makes input with
-org.tickvale.MockInput.Input().
+'''KDE's screen saver service on a Plasma desktop's session bus: GetSessionIdleTime answers the
+milliseconds since the last input (with "supported" false, a Plasma Wayland session's error);
+org.tickvale.MockInput.Input() makes input.
 '''
 
 import time

@@ -1,7 +1,5 @@
-'''GNOME Mutter's idle monitor, as the session bus offers it on a GNOME desktop.
-
-GetIdletime answers the milliseconds since the last input. A test makes input with
-org.tickvale.MockInput.Input(), or loses the service by stopping the mock.
+'''GNOME Mutter's idle monitor on a GNOME desktop's session bus: GetIdletime answers the
+milliseconds since the last input; org.tickvale.MockInput.Input() makes input.
 '''
 
 import time
