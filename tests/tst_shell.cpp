@@ -75,10 +75,9 @@ struct TabDrawing
 // The title bar's button with this tool tip.
 TAVPushButton *titleButton(const MenuBar &bar, const QString &toolTip)
 {
-    for (auto *button : bar.findChildren<TAVPushButton *>()) {
+    for (auto *button : bar.findChildren<TAVPushButton *>())
         if (button->toolTip() == toolTip)
             return button;
-    }
     return nullptr;
 }
 
@@ -233,39 +232,36 @@ void TestShell::helpButtonReleaseEdges()
 
 void TestShell::menuPlacement()
 {
-    const struct
-    {
-        TAVMenu::RectPosition position;
-        int anchorWidth, expectedShift, tipX;               // tipX: in the menu
-    } placements[] = {{TAVMenu::RectInCenter, 14, -43, 50}, // centred under the button
-                      {TAVMenu::RectInCenter, 40, -30, 50},
-                      {TAVMenu::RectInRight, 14, -86, 83}, // right edges line up
-                      {TAVMenu::RectInLeft, 14, -16, 23}}; // the left arrow points at the button
-    for (const auto &placement : placements) {
+    // Centred under the button, right edges lined up, the left arrow at the button; the tip's x
+    // is in the menu.
+    const QList<std::tuple<TAVMenu::RectPosition, int, int, int>> placements = {{TAVMenu::RectInCenter, 14, -43, 50},
+                                                                                {TAVMenu::RectInCenter, 40, -30, 50},
+                                                                                {TAVMenu::RectInRight, 14, -86, 83},
+                                                                                {TAVMenu::RectInLeft, 14, -16, 23}};
+    for (const auto &[position, anchorWidth, expectedShift, tipX] : placements) {
         QWidget host;
         host.resize(400, 200);
         auto *anchor = new QPushButton(&host);
-        anchor->setGeometry(200, 20, placement.anchorWidth, 14);
+        anchor->setGeometry(200, 20, anchorWidth, 14);
         host.show();
         QVERIFY(QTest::qWaitForWindowExposed(&host));
         TAVMenu menu(&host, anchor);
         menu.setFixedSize(100, 67);
-        menu.setRectPosition(placement.position);
+        menu.setRectPosition(position);
         menu.addAction("x");
         const QPoint below = anchor->mapToGlobal(QPoint(0, anchor->height()));
         menu.popup(below);
         QVERIFY(menu.isVisible());
-        QCOMPARE(menu.pos(), below + QPoint(placement.expectedShift, 0));
+        QCOMPARE(menu.pos(), below + QPoint(expectedShift, 0));
         // The arrow's tip sits over the middle of the button, except when the right edges line up.
-        QVERIFY(placement.position == TAVMenu::RectInRight
-                || qAbs(menu.x() + placement.tipX - (below.x() + placement.anchorWidth / 2)) <= 1);
+        QVERIFY(position == TAVMenu::RectInRight || qAbs(menu.x() + tipX - (below.x() + anchorWidth / 2)) <= 1);
         // The blue outline reaches up to y = 3 only at the arrow's tip.
         const QImage drawn = menu.grab().toImage();
         auto isOutline = [&drawn](int x, int y) {
             const QColor colour = drawn.pixelColor(x, y);
             return colour.alpha() > 100 && colour.blue() > colour.red() + 40;
         };
-        QVERIFY(isOutline(placement.tipX, 4) || isOutline(placement.tipX, 3));
+        QVERIFY(isOutline(tipX, 4) || isOutline(tipX, 3));
         QVERIFY(!isOutline(5, 4) && !isOutline(95, 4));
         QCOMPARE(drawn.pixelColor(50, 40), QColor(Qt::white));
     }
