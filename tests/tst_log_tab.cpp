@@ -66,10 +66,9 @@ QStringList columnOf(const LogManageWidget &tab, int column)
 // The filter button with this text, as the user finds it.
 VATLogDateButton *periodButton(const LogManageWidget &tab, const QString &text)
 {
-    for (VATLogDateButton *button : tab.findChildren<VATLogDateButton *>()) {
+    for (VATLogDateButton *button : tab.findChildren<VATLogDateButton *>())
         if (button->text() == text)
             return button;
-    }
     qFatal("The log tab has no button %s", qPrintable(text));
 }
 
@@ -105,27 +104,19 @@ void TestLogTab::cleanup()
 
 void TestLogTab::periodsAndPairing()
 {
-    const struct
-    {
-        Filter computed;
-        QString start, end; // empty end: no upper bound
-    } periods[] = {
+    const QList<std::tuple<Filter, QString, QString>> periods = {
         {LogPeriods::thisMonth(local("2028-02-29 23:59:59")), "2028-02-01 00:00:00", "2028-02-29 23:59:59"},
         {LogPeriods::thisWeek(local("2026-12-02 15:30:00")), "2026-11-30 00:00:00", "2026-12-06 23:59:59"},
         {LogPeriods::thisWeek(local("2026-12-06 08:00:00")), "2026-11-30 00:00:00", "2026-12-06 23:59:59"},
         {LogPeriods::yesterday(local("2026-12-01 00:30:00")), "2026-11-30 00:00:00", "2026-11-30 23:59:59"},
     };
-    for (const auto &period : periods)
-        QCOMPARE(period.computed, (Filter{{"start_timestamp", at(period.start)}, {"end_timestamp", at(period.end)}}));
+    for (const auto &[computed, start, end] : periods)
+        QCOMPARE(computed, (Filter{{"start_timestamp", at(start)}, {"end_timestamp", at(end)}}));
     QCOMPARE(LogPeriods::today(local("2026-12-09 10:00:00")), (Filter{{"timestamp", at("2026-12-09 00:00:00")}}));
 
     // Of two power-offs in a row the older pairs; a run over a day counts its hours on; an
     // unknown name takes no part.
-    const struct
-    {
-        QList<Record> rows;
-        QStringList durations;
-    } pairings[] = {
+    const QList<QPair<QList<Record>, QStringList>> pairings = {
         {{logRow("开机", "2026-12-09 18:00:00"), logRow("关机", "2026-12-09 17:00:00"),
           logRow("关机", "2026-12-09 12:00:00"), logRow("开机", "2026-12-09 11:00:00")},
          {"", "", "用时1小时0分钟0秒 (共3600秒)", ""}},
@@ -135,8 +126,8 @@ void TestLogTab::periodsAndPairing()
           logRow("开机", "2026-12-09 10:00:00")},
          {"用时2小时0分钟0秒 (共7200秒)", "", ""}},
     };
-    for (const auto &pairing : pairings)
-        QCOMPARE(QStringList(RunPairing::durations(pairing.rows)), pairing.durations);
+    for (const auto &[rows, durations] : pairings)
+        QCOMPARE(QStringList(RunPairing::durations(rows)), durations);
 }
 
 void TestLogTab::tabFiltersByPeriodAndShowsRuns()

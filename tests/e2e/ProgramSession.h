@@ -20,9 +20,7 @@ class ProgramSession
 public:
     // Screen positions of what the tests press (the main window sits at 0,0 on a bare display).
     static QPoint addTaskButton() { return {828, 165}; }
-    static QPoint switchOfRow(int row) { return {800, 215 + 60 * row}; }
     static QPoint closeButton() { return {878, 25}; }
-    static QPoint exitConfirm() { return {390, 478}; }
     // Inside the editor ("任务描述"), which opens over the middle of the main window.
     static QPoint editorConfirm() { return {248, 772}; }
 
@@ -57,7 +55,6 @@ public:
         QFile file(path("bin/" + name));
         file.open(QIODevice::WriteOnly);
         file.write("#!/bin/sh\n" + script.toUtf8() + "\n");
-        file.close();
         file.setPermissions(QFile::Permissions(0x7755)); // rwxr-xr-x
     }
 
@@ -131,10 +128,11 @@ public:
     // blue on the right.
     bool switchOn(int row)
     {
-        const QPoint knob = switchOfRow(row) + QPoint(22, 0);
+        const QPoint at(800, 215 + 60 * row);
         for (int attempt = 0; attempt < 3; ++attempt) {
-            click(switchOfRow(row), 700);
-            const QColor colour = screenshot("switch.png").pixelColor(knob);
+            click(at, 700);
+            run("import", {"-window", "root", path("switch.png")});
+            const QColor colour = QImage(path("switch.png")).pixelColor(at + QPoint(22, 0));
             if (colour != QColor(0x94, 0xF0, 0xEB)) // off; anything else is on, or no switch
                 return colour == QColor(0x5D, 0x91, 0xEE);
         }
@@ -165,11 +163,6 @@ public:
         }
     }
 
-    QImage screenshot(const QString &file)
-    {
-        return run("import", {"-window", "root", path(file)}), QImage(path(file));
-    }
-
     QString output() { return log += QString::fromUtf8(program.readAll()); }
 
     // Leaves through the title bar's close button and its confirmation: true when the
@@ -177,7 +170,7 @@ public:
     bool quitsCleanly(int timeoutMs = 10000)
     {
         click(closeButton(), 800);
-        click(exitConfirm(), 300);
+        click({390, 478}, 300);             // "确定"
         program.waitForFinished(timeoutMs); // false also when it had already ended
         return program.state() == QProcess::NotRunning && program.exitStatus() == QProcess::NormalExit
             && program.exitCode() == 0 && !output().contains("QThread: Destroyed");
