@@ -287,7 +287,7 @@ void TestConnection::valuesRoundTripUnchanged()
     const Record stored = db->selectPlan({{"id", "1"}}).value(0);
     QCOMPARE((QStringList{stored.value("name"), stored.value("repeat_detail_day"),
                           db->selectAppPosition({{"id", "1"}}).value(0).value("position")}),
-             QStringList(3, value));
+             (QStringList{value, value, value}));
     QVERIFY(db->updatePlan(
         {{"id", "1"}, {"eng_name", value}, {"position_id", "1"}, {"position", value + "!"}, {"name", value}}));
     QCOMPARE(db->selectPlan({{"id", "1"}}).value(0).value("eng_name"), value);
@@ -295,7 +295,7 @@ void TestConnection::valuesRoundTripUnchanged()
     QVERIFY(db->insertSystemLog(
         {{"name", value}, {"operation_time", value}, {"timestamp", "7"}, {"operation_index", "1"}}));
     const Record log = db->selectSystemLog({}).value(0);
-    QCOMPARE((QStringList{log.value("name"), log.value("operation_time")}), QStringList(2, value));
+    QCOMPARE((QStringList{log.value("name"), log.value("operation_time")}), (QStringList{value, value}));
     QCOMPARE(db->selectOrder({}).size(), 12);
 }
 
