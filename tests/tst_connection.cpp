@@ -35,6 +35,12 @@ QStringList column(const Connection::RecordList &rows, const QString &key)
     return values;
 }
 
+// Each row of a table as its columns' texts joined by '|', in the order of their ids.
+QStringList rows(const QString &table, const QString &columns)
+{
+    return queryColumn("select " + QString(columns).replace(",", " || '|' || ") + " from " + table + " order by id");
+}
+
 } // namespace
 
 class TestConnection : public QObject
@@ -238,38 +244,28 @@ void TestConnection::operandsAreLinkedOnInsertAndUpdate()
 {
     // The first task without an operand and the first with one both get id 1 of their tables.
     QVERIFY(db->insertPlan(taskValues()));
-    QCOMPARE(db->selectPlan({{"id", "1"}}).value(0).value("app_position_t"), QString("-1"));
-    QVERIFY(db->selectAppPosition({}).isEmpty());
     Record withOperand = taskValues(QStringLiteral("打开网址 example.org"));
     withOperand["position"] = "example.org/path?q=1";
     withOperand["operation_type"] = "1";
     QVERIFY(db->insertPlan(withOperand));
-    QCOMPARE(db->selectPlan({{"id", "2"}}).value(0).value("app_position_t"), QString("1"));
-    const Record operand = db->selectAppPosition({{"id", "1"}}).value(0);
-    QCOMPARE(QStringList({operand.value("position"), operand.value("operation_type"), operand.value("name"),
-                          operand.value("usefully")}),
-             QStringList({"example.org/path?q=1", "1", QStringLiteral("打开网址 example.org"), "1"}));
-
+    QCOMPARE(rows("plan_t", "id,app_position_t"), (QStringList{"0|-1", "1|-1", "2|1"}));
+    QCOMPARE(rows("app_position_t", "id,position,operation_type,name,usefully"),
+             QStringList{"1|example.org/path?q=1|1|打开网址 example.org|1"});
     // No operand yet, a new one given: inserted, and the task points at it.
     QVERIFY(db->updatePlan(
         {{"id", "1"}, {"name", "运行 A"}, {"position_id", "-1"}, {"position", "/opt/a"}, {"operation_type", "0"}}));
-    Record task = db->selectPlan({{"id", "1"}}).value(0);
-    QCOMPARE(task.value("app_position_t"), QString("2"));
-    QCOMPARE(task.value("name"), QStringLiteral("运行 A"));
+    QCOMPARE(rows("plan_t", "name,app_position_t").value(1), QStringLiteral("运行 A|2"));
     // An existing operand: rewritten in place, the task's reference unchanged.
     QVERIFY(db->updatePlan(
         {{"id", "1"}, {"name", "运行 B"}, {"position_id", "2"}, {"position", "/opt/b"}, {"operation_type", "0"}}));
-    QCOMPARE(column(db->selectAppPosition({}), "position"), (QStringList{"example.org/path?q=1", "/opt/b"}));
-    QCOMPARE(db->selectAppPosition({{"id", "2"}}).value(0).value("name"), QStringLiteral("运行 B"));
-    QCOMPARE(db->selectPlan({{"id", "1"}}).value(0).value("app_position_t"), QString("2"));
     // No operand and none given: only the named columns change.
     QVERIFY(db->updatePlan(
         {{"id", "0"}, {"enable_state", "1"}, {"lease_second", "900"}, {"position_id", "-1"}, {"position", ""}}));
-    task = db->selectPlan({{"id", "0"}}).value(0);
-    QCOMPARE(task.value("lease_second"), QString("900"));
-    QCOMPARE(task.value("timer_mode"), QString("6"));
-    QCOMPARE(task.value("app_position_t"), QString("-1"));
-    QCOMPARE(db->selectAppPosition({}).size(), 2);
+    QCOMPARE(rows("plan_t", "id,name,lease_second,timer_mode,app_position_t"),
+             (QStringList{"0|电脑连续空闲10分钟后执行关闭显示器|900|6|-1", "1|运行 B|0|0|2",
+                          "2|打开网址 example.org|0|0|1"}));
+    QCOMPARE(rows("app_position_t", "id,position,name"),
+             (QStringList{"1|example.org/path?q=1|打开网址 example.org", "2|/opt/b|运行 B"}));
 }
 
 void TestConnection::valuesRoundTripUnchanged_data()
@@ -288,10 +284,10 @@ void TestConnection::valuesRoundTripUnchanged()
     task["position"] = value;
     task["operation_type"] = "2";
     QVERIFY(db->insertPlan(task));
-    Record stored = db->selectPlan({{"id", "1"}}).value(0);
-    QCOMPARE(stored.value("name"), value);
-    QCOMPARE(stored.value("repeat_detail_day"), value);
-    QCOMPARE(db->selectAppPosition({{"id", "1"}}).value(0).value("position"), value);
+    const Record stored = db->selectPlan({{"id", "1"}}).value(0);
+    QCOMPARE((QStringList{stored.value("name"), stored.value("repeat_detail_day"),
+                          db->selectAppPosition({{"id", "1"}}).value(0).value("position")}),
+             (QStringList{value, value, value}));
     QVERIFY(db->updatePlan(
         {{"id", "1"}, {"eng_name", value}, {"position_id", "1"}, {"position", value + "!"}, {"name", value}}));
     QCOMPARE(db->selectPlan({{"id", "1"}}).value(0).value("eng_name"), value);
@@ -299,8 +295,7 @@ void TestConnection::valuesRoundTripUnchanged()
     QVERIFY(db->insertSystemLog(
         {{"name", value}, {"operation_time", value}, {"timestamp", "7"}, {"operation_index", "1"}}));
     const Record log = db->selectSystemLog({}).value(0);
-    QCOMPARE(log.value("name"), value);
-    QCOMPARE(log.value("operation_time"), value);
+    QCOMPARE((QStringList{log.value("name"), log.value("operation_time")}), (QStringList{value, value}));
     QCOMPARE(db->selectOrder({}).size(), 12);
 }
 

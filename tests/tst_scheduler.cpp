@@ -20,6 +20,7 @@
 using Record = Connection::Record;
 using TC = TaskComposer;
 using Rules = LastWarningRules;
+using Spied = QList<QList<QVariant>>;
 
 namespace {
 
@@ -122,10 +123,7 @@ public:
 
     int activeTimers() const
     {
-        int count = 0;
-        for (const auto &timer : timers)
-            count += timer && timer->active;
-        return count;
+        return std::count_if(timers.cbegin(), timers.cend(), [](const auto &timer) { return timer && timer->active; });
     }
 
 private:
@@ -270,42 +268,39 @@ void TestScheduler::firesWhenDueAndRepeatsEndsOrIsRefused_data()
     QTest::addColumn<QString>("call");       // of a task not armed, the reason given, if any
     QTest::addColumn<int>("repeatsAfter");   // 0: it runs once and says it ended
     QTest::addColumn<QString>("storedNext"); // of a calendar task switched on after its moment
+    auto row = [](const QString &name, const Record &columns, int firesAfter, const QString &call, int repeatsAfter = 0,
+                  const QString &storedNext = QString()) {
+        QTest::newRow(qPrintable(name)) << columns << firesAfter << call << repeatsAfter << storedNext;
+    };
     const QString off = "interpreter: shutdown -s -f";
     const QString lock = "interpreter: rundll32.exe user32.dll LockWorkStation";
-    QTest::newRow("seed: ten idle minutes") << Record() << 600 << "display off" << 600 << "";
-    QTest::newRow("countdown") << condition(TC::FromNowCommission, 1, "1", "0") << 3600 << "interpreter: shutdown -r "
-                               << 0 << "";
-    QTest::newRow("countdown of 960 h") << condition(TC::FromNowCommission, 0, "960", "0") << 960 * 3600 << off << 0
-                                        << "";
-    QTest::newRow("close a program") << condition(TC::FromNowCommission, 10, "0", "1") << 60 << "terminate: app.bin"
-                                     << 0 << "";
-    QTest::newRow("once, forty days ahead") << calendarAt(TC::OnceCommission, Start.addDays(40), 6) << 40 * 86400
-                                            << "interpreter: rundll32 powrprof.dll,SetSuspendState" << 0 << "";
-    QTest::newRow("daily") << calendarAt(TC::DayCommission, Start.addSecs(30)) << 30 << off << 86400 << "";
-    QTest::newRow("on, at the uptime") << withLease(condition(TC::FromOnCommission, 3, "0", "0", "", true), 5000) << 2
-                                       << lock << 0 << "";
-    QTest::newRow("on, every 2380 s") << condition(TC::FromOnCommission, 3, "2", "3") << 2380 << lock << 2380 << "";
-    QTest::newRow("until 08:00, passed") << condition(TC::FromUntilCommission, 3, "8", "0") << 1 << lock << 0 << "";
-    QTest::newRow("until 11:00") << condition(TC::FromUntilCommission, 3, "11", "0") << 3600 << lock << 0 << "";
-    QTest::newRow("idle, once") << condition(TC::FreeCommission, 0, "", "1", "", true) << 60 << off << 0 << "";
+    row("seed: ten idle minutes", Record(), 600, "display off", 600);
+    row("countdown", condition(TC::FromNowCommission, 1, "1", "0"), 3600, "interpreter: shutdown -r ");
+    row("countdown of 960 h", condition(TC::FromNowCommission, 0, "960", "0"), 960 * 3600, off);
+    row("close a program", condition(TC::FromNowCommission, 10, "0", "1"), 60, "terminate: app.bin");
+    row("once, forty days ahead", calendarAt(TC::OnceCommission, Start.addDays(40), 6), 40 * 86400,
+        "interpreter: rundll32 powrprof.dll,SetSuspendState");
+    row("daily", calendarAt(TC::DayCommission, Start.addSecs(30)), 30, off, 86400);
+    row("on, at the uptime", withLease(condition(TC::FromOnCommission, 3, "0", "0", "", true), 5000), 2, lock);
+    row("on, every 2380 s", condition(TC::FromOnCommission, 3, "2", "3"), 2380, lock, 2380);
+    row("until 08:00, passed", condition(TC::FromUntilCommission, 3, "8", "0"), 1, lock);
+    row("until 11:00", condition(TC::FromUntilCommission, 3, "11", "0"), 3600, lock);
+    row("idle, once", condition(TC::FreeCommission, 0, "", "1", "", true), 60, off);
     // The program was not running at the stored moment.
-    QTest::newRow("daily, yesterday") << calendarAt(TC::DayCommission, QDateTime(QDate(2026, 12, 8), QTime(9, 30)), 4)
-                                      << 84600 << "interpreter: shutdown -h" << 86400 << "2026-12-10 09:30:00";
-    QTest::newRow("weekly, last Monday") << calendarAt(TC::WeekCommission, QDateTime(QDate(2026, 12, 7), QTime(4, 10)),
-                                                       1)
-                                         << 4 * 86400 + 65400 << "interpreter: shutdown -r " << 7 * 86400
-                                         << "2026-12-14 04:10:00";
+    row("daily, yesterday", calendarAt(TC::DayCommission, QDateTime(QDate(2026, 12, 8), QTime(9, 30)), 4), 84600,
+        "interpreter: shutdown -h", 86400, "2026-12-10 09:30:00");
+    row("weekly, last Monday", calendarAt(TC::WeekCommission, QDateTime(QDate(2026, 12, 7), QTime(4, 10)), 1),
+        4 * 86400 + 65400, "interpreter: shutdown -r ", 7 * 86400, "2026-12-14 04:10:00");
     // A row as an older file may hold it: armed, it would run its action again and again.
     for (int lease : {0, -60}) {
         for (int kind : {TC::FromNowCommission, TC::FreeCommission, TC::FromDownloadCommission,
                          TC::FromUploadCommission, TC::FromUntilCommission})
-            QTest::addRow("kind %d, %d s", kind, lease)
-                << withLease(condition(TC::CommissionType(kind), 3, "0", "0", "10"), lease) << 0 << ZeroPeriod << 0
-                << "";
+            row(QString("kind %1, %2 s").arg(kind).arg(lease),
+                withLease(condition(TC::CommissionType(kind), 3, "0", "0", "10"), lease), 0, ZeroPeriod);
     }
-    QTest::newRow("once, at its moment") << calendarAt(TC::OnceCommission, Start) << 0
-                                         << QStringLiteral("执行时间等于或早于当前时间,命令不会执行") << 0 << "";
-    QTest::newRow("on, already passed") << condition(TC::FromOnCommission, 3, "1", "0", "", true) << 0 << "" << 0 << "";
+    row("once, at its moment", calendarAt(TC::OnceCommission, Start), 0,
+        QStringLiteral("执行时间等于或早于当前时间,命令不会执行"));
+    row("on, already passed", condition(TC::FromOnCommission, 3, "1", "0", "", true), 0, "");
 }
 
 void TestScheduler::firesWhenDueAndRepeatsEndsOrIsRefused()
@@ -330,28 +325,22 @@ void TestScheduler::firesWhenDueAndRepeatsEndsOrIsRefused()
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("has a period of .* must be above zero"));
     scheduler->handleOperaSliderSignal(id, true);
     QCOMPARE(scheduler->isWaiting(id), firesAfter > 0);
+    if (firesAfter > 0 || !call.isEmpty())
+        QCOMPARE(Spied(refused), (firesAfter > 0 ? Spied() : Spied{{id, call}}));
     if (firesAfter == 0) {
-        if (!call.isEmpty()) {
-            QVERIFY(!scheduler->isArmed(id));
-            QCOMPARE(refused.size(), 1);
-            QCOMPARE(refused.first(), (QList<QVariant>{id, call}));
-            QCOMPARE(time->activeTimers(), 0);
-        }
+        QVERIFY(call.isEmpty() || (!scheduler->isArmed(id) && time->activeTimers() == 0));
         QVERIFY(sampler->downloadStandSpeedList().isEmpty());
         QVERIFY(sampler->uploadStandSpeedList().isEmpty());
         time->advanceSeconds(100000);
         QVERIFY(log.calls.isEmpty());
         return;
     }
-    QCOMPARE(refused.size(), 0);
     if (!storedNext.isEmpty())
         QCOMPARE(storedTask(id).value("repeat_detail_day"), storedNext);
     QVERIFY(runsAfter(firesAfter));
     QCOMPARE(log.calls, QStringList{call});
     QCOMPARE(scheduler->isWaiting(id), repeatsAfter > 0);
-    QCOMPARE(ended.size(), repeatsAfter > 0 ? 0 : 1);
-    if (repeatsAfter == 0)
-        QCOMPARE(ended.first().at(0).toInt(), id);
+    QCOMPARE(Spied(ended), (repeatsAfter > 0 ? Spied() : Spied{{id}}));
     if (repeatsAfter > 0)
         QVERIFY(runsAfter(repeatsAfter));
     time->advanceSeconds(100000);
@@ -366,8 +355,7 @@ void TestScheduler::idleTasksFollowWhetherIdlenessCanBeSeen()
     scheduler->setIdleDetectable(false);
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot report; not armed"));
     scheduler->handleOperaSliderSignal(idle, true);
-    QCOMPARE(refused.size(), 1);
-    QCOMPARE(refused.first(), (QList<QVariant>{idle, QString("当前桌面无法检测空闲时间")}));
+    QCOMPARE(Spied(refused), (Spied{{idle, QString("当前桌面无法检测空闲时间")}}));
     QVERIFY(!scheduler->isArmed(idle));
     // Other tasks do not depend on it.
     scheduler->handleOperaSliderSignal(countdown, true);
@@ -573,29 +561,26 @@ void TestScheduler::countersTickAndInputResetsIdle()
 
 void TestScheduler::leadAndCountdownDependOnActionTriggerAndPeriod_data()
 {
-    QTest::addColumn<int>("orderId");
-    QTest::addColumn<int>("timerMode");
-    QTest::addColumn<qint64>("periodMs");
     QTest::addColumn<qint64>("leadMs");
-    QTest::newRow("shut down, 3 min countdown") << 0 << int(Connection::FromNow) << 3 * Minute << Minute;
-    QTest::newRow("restart, 2 min countdown") << 1 << int(Connection::FromNow) << 2 * Minute << Minute;
-    QTest::newRow("log off, 1 min countdown: half") << 2 << int(Connection::FromNow) << Minute << 30000LL;
-    QTest::newRow("sleep, 90 s idle: half") << 4 << int(Connection::IfFree) << 90000LL << 45000LL;
-    QTest::newRow("stand-by, 1 min download rate") << 6 << int(Connection::FromNowInDownload) << Minute << 30000LL;
-    QTest::newRow("disconnect, 1 min upload rate") << 11 << int(Connection::FromNowInUpload) << Minute << 30000LL;
-    QTest::newRow("shut down, calendar a day away") << 0 << int(Connection::ToTarget) << 1440 * Minute << Minute;
-    QTest::newRow("shut down, calendar 20 s away: all of it") << 0 << int(Connection::ToTarget) << 20000LL << 20000LL;
-    QTest::newRow("lock") << 3 << int(Connection::FromNow) << 10 * Minute << 0LL;
-    QTest::newRow("nothing left to warn of") << 0 << int(Connection::ToTarget) << 0LL << 0LL;
+    QTest::addColumn<qint64>("expected");
+    using C = Connection;
+    QTest::newRow("shut down, 3 min countdown") << Rules::leadMs(0, C::FromNow, 3 * Minute) << Minute;
+    QTest::newRow("restart, 2 min countdown") << Rules::leadMs(1, C::FromNow, 2 * Minute) << Minute;
+    QTest::newRow("log off, 1 min countdown: half") << Rules::leadMs(2, C::FromNow, Minute) << 30000LL;
+    QTest::newRow("sleep, 90 s idle: half") << Rules::leadMs(4, C::IfFree, 90000) << 45000LL;
+    QTest::newRow("stand-by, 1 min download rate") << Rules::leadMs(6, C::FromNowInDownload, Minute) << 30000LL;
+    QTest::newRow("disconnect, 1 min upload rate") << Rules::leadMs(11, C::FromNowInUpload, Minute) << 30000LL;
+    QTest::newRow("shut down, calendar a day away") << Rules::leadMs(0, C::ToTarget, 1440 * Minute) << Minute;
+    QTest::newRow("shut down, calendar 20 s away: all of it") << Rules::leadMs(0, C::ToTarget, 20000) << 20000LL;
+    QTest::newRow("lock") << Rules::leadMs(3, C::FromNow, 10 * Minute) << 0LL;
+    QTest::newRow("nothing left to warn of") << Rules::leadMs(0, C::ToTarget, 0) << 0LL;
 }
 
 void TestScheduler::leadAndCountdownDependOnActionTriggerAndPeriod()
 {
-    QFETCH(int, orderId);
-    QFETCH(int, timerMode);
-    QFETCH(qint64, periodMs);
     QFETCH(qint64, leadMs);
-    QCOMPARE(Rules::leadMs(orderId, timerMode, periodMs), leadMs);
+    QFETCH(qint64, expected);
+    QCOMPARE(leadMs, expected);
     // The countdown rounds up and stops at zero.
     QCOMPARE(Rules::countdownText(1, 58001), QStringLiteral("将在 59 秒后重启"));
     QCOMPARE(Rules::countdownText(4, 1), QStringLiteral("将在 1 秒后睡眠"));
