@@ -8,12 +8,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QDateTimeEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QtTest>
 
@@ -67,9 +65,16 @@ QStringList valuesOf(const Connection::Record &record, const QStringList &column
     return values;
 }
 
-void confirm(EditWidget *editor)
+// Gives the editor's inputs, "name=value" apart by spaces, their values: typed into text fields, set otherwise.
+void setInputs(QWidget *editor, const QString &inputs)
 {
-    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+    for (const QString &input : inputs.split(' ')) {
+        auto *widget = named<QWidget>(editor, input.section('=', 0, 0));
+        if (auto *field = qobject_cast<QLineEdit *>(widget))
+            typeInto(field, input.section('=', 1));
+        else
+            QVERIFY(widget->metaObject()->userProperty().write(widget, input.section('=', 1)));
+    }
 }
 
 } // namespace
@@ -87,8 +92,7 @@ private slots:
     void refusalsAndCancelSaveNothing();
     void eachKindSavesItsRow_data();
     void eachKindSavesItsRow();
-    void operandAbandonedForShutdownIsNotSaved();
-    void addressWindowOpensForNewTasksOnly();
+    void operandsAreSavedForNewTasksOnly();
     void loadedTasksSurviveAnUnchangedSave_data();
     void loadedTasksSurviveAnUnchangedSave();
     void periodsAreWholeNumbersAboveZero_data();
@@ -130,7 +134,7 @@ QString TestEditor::refusedConfirm(EditWidget *editor)
 {
     QSignalSpy closed(editor, &EditWidget::closeWin);
     ModalAnswerer answer("OK");
-    confirm(editor);
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
     if (!answer.answered || answer.title != QStringLiteral("提示") || !editor->isVisible() || !closed.isEmpty()
         || connection->selectPlanList().size() != 1)
         return QStringLiteral("<not refused>");
@@ -180,28 +184,33 @@ void TestEditor::eachKindSavesItsRow_data()
 {
     // It is Wednesday 2026-12-09, 10:00; the time is 22:15:30 (22:15 for a once task, whose time has no seconds).
     QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("inputs");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("columns"); // as SavedColumns names them, the first run last
-    QTest::newRow("once, 2 January") << int(EditWidget::OnceCommission) << "2027-01-02 22:15:00重启"
-                                     << "1 0 0 80100 80100 0 4 -1 1 2027-01-02 22:15:00";
-    QTest::newRow("daily but Saturdays") << int(EditWidget::DayCommission) << "每天22:15:30 注销当前用户"
-                                         << "2 0 1 80130 80130 0_0 1 -1 1 2026-12-09 22:15:30";
-    QTest::newRow("weekly, Sundays") << int(EditWidget::WeekCommission) << "每周日 22:15:30 睡眠"
-                                     << "4 0 2 80130 80130 7 4 -1 1 2026-12-13 22:15:30";
-    QTest::newRow("monthly, the 31st") << int(EditWidget::MonthCommission) << "每月31号22:15:30 系统锁定"
-                                       << "3 0 3 80130 80130 31 4 -1 1 2026-12-31 22:15:30";
-    QTest::newRow("yearly, 31 February") << int(EditWidget::YearCommission) << "每年2月29号 22:15:30 待机"
-                                         << "6 0 4 80130 80130 2_29 4 -1 1 2027-02-28 22:15:30";
-    QTest::newRow("countdown") << int(EditWidget::FromNowCommission) << "从现在开始02小时15分后关机"
-                               << "0 1 0 8100 -1 0 4 -1 1 ";
-    QTest::newRow("download below a rate")
-        << int(EditWidget::FromDownloadCommission) << "下载速度连续15分钟低于64KB/s后关闭显示器"
-        << "5 4 5 900 -1 0 4 64 1 ";
+    const auto row = [](const char *name, int kind, const char *inputs, const char *task, const char *columns) {
+        QTest::newRow(name) << kind << QString(inputs) << QString(task) << QString(columns);
+    };
+    row("once, 2 January", EditWidget::OnceCommission, "onceDate=2027-01-02", "2027-01-02 22:15:00重启",
+        "1 0 0 80100 80100 0 4 -1 1 2027-01-02 22:15:00");
+    row("daily but Saturdays", EditWidget::DayCommission, "exceptSaturday=1", "每天22:15:30 注销当前用户",
+        "2 0 1 80130 80130 0_0 1 -1 1 2026-12-09 22:15:30");
+    row("weekly, Sundays", EditWidget::WeekCommission, "weekdayList=周日", "每周日 22:15:30 睡眠",
+        "4 0 2 80130 80130 7 4 -1 1 2026-12-13 22:15:30");
+    row("monthly, the 31st", EditWidget::MonthCommission, "monthDayList=31日", "每月31号22:15:30 系统锁定",
+        "3 0 3 80130 80130 31 4 -1 1 2026-12-31 22:15:30");
+    // February may have 29 days, never 30 or 31: a 31st chosen before becomes the 29th.
+    row("yearly, 31 February", EditWidget::YearCommission, "yearDayList=31日 yearMonthList=2月",
+        "每年2月29号 22:15:30 待机", "6 0 4 80130 80130 2_29 4 -1 1 2027-02-28 22:15:30");
+    row("countdown", EditWidget::FromNowCommission, "hours5=02 minutes5=15", "从现在开始02小时15分后关机",
+        "0 1 0 8100 -1 0 4 -1 1 ");
+    row("download below a rate", EditWidget::FromDownloadCommission, "rate9=64 minutes9=15",
+        "下载速度连续15分钟低于64KB/s后关闭显示器", "5 4 5 900 -1 0 4 64 1 ");
 }
 
 void TestEditor::eachKindSavesItsRow()
 {
     QFETCH(int, kind);
+    QFETCH(QString, inputs);
     QFETCH(QString, name);
     QFETCH(QString, columns);
     auto editor = newEditor();
@@ -210,31 +219,13 @@ void TestEditor::eachKindSavesItsRow()
     editor->kindButton(kind)->click();
     if (kind <= EditWidget::YearCommission)
         named<QDateTimeEdit>(e, "time", kind)->setTime(QTime(22, 15, kind == 0 ? 0 : 30));
-    if (kind == EditWidget::OnceCommission)
-        named<QDateEdit>(e, "onceDate")->setDate(QDate(2027, 1, 2));
-    if (kind == EditWidget::DayCommission)
-        named<QCheckBox>(e, "exceptSaturday")->setChecked(true);
-    if (kind == EditWidget::WeekCommission)
-        named<QComboBox>(e, "weekdayList")->setCurrentIndex(6);
-    if (kind == EditWidget::MonthCommission)
-        named<QComboBox>(e, "monthDayList")->setCurrentIndex(30);
-    if (kind == EditWidget::YearCommission) {
-        // February may have 29 days, never 30 or 31: a 31st chosen before becomes the 29th.
-        named<QComboBox>(e, "yearDayList")->setCurrentIndex(30);
-        named<QComboBox>(e, "yearMonthList")->setCurrentIndex(1);
-        QCOMPARE(named<QComboBox>(e, "yearDayList")->count(), 29);
-    }
-    if (kind == EditWidget::FromNowCommission)
-        typeInto(named<QLineEdit>(e, "hours", kind), "02");
-    if (kind == EditWidget::FromDownloadCommission)
-        typeInto(named<QLineEdit>(e, "rate", kind), "64");
-    if (kind >= EditWidget::FromNowCommission)
-        typeInto(named<QLineEdit>(e, "minutes", kind), "15");
+    setInputs(e, inputs);
+    QCOMPARE(named<QComboBox>(e, "yearDayList")->count(), kind == EditWidget::YearCommission ? 29 : 31);
     const QString firstRun = columns.section(' ', 9);
     QCOMPARE(named<QLabel>(e, "executionLine")->text(),
              firstRun.isEmpty() ? QString() : QStringLiteral("执行时间为:") + firstRun);
     QSignalSpy closed(editor.get(), &EditWidget::closeWin);
-    confirm(editor.get());
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
     QVERIFY(closed.size() == 1 && !editor->isVisible());
     const Record stored = lastTask();
     QCOMPARE(stored.value("name"), name);
@@ -245,34 +236,31 @@ void TestEditor::eachKindSavesItsRow()
                  : QString::number(QDateTime::fromString(firstRun, "yyyy-MM-dd HH:mm:ss").toSecsSinceEpoch()));
 }
 
-void TestEditor::operandAbandonedForShutdownIsNotSaved()
+void TestEditor::operandsAreSavedForNewTasksOnly()
 {
+    // A program chosen and abandoned for a shutdown is not saved.
     auto editor = newEditor();
     auto *actions = named<QComboBox>(editor.get(), "actionList");
     actions->setCurrentIndex(7);
     actions->setCurrentIndex(0);
     editor->kindButton(EditWidget::FromNowCommission)->click();
     typeInto(named<QLineEdit>(editor.get(), "minutes", EditWidget::FromNowCommission), "1");
-    confirm(editor.get());
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
     QCOMPARE(valuesOf(lastTask(), {"app_position_t", "order_t"}), QStringList({"-1", "0"}));
     QVERIFY(connection->selectAppPosition({}).isEmpty());
-}
 
-void TestEditor::addressWindowOpensForNewTasksOnly()
-{
-    auto editor = newEditor();
+    editor = newEditor();
     editor->move(120, 40);
     named<QComboBox>(editor.get(), "actionList")->setCurrentIndex(8); // 打开网址
     QPointer<TAVInputWidget> window = visibleWindow<TAVInputWidget>();
     QVERIFY(window);
     QCOMPARE(window->windowModality(), Qt::ApplicationModal);
-    // Over the middle of the editor.
     QCOMPARE(window->frameGeometry().center(), editor->frameGeometry().center());
     QTest::keyClicks(window->findChild<QLineEdit *>("input"), "example.org/help");
     QTest::mouseClick(window->confirmButton(), Qt::LeftButton);
     editor->kindButton(EditWidget::FromNowCommission)->click();
     typeInto(named<QLineEdit>(editor.get(), "minutes", EditWidget::FromNowCommission), "1");
-    confirm(editor.get());
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
     const Record stored = lastTask();
     QCOMPARE(connection->selectAppPosition({{"id", stored.value("app_position_t")}}).value(0).value("position"),
              QString("example.org/help"));
@@ -319,7 +307,7 @@ void TestEditor::loadedTasksSurviveAnUnchangedSave()
         shown << (edit ? edit->text() : QString());
     }
     QCOMPARE(shown, fields);
-    confirm(editor.get());
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
     QCOMPARE(connection->selectPlanList().size(), 2);
     QCOMPARE(valuesOf(lastTask(), ComparedColumns), valuesOf(stored, ComparedColumns));
 }
@@ -367,7 +355,7 @@ void TestEditor::periodsAreWholeNumbersAboveZero()
     onlyOnce->setChecked(true);
     onlyOnce->setChecked(c.kind == EditWidget::FreeCommission);
     const ModalAnswerer refusal("OK"); // a box would keep the editor open
-    confirm(editor.get());
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
     QVERIFY(!editor->isVisible());
     // The description in the list says what is stored; a countdown runs once whatever the box says.
     const bool once = c.kind == EditWidget::FromNowCommission || c.kind == EditWidget::FreeCommission;

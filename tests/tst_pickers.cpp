@@ -11,11 +11,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTableView>
 #include <QtTest>
 
-#include <functional>
 #include <memory>
 
 namespace {
@@ -159,21 +157,16 @@ void TestPickers::popUpCalendarTakesADayOfTheMonthAfterTheEarliest()
 void TestPickers::stripPagesAndPicksWithoutChangingTheSelection()
 {
     // How a day is drawn: the first look that applies wins.
-    const QDate today(2026, 12, 9);
-    const QList<QPair<QDate, QDate>> dates = {{today, today},
-                                              {QDate(2026, 12, 20), QDate(2026, 12, 20)},
-                                              {today, QDate(2026, 12, 20)},
-                                              {QDate(2026, 12, 3), today},
-                                              {QDate(2027, 1, 2), today},
-                                              {QDate(2021, 7, 18), today}};
-    QList<int> looks;
-    for (const auto &date : dates)
-        looks << VATCalendarWidget::cellLook(date.first, date.second, today, QDate(2021, 7, 19), QDate(7999, 12, 31),
-                                             12);
-    QCOMPARE(looks,
-             (QList<int>{VATCalendarWidget::SelectedCell, VATCalendarWidget::SelectedCell, VATCalendarWidget::TodayCell,
-                         VATCalendarWidget::InRangeCell, VATCalendarWidget::OtherMonthCell,
-                         VATCalendarWidget::OutOfRangeCell}));
+    using V = VATCalendarWidget;
+    const QDate today(2026, 12, 9), the20th(2026, 12, 20);
+    const auto look = [&](const QDate &day, const QDate &selected) {
+        return V::cellLook(day, selected, today, QDate(2021, 7, 19), QDate(7999, 12, 31), 12);
+    };
+    QCOMPARE(
+        QList<int>({look(today, today), look(the20th, the20th), look(today, the20th), look(QDate(2026, 12, 3), today),
+                    look(QDate(2027, 1, 2), today), look(QDate(2021, 7, 18), today)}),
+        QList<int>(
+            {V::SelectedCell, V::SelectedCell, V::TodayCell, V::InRangeCell, V::OtherMonthCell, V::OutOfRangeCell}));
 
     VATCalendarWidget calendar(nullptr);
     const QLabel *month = calendar.findChild<QLabel *>("CalendarDataLabel");

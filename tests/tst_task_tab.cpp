@@ -40,8 +40,7 @@ QLabel *findLabel(QWidget *widget, const QString &text)
     return nullptr;
 }
 
-// The text of the tool tip that a pause of the mouse over `widget` shows; empty
-// for none.
+// The tool tip a pause of the mouse over `widget` shows; empty for none.
 QString toolTipOf(QWidget *widget)
 {
     QToolTip::hideText();
@@ -67,8 +66,7 @@ private slots:
     void seedRowCountersAndRates();
     void switchKnobTurnsBackAndTravelsInSteps();
     void rowsAndDetailsShowTheStoredTasks();
-    void addedTasksAreStartedEditedAndRemovedOverTheWindow();
-    void switchesShowWhatTheSchedulerArmed();
+    void tasksAreSwitchedAddedEditedAndRemovedOverTheWindow();
 
 private:
     std::unique_ptr<ComputerManageWidget> makeTab();
@@ -82,8 +80,7 @@ private:
 
 void TestTaskTab::initTestCase()
 {
-    // The tab runs its actions through fakes; nothing here may reach a real power
-    // manager.
+    // The tab runs its actions through fakes; nothing here may reach a real power manager.
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tickvale-test-bus");
     TAVMouseNKeyboardHook::setSourceFactory([] { return std::make_unique<FakeInputSource>(); });
 }
@@ -97,8 +94,7 @@ void TestTaskTab::init()
 void TestTaskTab::cleanup()
 {
     TAVMouseNKeyboardHook::uninstallHook();
-    // Editors closed by the test are deleted later: let that happen while the
-    // database is open.
+    // Editors closed by the test are deleted later: let that happen while the database is open.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     scratch.reset();
 }
@@ -144,9 +140,8 @@ void TestTaskTab::seedRowCountersAndRates()
     tab->changeSecondToHour();
     QCOMPARE(tab->idleText(), QStringLiteral("0小时0分1秒"));
     QVERIFY(tab->runText().endsWith("秒"));
-    // Start-up sets the interface font after the window is built; on Windows it
-    // is larger than the font the window was built with, and the counters take
-    // it.
+    // Start-up sets the interface font after the window is built; on Windows it is larger than the font the window
+    // was built with, and the counters take it.
     for (QLabel *counter : {findLabel(tab.get(), tab->idleText()), findLabel(tab.get(), tab->runText())}) {
         QVERIFY(counter);
         QFont interfaceFont = counter->font();
@@ -154,12 +149,12 @@ void TestTaskTab::seedRowCountersAndRates()
         counter->setFont(interfaceFont);
         QVERIFY(counter->width() >= counter->fontMetrics().horizontalAdvance(QStringLiteral("9999小时59分59秒")));
     }
-    const QList<QPair<int, QString>> rates = {{1023, "1023 KB/秒"}, {1024, "1 M/秒"}, {2047, "1 M/秒"}};
-    for (const auto &rate : rates) {
-        tab->netspeedResult(rate.first, 7);
-        QCOMPARE(tab->downloadText(), rate.second);
-    }
-    QCOMPARE(tab->uploadText(), QString("7 KB/秒"));
+    const auto download = [&tab](int kilobytes) {
+        tab->netspeedResult(kilobytes, 7);
+        return tab->downloadText();
+    };
+    QCOMPARE(QStringList({download(1023), download(1024), download(2047), tab->uploadText()}),
+             QStringList({"1023 KB/秒", "1 M/秒", "1 M/秒", "7 KB/秒"}));
     // The real tick thread reaches the labels too.
     QTRY_COMPARE_WITH_TIMEOUT(tab->idleText(), QStringLiteral("0小时0分2秒"), 3000);
 
@@ -171,9 +166,6 @@ void TestTaskTab::seedRowCountersAndRates()
     for (QAction *action : row->rowMenu()->actions())
         entries << action->text();
     QCOMPARE(entries, (QStringList{"修改任务", "删除任务", "任务详情"}));
-    QTest::mouseClick(row->slider(), Qt::LeftButton);
-    QVERIFY(tab->scheduler()->isWaiting(0));
-    // Removing the only task leaves the header.
     triggerRowEntry(row, "删除任务");
     QCOMPARE(tab->taskTable()->rowCount(), 0);
     QVERIFY(tab->addButton()->isVisible());
@@ -231,8 +223,7 @@ void TestTaskTab::rowsAndDetailsShowTheStoredTasks()
     const int weeklyId = addTask(TC::calendarColumns(TC::WeekCommission, 0, weekly));
     auto tab = makeTab();
 
-    // An action the program does not know: the last icon, and no action or
-    // operand in the details.
+    // An action the program does not know: the last icon, and no action or operand in the details.
     TableCellView *row = tab->rowView(1);
     QCOMPARE(row->iconLabel()->pixmap(Qt::ReturnByValue).toImage(), QPixmap(":/Tickvale/mission_11").toImage());
     QCOMPARE(tab->rowView(0)->iconLabel()->pixmap(Qt::ReturnByValue).toImage(),
@@ -256,10 +247,8 @@ void TestTaskTab::rowsAndDetailsShowTheStoredTasks()
     QCOMPARE(shown.size(), 1);
     QVERIFY2(shown.first().endsWith(QChar(0x2026)), qPrintable(shown.first()));
     QCOMPARE(toolTipOf(label), name);
-    // The switch and the menu button stay in the row.
     QVERIFY(row->slider()->isVisible() && row->rect().contains(row->slider()->geometry()));
     QVERIFY(label->geometry().right() < row->slider()->geometry().left());
-    // A short description is whole and has no tool tip.
     auto *seed = qobject_cast<FittedLabel *>(tab->rowView(0)->nameLabel());
     QCOMPARE(seed->shownLines(), QStringList{seed->text()});
     QVERIFY(toolTipOf(seed).isEmpty());
@@ -278,7 +267,6 @@ void TestTaskTab::rowsAndDetailsShowTheStoredTasks()
     QCOMPARE(details->operandText(), address);
     details->close();
 
-    // Switched on, the weekly task shows the next run the scheduler stored.
     row = tab->rowView(4);
     QTest::mouseClick(row->slider(), Qt::LeftButton);
     QVERIFY(tab->scheduler()->isWaiting(weeklyId));
@@ -290,93 +278,7 @@ void TestTaskTab::rowsAndDetailsShowTheStoredTasks()
     details->close();
 }
 
-void TestTaskTab::addedTasksAreStartedEditedAndRemovedOverTheWindow()
-{
-    auto tab = makeTab();
-    for (const QString answer : {"是", "否"}) {
-        QTest::mouseClick(tab->addButton(), Qt::LeftButton);
-        QPointer<EditWidget> editor = tab->editor();
-        QCOMPARE(editor->windowModality(), Qt::ApplicationModal);
-        editor->kindButton(EditWidget::FromNowCommission)->click();
-        auto *hours = editor->findChild<QLineEdit *>("hours5");
-        hours->selectAll();
-        QTest::keyClicks(hours, "2");
-        ModalAnswerer question(answer);
-        QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
-        QCOMPARE(question.title + " " + question.text, QStringLiteral("定时管理 计划添加成功,现在需要启动该计划?"));
-        // Over the window it belongs to, not wherever the screen's middle is.
-        QVERIFY2((question.centre - tab->frameGeometry().center()).manhattanLength() <= 2,
-                 qPrintable(QStringLiteral("question at %1,%2").arg(question.centre.x()).arg(question.centre.y())));
-        const int rows = tab->taskTable()->rowCount();
-        QCOMPARE(rows, answer == "是" ? 2 : 3);
-        TableCellView *row = tab->rowView(rows - 1);
-        QCOMPARE(row->nameLabel()->text(), QStringLiteral("从现在开始2小时0分后关机"));
-        QCOMPARE(row->slider()->isChecked(), answer == "是");
-        QCOMPARE(tab->scheduler()->isWaiting(row->taskId()), answer == "是");
-    }
-    // Changed from its row, the task left off is asked about again.
-    TableCellView *row = tab->rowView(2);
-    triggerRowEntry(row, "修改任务");
-    QPointer<EditWidget> editor = row->openEditor();
-    QVERIFY(editor->kindButton(EditWidget::FromNowCommission)->isChecked());
-    auto *minutes = editor->findChild<QLineEdit *>("minutes5");
-    minutes->selectAll();
-    QTest::keyClicks(minutes, "45");
-    ModalAnswerer question("是");
-    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
-    QVERIFY(question.answered);
-    QCOMPARE(tab->taskTable()->rowCount(), 3);
-    QCOMPARE(tab->rowView(2)->nameLabel()->text(), QStringLiteral("从现在开始2小时45分后关机"));
-    QVERIFY(tab->scheduler()->isWaiting(tab->rowView(2)->taskId()));
-
-    // Removed, an armed task is disarmed; a removal the file refuses keeps the
-    // row.
-    const int removed = tab->rowView(1)->taskId();
-    const int kept = tab->rowView(2)->taskId();
-    QVERIFY(tab->scheduler()->isWaiting(removed));
-    triggerRowEntry(tab->rowView(1), "删除任务");
-    QVERIFY(!tab->scheduler()->isArmed(removed));
-    QCOMPARE(QString("%1 %2").arg(tab->taskTable()->rowCount()).arg(tab->scheduler()->planList().size()), "2 2");
-    QSqlQuery query(QSqlDatabase::database());
-    QVERIFY(query.exec(QString("select enable_state from plan_t where id=%1").arg(removed)) && query.next());
-    QCOMPARE(query.value(0).toInt(), 0);
-
-    // The file takes no change to the task, as a read-only file does not.
-    QVERIFY(query.exec("create trigger keep_tasks before update on plan_t begin "
-                       "select raise(abort, 'read-only'); end"));
-    ModalAnswerer answer("OK");
-    triggerRowEntry(tab->rowView(1), "删除任务");
-    QTRY_COMPARE(answer.title, QStringLiteral("提示"));
-    QVERIFY2(answer.text.startsWith(QStringLiteral("任务未能删除。")), qPrintable(answer.text));
-    QVERIFY2(answer.text.contains(QDir::toNativeSeparators(scratch->filePath("database.db"))), qPrintable(answer.text));
-    // The list shows what the file holds: the task, still switched on and armed.
-    QCOMPARE(tab->taskTable()->rowCount(), 2);
-    QCOMPARE(tab->rowView(1)->taskId(), kept);
-    QVERIFY(tab->rowView(1)->slider()->isChecked() && tab->scheduler()->isWaiting(kept));
-    QCOMPARE(Connection(nullptr).selectPlanList().size(), 2);
-    QTest::qWait(100);
-    QVERIFY(log.calls.isEmpty());
-
-    // Away from the screen's middle, the pop-ups open over the main window.
-    tab->move(-200, -100);
-    QVERIFY(QTest::qWaitForWindowExposed(tab.get()));
-    const QPoint middle = tab->frameGeometry().center();
-    QPointer<ShowingWidget> details = openDetails(tab->rowView(0));
-    QCOMPARE(details->frameGeometry().center(), middle);
-    details->close();
-
-    // The editor is larger than this screen: it is kept on it, its title strip
-    // within reach.
-    QTest::mouseClick(tab->addButton(), Qt::LeftButton);
-    editor = tab->editor();
-    const QRect screen = tab->screen()->availableGeometry();
-    QCOMPARE(editor->frameGeometry().top(), screen.top());
-    QVERIFY(screen.contains(editor->frameGeometry().topLeft()));
-    QVERIFY(editor->frameGeometry().contains(middle));
-    editor->close();
-}
-
-void TestTaskTab::switchesShowWhatTheSchedulerArmed()
+void TestTaskTab::tasksAreSwitchedAddedEditedAndRemovedOverTheWindow()
 {
     QPointer<FakeInputSource> input;
     TAVMouseNKeyboardHook::setSourceFactory([&input] {
@@ -413,16 +315,96 @@ void TestTaskTab::switchesShowWhatTheSchedulerArmed()
     QTest::mouseClick(tab->rowView(0)->slider(), Qt::LeftButton);
     QVERIFY(tab->scheduler()->isWaiting(0));
 
-    // A task that cannot be armed says why and stays off; the other rows keep
-    // their state.
+    // A task that cannot be armed says why and stays off; the other rows keep their state.
     row = tab->rowView(2);
-    ModalAnswerer answer("OK");
+    ModalAnswerer refusal("OK");
     QTest::mouseClick(row->slider(), Qt::LeftButton);
-    QTRY_COMPARE(answer.title + " " + answer.text, QStringLiteral("提示 执行时间等于或早于当前时间,命令不会执行"));
+    QTRY_COMPARE(refusal.title + " " + refusal.text, QStringLiteral("提示 执行时间等于或早于当前时间,命令不会执行"));
     QVERIFY(!row->slider()->isChecked() && !tab->scheduler()->isArmed(passedId));
     QTRY_COMPARE(row->slider()->knobX(), 0);
     QCOMPARE(refused.size(), 2);
     QVERIFY(tab->rowView(0)->slider()->isChecked() && tab->scheduler()->isWaiting(0));
+
+    QPointer<EditWidget> editor;
+    // Added over the window: the seed, the task that ran and the passed one come first.
+    for (const QString answer : {"是", "否"}) {
+        QTest::mouseClick(tab->addButton(), Qt::LeftButton);
+        editor = tab->editor();
+        QCOMPARE(editor->windowModality(), Qt::ApplicationModal);
+        editor->kindButton(EditWidget::FromNowCommission)->click();
+        auto *hours = editor->findChild<QLineEdit *>("hours5");
+        hours->selectAll();
+        QTest::keyClicks(hours, "2");
+        ModalAnswerer question(answer);
+        QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+        QCOMPARE(question.title + " " + question.text, QStringLiteral("定时管理 计划添加成功,现在需要启动该计划?"));
+        // Over the window it belongs to, not wherever the screen's middle is.
+        QVERIFY2((question.centre - tab->frameGeometry().center()).manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("question at %1,%2").arg(question.centre.x()).arg(question.centre.y())));
+        const int rows = tab->taskTable()->rowCount();
+        QCOMPARE(rows, answer == "是" ? 4 : 5);
+        row = tab->rowView(rows - 1);
+        QCOMPARE(row->nameLabel()->text(), QStringLiteral("从现在开始2小时0分后关机"));
+        QCOMPARE(row->slider()->isChecked(), answer == "是");
+        QCOMPARE(tab->scheduler()->isWaiting(row->taskId()), answer == "是");
+    }
+    // Changed from its row, the task left off is asked about again.
+    row = tab->rowView(4);
+    triggerRowEntry(row, "修改任务");
+    editor = row->openEditor();
+    QVERIFY(editor->kindButton(EditWidget::FromNowCommission)->isChecked());
+    auto *minutes = editor->findChild<QLineEdit *>("minutes5");
+    minutes->selectAll();
+    QTest::keyClicks(minutes, "45");
+    ModalAnswerer question("是");
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+    QVERIFY(question.answered);
+    QCOMPARE(tab->taskTable()->rowCount(), 5);
+    QCOMPARE(tab->rowView(4)->nameLabel()->text(), QStringLiteral("从现在开始2小时45分后关机"));
+    QVERIFY(tab->scheduler()->isWaiting(tab->rowView(4)->taskId()));
+
+    // Removed, an armed task is disarmed; a removal the file refuses keeps the row.
+    const int removed = tab->rowView(3)->taskId();
+    const int kept = tab->rowView(4)->taskId();
+    QVERIFY(tab->scheduler()->isWaiting(removed));
+    triggerRowEntry(tab->rowView(3), "删除任务");
+    QVERIFY(!tab->scheduler()->isArmed(removed));
+    QCOMPARE(QString("%1 %2").arg(tab->taskTable()->rowCount()).arg(tab->scheduler()->planList().size()), "4 4");
+    QSqlQuery query(QSqlDatabase::database());
+    QVERIFY(query.exec(QString("select enable_state from plan_t where id=%1").arg(removed)) && query.next());
+    QCOMPARE(query.value(0).toInt(), 0);
+
+    // The file takes no change to the task, as a read-only file does not.
+    QVERIFY(query.exec("create trigger keep_tasks before update on plan_t begin "
+                       "select raise(abort, 'read-only'); end"));
+    ModalAnswerer answer("OK");
+    triggerRowEntry(tab->rowView(3), "删除任务");
+    QTRY_COMPARE(answer.title, QStringLiteral("提示"));
+    QVERIFY2(answer.text.startsWith(QStringLiteral("任务未能删除。")), qPrintable(answer.text));
+    QVERIFY2(answer.text.contains(QDir::toNativeSeparators(scratch->filePath("database.db"))), qPrintable(answer.text));
+    QCOMPARE(tab->taskTable()->rowCount(), 4);
+    QCOMPARE(tab->rowView(3)->taskId(), kept);
+    QVERIFY(tab->rowView(3)->slider()->isChecked() && tab->scheduler()->isWaiting(kept));
+    QCOMPARE(Connection(nullptr).selectPlanList().size(), 4);
+    QTest::qWait(100);
+    QCOMPARE(log.calls.size(), 1); // only the task that ran
+
+    // Away from the screen's middle, the pop-ups open over the main window.
+    tab->move(-200, -100);
+    QVERIFY(QTest::qWaitForWindowExposed(tab.get()));
+    const QPoint middle = tab->frameGeometry().center();
+    QPointer<ShowingWidget> details = openDetails(tab->rowView(0));
+    QCOMPARE(details->frameGeometry().center(), middle);
+    details->close();
+
+    // The editor is larger than this screen: it is kept on it, its title strip within reach.
+    QTest::mouseClick(tab->addButton(), Qt::LeftButton);
+    editor = tab->editor();
+    const QRect screen = tab->screen()->availableGeometry();
+    QCOMPARE(editor->frameGeometry().top(), screen.top());
+    QVERIFY(screen.contains(editor->frameGeometry().topLeft()));
+    QVERIFY(editor->frameGeometry().contains(middle));
+    editor->close();
 }
 
 QTEST_MAIN(TestTaskTab)
