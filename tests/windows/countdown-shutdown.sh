@@ -6,28 +6,12 @@
 # first that it finds the stand-ins, never Wine's own tools.
 # usage: tests/windows/countdown-shutdown.sh ZIP STAND_IN_FOLDER
 set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-source "$here/../../scripts/wine-session.sh"
-zip=$(realpath "$1")
-stand_ins=$(realpath "$2")
-wine_scratch_start
-
-fail() {
-  echo "countdown shutdown: FAIL: $*" >&2
-  [ -s "$work/program.log" ] && { echo "-- the program's output:"; tail -n 20 "$work/program.log"; } >&2
-  exit 1
-}
-
-mkdir "$work/unpacked" "$work/working" "$work/stand-ins"
-unzip -q "$zip" -d "$work/unpacked"
-program=$(find "$work/unpacked" -name tickvale.exe | head -n 1)
-[ -n "$program" ] || fail "no tickvale.exe in $zip"
+stand_ins=$(realpath "$2") script="countdown shutdown"
+source "$(dirname "${BASH_SOURCE[0]}")/unpacked-zip.sh"
+mkdir "$work/stand-ins"
 cp "$stand_ins/shutdown.exe" "$stand_ins/rundll32.exe" "$work/stand-ins/"
-
-wine_display_start
-wine_prefix_new "$work/prefix"
 # Wine puts WINEPATH before the system's folders on every program's path.
-export WINEPREFIX=$work/prefix WINEPATH="Z:${work//\//\\}\\stand-ins" TICKVALE_STAND_IN_LOG="Z:${work//\//\\}\\stand-in.log"
+export WINEPATH="Z:${work//\//\\}\\stand-ins" TICKVALE_STAND_IN_LOG="Z:${work//\//\\}\\stand-in.log"
 
 # The command interpreter, asked where it would find the tools, names the stand-ins.
 found=$("$wine" cmd /c 'for %i in (shutdown.exe rundll32.exe) do @echo %~$PATH:i' </dev/null 2>/dev/null | tr -d '\r')

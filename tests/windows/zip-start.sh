@@ -5,25 +5,8 @@
 # table, then the columns) and "确定" in the exit confirmation ends the program with code 0.
 # usage: tests/windows/zip-start.sh ZIP [SCREENSHOT.png]
 set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-source "$here/../../scripts/wine-session.sh"
-zip=$(realpath "$1")
-screenshot=${2:-}
-wine_scratch_start
-
-fail() {
-  echo "zip start: FAIL: $*" >&2
-  [ -s "$work/program.log" ] && { echo "-- the program's output:"; tail -n 20 "$work/program.log"; } >&2
-  exit 1
-}
-
-mkdir "$work/unpacked" "$work/working"
-unzip -q "$zip" -d "$work/unpacked"
-program=$(find "$work/unpacked" -name tickvale.exe | head -n 1)
-[ -n "$program" ] || fail "no tickvale.exe in $zip"
-wine_display_start
-wine_prefix_new "$work/prefix"
-export WINEPREFIX=$work/prefix
+screenshot=${2:-} script="zip start"
+source "$(dirname "${BASH_SOURCE[0]}")/unpacked-zip.sh"
 
 # Every DLL imported by what the zip holds is beside the program or part of Windows.
 beside=$(find "$(dirname "$program")" -maxdepth 1 -type f -printf '%f\n' | tr 'A-Z' 'a-z')

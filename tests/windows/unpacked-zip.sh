@@ -1,0 +1,21 @@
+# Sourced by the zip's scripts: the zip ($1) unpacked into $work/unpacked, its program in $program,
+# a brand-new prefix in $WINEPREFIX on a display of its own, and fail(), which shows the program's
+# output. The caller names itself in $script first.
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/../../scripts/wine-session.sh"
+zip=$(realpath "$1")
+wine_scratch_start
+
+fail() {
+  echo "$script: FAIL: $*" >&2
+  [ -s "$work/program.log" ] && { echo "-- the program's output:"; tail -n 20 "$work/program.log"; } >&2
+  exit 1
+}
+
+mkdir "$work/unpacked" "$work/working"
+unzip -q "$zip" -d "$work/unpacked"
+program=$(find "$work/unpacked" -name tickvale.exe | head -n 1)
+[ -n "$program" ] || fail "no tickvale.exe in $zip"
+wine_display_start
+wine_prefix_new "$work/prefix"
+export WINEPREFIX=$work/prefix
