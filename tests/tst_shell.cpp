@@ -36,42 +36,6 @@ public slots:
 
 namespace {
 
-// One tab label drawn the way the tab bar asks for it, beside its picture drawn alone; the
-// caption is what differs.
-struct TabDrawing
-{
-    QImage image = QImage(100, 100, QImage::Format_ARGB32);
-    QImage bare;
-    QRect captionBox;
-    int captionInk = 0; // near-white caption pixels
-    QColor brightest = Qt::black;
-
-    TabDrawing(QStyleOptionTab::TabPosition position, bool selected, const QString &picture)
-    {
-        QStyleOptionTab option;
-        option.rect = QRect(0, 0, 90, 90);
-        option.text = QStringLiteral("  定时关机");
-        option.position = position;
-        option.state = QStyle::State_Enabled | (selected ? QStyle::State_Selected : QStyle::State_None);
-        image.fill(Qt::black);
-        bare = image.copy();
-        QPainter(&bare).drawPixmap(0, 0, QPixmap(picture));
-        QPainter painter(&image);
-        TabStyle().drawControl(QStyle::CE_TabBarTabLabel, &option, &painter);
-        painter.end();
-        for (int y = 0; y < 100; ++y) {
-            for (int x = 0; x < 100; ++x) {
-                const QColor is = image.pixelColor(x, y);
-                if (is == bare.pixelColor(x, y))
-                    continue;
-                captionBox |= QRect(x, y, 1, 1);
-                captionInk += is.lightness() > 200;
-                brightest = is.lightness() > brightest.lightness() ? is : brightest;
-            }
-        }
-    }
-};
-
 // The title bar's button with this tool tip.
 TAVPushButton *titleButton(const MenuBar &bar, const QString &toolTip)
 {
@@ -181,30 +145,50 @@ void TestShell::mainWindowAndItsTitleBar()
 
 void TestShell::tabPictureAndCaption()
 {
-    // The picture of each position is drawn unscaled at the top-left of the tab.
+    // The picture of each position is drawn unscaled at the top-left of the tab. Below it the
+    // caption is white, centred in the tab 26 pixels below its middle (it starts with two
+    // blanks), and bold when the tab is selected: more of it is near-white.
     const QList<std::tuple<QStyleOptionTab::TabPosition, bool, QString>> tabs = {
         {QStyleOptionTab::Beginning, false, ":/Tickvale/schedule_0"},
         {QStyleOptionTab::Beginning, true, ":/Tickvale/schedule_selected_0"},
         {QStyleOptionTab::Middle, false, ":/Tickvale/schedule_0"},
         {QStyleOptionTab::End, true, ":/Tickvale/schedule_selected_1"},
         {QStyleOptionTab::OnlyOneTab, false, ":/Tickvale/schedule_1"}};
+    QList<int> ink;
     for (const auto &[position, selected, picture] : tabs) {
+        QStyleOptionTab option;
+        option.rect = QRect(0, 0, 90, 90);
+        option.text = QStringLiteral("  定时关机");
+        option.position = position;
+        option.state = QStyle::State_Enabled | (selected ? QStyle::State_Selected : QStyle::State_None);
+        QImage image(100, 100, QImage::Format_ARGB32);
+        image.fill(Qt::black);
+        QImage bare = image.copy();
         QVERIFY(!QPixmap(picture).isNull());
-        const TabDrawing drawing(position, selected, picture);
-        QCOMPARE(drawing.image.copy(0, 0, 100, 50), drawing.bare.copy(0, 0, 100, 50));
-    }
-    // The caption is white, centred in the tab 26 pixels below its middle (it starts with two
-    // blanks), and bold when the tab is selected.
-    const TabDrawing selected(QStyleOptionTab::Beginning, true, ":/Tickvale/schedule_selected_0");
-    const TabDrawing normal(QStyleOptionTab::Beginning, false, ":/Tickvale/schedule_0");
-    for (const TabDrawing *drawing : {&selected, &normal}) {
-        const QPoint centre = drawing->captionBox.center();
+        QPainter(&bare).drawPixmap(0, 0, QPixmap(picture));
+        QPainter painter(&image);
+        TabStyle().drawControl(QStyle::CE_TabBarTabLabel, &option, &painter);
+        painter.end();
+        QCOMPARE(image.copy(0, 0, 100, 50), bare.copy(0, 0, 100, 50));
+        QRect caption;
+        QColor brightest = Qt::black;
+        ink << 0;
+        for (int y = 0; y < 100; ++y) {
+            for (int x = 0; x < 100; ++x) {
+                const QColor is = image.pixelColor(x, y);
+                if (is == bare.pixelColor(x, y))
+                    continue;
+                caption |= QRect(x, y, 1, 1);
+                ink.last() += is.lightness() > 200;
+                brightest = is.lightness() > brightest.lightness() ? is : brightest;
+            }
+        }
+        const QPoint centre = caption.center();
         QVERIFY2(qAbs(centre.y() - (45 + 26)) <= 3 && centre.x() > 45 && centre.x() < 60,
                  qPrintable(QStringLiteral("%1,%2").arg(centre.x()).arg(centre.y())));
-        QCOMPARE(drawing->brightest, QColor(Qt::white));
+        QCOMPARE(brightest, QColor(Qt::white));
     }
-    QVERIFY2(selected.captionInk > normal.captionInk * 1.15,
-             qPrintable(QStringLiteral("%1 vs %2").arg(selected.captionInk).arg(normal.captionInk)));
+    QVERIFY2(ink[1] > ink[0] * 1.15, qPrintable(QStringLiteral("%1 vs %2").arg(ink[1]).arg(ink[0])));
 }
 
 void TestShell::helpButtonReleaseEdges()
