@@ -1,7 +1,6 @@
 #include "e2e/ProgramSession.h"
 #include "e2e/SessionDatabase.h"
 
-#include <QCryptographicHash>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QThread>
@@ -12,11 +11,10 @@
 
 namespace {
 
-QByteArray digestOf(const QString &path)
+QByteArray contentsOf(const QString &path)
 {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
-                                          : "<unreadable>";
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>";
 }
 
 const QStringList AsNobody = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
@@ -39,7 +37,7 @@ class TestEndToEndFaults : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase() { ProgramSession::startBus(bus, {{"logind", "org.freedesktop.login1"}}); }
     void storageItCannotUseIsLeftAlone_data();
     void storageItCannotUseIsLeftAlone();
     void killedDuringGatheringLosesNothingAndDuplicatesNothing();
@@ -50,14 +48,6 @@ private slots:
 private:
     MockSystemBus bus;
 };
-
-void TestEndToEndFaults::initTestCase()
-{
-    if (!VirtualDisplay::toolsPresent() || !MockSystemBus::toolsPresent())
-        QSKIP("Xvfb, xdotool, dbus-daemon and python3-dbusmock are needed (scripts/test.sh installs them)");
-    QVERIFY(bus.start());
-    QVERIFY(bus.startMock("logind", "org.freedesktop.login1"));
-}
 
 void TestEndToEndFaults::storageItCannotUseIsLeftAlone_data()
 {
@@ -96,39 +86,27 @@ void TestEndToEndFaults::storageItCannotUseIsLeftAlone()
         QVERIFY(SessionDatabase(folder).db().createTables());
         QFile::setPermissions(database, QFile::ReadOwner | QFile::ReadOther);
     }
-    const QByteArray before = digestOf(database);
+    const QByteArray before = contentsOf(database);
     // The unprivileged user runs it with no system bus either: the program comes up without one.
     QVERIFY(program.start(asNobody ? QString() : bus.address(), asNobody ? AsNobody : QStringList(), folder));
     QVERIFY2(!program.waitForWindow().isEmpty(), qPrintable(program.output()));
     QVERIFY2(!program.waitForWindow("^提示$", 5000).isEmpty(), qPrintable(program.output()));
     QVERIFY(program.process().state() == QProcess::Running);
-    QCOMPARE(digestOf(database), before);
+    QCOMPARE(contentsOf(database), before);
     for (const QString &text : said)
         QVERIFY2(program.output().contains(text), qPrintable(program.output()));
 }
 
 void TestEndToEndFaults::killedDuringGatheringLosesNothingAndDuplicatesNothing()
 {
-    // A journal of 60000 finished boots, one an hour.
     const int boots = 60000;
     ProgramSession program;
     QVERIFY(program.startDisplay(191));
-    QFile list(program.path("boots.json"));
-    QVERIFY(list.open(QIODevice::WriteOnly));
-    const qint64 start = Q_INT64_C(1500000000) * 1000000;
-    for (int i = 0; i < boots; ++i) {
-        const qint64 first = start + qint64(i) * 3600 * 1000000;
-        list.write(QStringLiteral("%1{\"index\":%2,\"boot_id\":\"%3\",\"first_entry\":%4,\"last_entry\":%5}")
-                       .arg(i ? "," : "[")
-                       .arg(i - boots + 1)
-                       .arg(i, 32, 16, QChar('0'))
-                       .arg(first)
-                       .arg(first + 1800 * Q_INT64_C(1000000))
-                       .toUtf8());
-    }
-    list.write("]");
-    list.close();
-    program.addTool("journalctl", QStringLiteral("cat \"%1\"").arg(program.path("boots.json")));
+    // A journal of 60000 finished boots, one an hour, each half an hour long.
+    program.addTool("journalctl",
+                    R"(awk 'BEGIN { n = 60000; printf "["; for (i = 0; i < n; i++) { f = 1.5e15 + i * 3.6e9;
+        printf "%s{\"index\":%d,\"boot_id\":\"%032x\",\"first_entry\":%.0f,\"last_entry\":%.0f}",
+            i ? "," : "", i - n + 1, i, f, f + 1.8e9 }; print "]" }')");
     QVERIFY(SessionDatabase(program.path(".")).db().createTables());
     QVERIFY(program.start(bus.address()));
     // The gathering's transaction is under way once its journal file appears.
@@ -166,22 +144,19 @@ void TestEndToEndFaults::twoInstancesAddingTasksAtOnce()
     QVERIFY(!first.waitForWindow().isEmpty());
     QVERIFY(second.start(bus.address(), AsNobody, first.path(".")));
     QVERIFY(!second.waitForWindow().isEmpty());
-    ProgramSession *programs[] = {&first, &second};
-    QProcess clicks[2];
-    QList<QStringList> presses;
-    for (int i : {0, 1}) {
-        programs[i]->click(ProgramSession::addTaskButton(), 800);
-        QVERIFY(!programs[i]->waitForWindow("^任务描述$", 5000).isEmpty());
-        programs[i]->fillCountdown("5", QString::number(10 + i));
-        clicks[i].setProcessEnvironment(programs[i]->environment());
-        const QPoint confirm = programs[i]->inEditor(ProgramSession::editorConfirm());
-        presses << QStringList{"mousemove", QString::number(confirm.x()), QString::number(confirm.y()), "click", "1"};
+    QStringList presses;
+    for (ProgramSession *program : {&first, &second}) {
+        program->click(ProgramSession::addTaskButton(), 800);
+        QVERIFY(!program->waitForWindow("^任务描述$", 5000).isEmpty());
+        program->fillCountdown("5", QString::number(10 + presses.size()));
+        const QPoint confirm = program->inEditor(ProgramSession::editorConfirm());
+        presses << QStringLiteral("DISPLAY=%1 xdotool mousemove %2 %3 click 1 &")
+                       .arg(program->environment().value("DISPLAY"))
+                       .arg(confirm.x())
+                       .arg(confirm.y());
     }
     // Both confirm at the same moment.
-    for (int i : {0, 1})
-        clicks[i].start("xdotool", presses.at(i));
-    for (QProcess &click : clicks)
-        QVERIFY(click.waitForFinished(5000));
+    QCOMPARE(QProcess::execute("sh", {"-c", presses.join(' ') + " wait"}), 0);
     QVERIFY(first.answerStartQuestion(false));
     QVERIFY(second.answerStartQuestion(false));
     QCOMPARE(SessionDatabase(first.path(".")).column("select name from plan_t where id > 0 order by name"),

@@ -24,6 +24,17 @@ public:
     // Inside the editor ("任务描述"), which opens over the middle of the main window.
     static QPoint editorConfirm() { return {248, 772}; }
 
+    // The private system bus with these dbusmock templates (and their bus names); the suite is
+    // skipped without the tools.
+    static void startBus(MockSystemBus &bus, const QList<QPair<QString, QString>> &mocks)
+    {
+        if (!VirtualDisplay::toolsPresent() || !MockSystemBus::toolsPresent())
+            QSKIP("Xvfb, xdotool, dbus-daemon and python3-dbusmock are needed (scripts/test.sh installs them)");
+        QVERIFY(bus.start());
+        for (const auto &[name, service] : mocks)
+            QVERIFY(bus.startMock(name, service));
+    }
+
     ProgramSession() { QDir(work.path()).mkdir("bin"); }
     ~ProgramSession() { program.kill(), program.waitForFinished(5000); }
 
