@@ -61,8 +61,7 @@ Record calendarAt(TC::CommissionType kind, const QDateTime &firstRun, int orderI
 
 } // namespace
 
-// A task timer that expires only when a test moves ManualTime past its
-// deadline.
+// A task timer that expires only when a test moves ManualTime past its deadline.
 class ManualTimer : public TaskTimer
 {
 public:
@@ -81,8 +80,8 @@ public:
     bool active = false;
 };
 
-// The scheduler's clocks and timers under a test's control: hours pass in
-// microseconds. The machine has been on for 5000 s when the clock starts.
+// The scheduler's clocks and timers under a test's control: hours pass in microseconds. The machine has been on for
+// 5000 s when the clock starts.
 class ManualTime : public SchedulerClock, public TaskTimerFactory
 {
 public:
@@ -118,8 +117,7 @@ public:
     }
     void advanceSeconds(qint64 seconds) { advance(seconds * 1000); }
 
-    // The wall clock jumps (the user set it, or the computer slept); the timers
-    // do not move.
+    // The wall clock jumps (the user set it, or the computer slept); the timers do not move.
     void shiftWallClock(qint64 ms) { wallShiftMs += ms; }
     void sleep(qint64 ms) { wallShiftMs += ms, sleptMs += ms; }
 
@@ -144,9 +142,8 @@ public:
     NetworkTotals read() override { return {}; }
 };
 
-// The scheduler over a fresh database in a folder of its own, on a clock the
-// test moves, with a quiet network, actions that only write down what they were
-// asked and the last warning's window.
+// The scheduler over a fresh database in a folder of its own, on a clock the test moves, with a quiet network,
+// actions that only write down what they were asked and the last warning's window.
 class TestScheduler : public QObject
 {
     Q_OBJECT
@@ -201,8 +198,7 @@ private slots:
             "interpreter: shutdown -h", 86400, "2026-12-10 09:30:00");
         row("weekly, last Monday", calendarAt(TC::WeekCommission, QDateTime(QDate(2026, 12, 7), QTime(4, 10)), 1),
             4 * 86400 + 65400, "interpreter: shutdown -r ", 7 * 86400, "2026-12-14 04:10:00");
-        // A row as an older file may hold it: armed, it would run its action again
-        // and again.
+        // A row as an older file may hold it: armed, it would run its action again and again.
         for (int lease : {0, -60}) {
             for (int kind : {TC::FromNowCommission, TC::FreeCommission, TC::FromDownloadCommission,
                              TC::FromUploadCommission, TC::FromUntilCommission})
@@ -284,8 +280,7 @@ private slots:
         QCOMPARE(log.calls.size(), 1);
         QVERIFY(scheduler->isWaiting(idle));
         QCOMPARE(refused.size(), 1);
-        // Sight comes back: what happened meanwhile counts as input, and a full
-        // period follows.
+        // Sight comes back: what happened meanwhile counts as input, and a full period follows.
         scheduler->setIdleDetectable(true);
         QVERIFY(runsAfter(601, 2000));
         QCOMPARE(log.calls.last(), QString("display off"));
@@ -422,8 +417,7 @@ private slots:
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("dayText");
         QTest::addColumn<QStringList>("runs"); // the first run, then each stored next run
-        // A day the month lacks is the month's last day; the next month has the
-        // chosen day again.
+        // A day the month lacks is the month's last day; the next month has the chosen day again.
         QTest::newRow("monthly on the 31st")
             << int(TC::MonthCommission) << "31"
             << QStringList{"2026-12-31 04:10:00", "2027-01-31 04:10:00", "2027-02-28 04:10:00", "2027-03-31 04:10:00"};
@@ -527,8 +521,7 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QList<int>>("warnedAt");
         QTest::addColumn<QList<int>>("ranAt");
-        // Due 180 s after the switch, or every 180 s; warned at 120 s, answered at
-        // 130 s.
+        // Due 180 s after the switch, or every 180 s; warned at 120 s, answered at 130 s.
         QTest::newRow("no answer") << true << "" << QList<int>{120, 300, 480, 660} << QList<int>{180, 360, 540, 720};
         QTest::newRow("run now") << false << "立即执行" << QList<int>{120} << QList<int>{130};
         QTest::newRow("run now: the next period starts now")
@@ -577,8 +570,7 @@ private slots:
         QCOMPARE(warned, warnedAt);
         QCOMPARE(ran, ranAt);
         QCOMPARE(log.calls.value(0, "log off"), QString("log off"));
-        // A task that runs once switches off after the run, or when its run is
-        // skipped.
+        // A task that runs once switches off after the run, or when its run is skipped.
         QCOMPARE(scheduler->isArmed(id), repeating);
         QCOMPARE(ended.count(), repeating ? 0 : 1);
     }
@@ -683,8 +675,7 @@ private slots:
     }
 
 private:
-    // A new scheduler over the same database, clock and fakes, as at a program's
-    // start.
+    // A new scheduler over the same database, clock and fakes, as at a program's start.
     void startScheduler(bool warn)
     {
         presenter.reset(), scheduler.reset();
@@ -716,8 +707,7 @@ private:
     }
     LastWarningWindow *windowOf(int id) const { return presenter->windowOf(id); }
     bool windowShows(int id) const { return windowOf(id) && windowOf(id)->isVisible(); }
-    // Moves the clock on by `seconds`: true when the window shows in the last
-    // second only.
+    // Moves the clock on by `seconds`: true when the window shows in the last second only.
     bool warnsAfter(int id, int seconds)
     {
         time->advanceSeconds(seconds - 1);
