@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <tuple>
 
 #ifdef Q_OS_LINUX
 #include "platform/linux/JournalPowerEventSource.h"
@@ -131,6 +132,10 @@ QString storedRow(const QString &name, const QString &date, int hours)
 }
 #endif
 
+// Events a source hands out, the cache file before (empty: none yet), the rows then stored (name and time, newest
+// first) and the cache file after.
+using Canned = std::tuple<QStringList, QStringList, QString, QStringList, QString>;
+
 EventRecord powerEvent(const QString &dateText)
 {
     return {{"datetime", dateText}};
@@ -144,6 +149,8 @@ QStringList storedRows()
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Canned)
 
 class TestPowerHistory : public QObject
 {
@@ -265,34 +272,23 @@ private slots:
 #endif
     void cannedEventsAreStoredNewestFirst_data()
     {
-        QTest::addColumn<QStringList>("powerOns");
-        QTest::addColumn<QStringList>("powerOffs");
-        QTest::addColumn<QString>("cacheBefore"); // empty: no cache file yet
-        QTest::addColumn<QStringList>("rows");    // name and time, newest first
-        QTest::addColumn<QString>("cacheAfter");
+        QTest::addColumn<Canned>("canned");
         const QString on1 = "2026-12-01T08:00:00.0000000Z", off1 = "2026-12-01T18:00:00.5000000Z",
                       on2 = "2026-12-02T08:30:00.0000000Z", off2 = "2026-12-02T18:00:00.0000000Z";
-        QTest::newRow("merged, the cache keeps the newest of each")
-            << QStringList{on1, on2} << QStringList{off1} << QString()
-            << QStringList{"开机 " + on2, "关机 " + off1, "开机 " + on1}
-            << on2 + ":1" + LineEnd + off1 + ":0" + LineEnd;
-        QTest::newRow("power-offs only") << QStringList() << QStringList{off1, off2} << QString()
-                                         << QStringList{"关机 " + off2, "关机 " + off1} << QString();
+        const QString On = "开机 ", Off = "关机 ";
+        QTest::newRow("merged, the cache keeps the newest of each") << Canned{
+            {on1, on2}, {off1}, "", {On + on2, Off + off1, On + on1}, on2 + ":1" + LineEnd + off1 + ":0" + LineEnd};
+        QTest::newRow("power-offs only") << Canned{{}, {off1, off2}, "", {Off + off2, Off + off1}, ""};
         QTest::newRow("equal moments: the power-off first")
-            << QStringList{off2} << QStringList{off2} << QString() << QStringList{"关机 " + off2, "开机 " + off2}
-            << off2 + ":0" + LineEnd;
+            << Canned{{off2}, {off2}, "", {Off + off2, On + off2}, off2 + ":0" + LineEnd};
         QTest::newRow("an existing cache file is left alone")
-            << QStringList{on2} << QStringList{off1} << "kept as it was\n"
-            << QStringList{"开机 " + on2, "关机 " + off1} << "kept as it was\n";
+            << Canned{{on2}, {off1}, "kept as it was\n", {On + on2, Off + off1}, "kept as it was\n"};
     }
 
     void cannedEventsAreStoredNewestFirst()
     {
-        QFETCH(QStringList, powerOns);
-        QFETCH(QStringList, powerOffs);
-        QFETCH(QString, cacheBefore);
-        QFETCH(QStringList, rows);
-        QFETCH(QString, cacheAfter);
+        QFETCH(Canned, canned);
+        const auto &[powerOns, powerOffs, cacheBefore, rows, cacheAfter] = canned;
         QFile cache(Command::CacheFileName);
         if (!cacheBefore.isEmpty())
             QVERIFY(cache.open(QIODevice::WriteOnly) && cache.write(cacheBefore.toUtf8()) > 0);
