@@ -24,12 +24,114 @@ class TestRestoreTasks : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void initTestCase()
+    {
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tickvale-test-bus");
+        TAVMouseNKeyboardHook::setSourceFactory([] { return std::make_unique<FakeInputSource>(); });
+    }
 
-    void tasksThatWereOnAreOnAgain();
-    void turningTheChoiceOffForgetsTheTasksAndEachFolderKeepsItsOwn();
+    void init()
+    {
+        scratch = std::make_unique<ScratchDirectory>();
+        settings = std::make_unique<UserSettings>(scratch->filePath("settings.ini"), nullptr);
+        log.calls.clear();
+        Connection(nullptr).createTables();
+    }
+
+    void cleanup()
+    {
+        TAVMouseNKeyboardHook::uninstallHook();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        settings.reset();
+        scratch.reset();
+    }
+
+    void tasksThatWereOnAreOnAgain()
+    {
+        const QDateTime now = QDateTime::currentDateTime();
+        const int first = countdown(0);
+        TC::CalendarChoice soon;
+        soon.firstRun = now.addSecs(600).date();
+        soon.timeOfDay = now.addSecs(600).time().msecsSinceStartOfDay() / 1000;
+        const int once = addTask(TC::calendarColumns(TC::OnceCommission, 0, soon));
+        const int daily = addTask(TC::calendarColumns(TC::DayCommission, 0, soon));
+        const int removed = countdown(2);
+        const int leftOff = countdown(3);
+        // With the choice off nothing is kept.
+        {
+            auto tab = startTab();
+            QVERIFY(flip(*tab, first));
+            QVERIFY(flip(*tab, 0));
+            QVERIFY(kept().isEmpty());
+        }
+        QVERIFY(!startTab()->scheduler()->isArmed(first));
+        settings->setOn(UserSettings::RestoreArmedTasks, true);
+        {
+            auto tab = startTab();
+            for (int id : {first, once, daily, removed})
+                QVERIFY(flip(*tab, id));
+            tab->deletePlanFinish(tab->scheduler()->planList().at(tab->scheduler()->indexOfPlan(removed)));
+            // Written as each switch moved: a program killed now keeps them.
+            QCOMPARE(UserSettings(settings->fileName(), nullptr).armedTaskIds(Connection::databasePath()),
+                     (QList<int>{first, once, daily}));
+        }
+        // While the program was not running, the moments of both calendar tasks went by.
+        const qint64 past = now.addSecs(-3600).toSecsSinceEpoch();
+        QSqlQuery(QSqlDatabase::database())
+            .exec(QStringLiteral("UPDATE plan_t SET from_1970_seconds = %1 WHERE id IN (%2, %3)")
+                      .arg(past)
+                      .arg(once)
+                      .arg(daily));
+        auto tab = startTab();
+        TaskScheduler *scheduler = tab->scheduler();
+        // The daily task moves on to its next day; the once task stays off, without a message box.
+        QVERIFY(scheduler->isWaiting(first) && scheduler->isWaiting(daily));
+        QVERIFY(tab->rowView(scheduler->indexOfPlan(first))->slider()->isChecked());
+        const qint64 next =
+            scheduler->planList().at(scheduler->indexOfPlan(daily)).value("from_1970_seconds").toLongLong();
+        QVERIFY2(next > QDateTime::currentSecsSinceEpoch() && next <= past + 2 * 86400,
+                 qPrintable(QString::number(next)));
+        QVERIFY(!tab->rowView(scheduler->indexOfPlan(once))->slider()->isChecked());
+        for (QWidget *window : QApplication::topLevelWidgets())
+            QVERIFY(!(qobject_cast<QMessageBox *>(window) && window->isVisible()));
+        for (int id : {once, removed, leftOff, 0})
+            QVERIFY(!scheduler->isArmed(id));
+        // What is kept now is what is on now.
+        QCOMPARE(kept(), (QList<int>{first, daily}));
+        QVERIFY(log.calls.isEmpty());
+    }
+
+    void turningTheChoiceOffForgetsTheTasksAndEachFolderKeepsItsOwn()
+    {
+        const int id = countdown(0);
+        {
+            auto tab = startTab();
+            QVERIFY(flip(*tab, id));
+            // Turned on while the task is on: it is kept from then on.
+            settings->setOn(UserSettings::RestoreArmedTasks, true);
+            QCOMPARE(kept(), QList<int>{id});
+            settings->setOn(UserSettings::RestoreArmedTasks, false);
+            QVERIFY(kept().isEmpty());
+            settings->setOn(UserSettings::RestoreArmedTasks, true);
+            QCOMPARE(kept(), QList<int>{id});
+            QVERIFY(!flip(*tab, id));
+            QVERIFY(kept().isEmpty());
+            QVERIFY(flip(*tab, id));
+            settings->setOn(UserSettings::RestoreArmedTasks, false);
+        }
+        settings->setOn(UserSettings::RestoreArmedTasks, true);
+        QVERIFY(!startTab()->scheduler()->isArmed(id));
+        // Each folder keeps its own.
+        QVERIFY(flip(*startTab(), 0));
+        const QString firstFolder = Connection::databasePath();
+        {
+            ScratchDirectory other;
+            Connection(nullptr).createTables();
+            QVERIFY(!startTab()->scheduler()->isArmed(0));
+            QVERIFY(kept().isEmpty());
+        }
+        QCOMPARE(settings->armedTaskIds(firstFolder), QList<int>{0});
+    }
 
 private:
     std::unique_ptr<ComputerManageWidget> startTab()
@@ -62,113 +164,6 @@ private:
     std::unique_ptr<UserSettings> settings;
     ActionLog log;
 };
-
-void TestRestoreTasks::initTestCase()
-{
-    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tickvale-test-bus");
-    TAVMouseNKeyboardHook::setSourceFactory([] { return std::make_unique<FakeInputSource>(); });
-}
-
-void TestRestoreTasks::init()
-{
-    scratch = std::make_unique<ScratchDirectory>();
-    settings = std::make_unique<UserSettings>(scratch->filePath("settings.ini"), nullptr);
-    log.calls.clear();
-    Connection(nullptr).createTables();
-}
-
-void TestRestoreTasks::cleanup()
-{
-    TAVMouseNKeyboardHook::uninstallHook();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    settings.reset();
-    scratch.reset();
-}
-
-void TestRestoreTasks::tasksThatWereOnAreOnAgain()
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    const int first = countdown(0);
-    TC::CalendarChoice soon;
-    soon.firstRun = now.addSecs(600).date();
-    soon.timeOfDay = now.addSecs(600).time().msecsSinceStartOfDay() / 1000;
-    const int once = addTask(TC::calendarColumns(TC::OnceCommission, 0, soon));
-    const int daily = addTask(TC::calendarColumns(TC::DayCommission, 0, soon));
-    const int removed = countdown(2);
-    const int leftOff = countdown(3);
-    // With the choice off nothing is kept.
-    {
-        auto tab = startTab();
-        QVERIFY(flip(*tab, first));
-        QVERIFY(flip(*tab, 0));
-        QVERIFY(kept().isEmpty());
-    }
-    QVERIFY(!startTab()->scheduler()->isArmed(first));
-    settings->setOn(UserSettings::RestoreArmedTasks, true);
-    {
-        auto tab = startTab();
-        for (int id : {first, once, daily, removed})
-            QVERIFY(flip(*tab, id));
-        tab->deletePlanFinish(tab->scheduler()->planList().at(tab->scheduler()->indexOfPlan(removed)));
-        // Written as each switch moved: a program killed now keeps them.
-        QCOMPARE(UserSettings(settings->fileName(), nullptr).armedTaskIds(Connection::databasePath()),
-                 (QList<int>{first, once, daily}));
-    }
-    // While the program was not running, the moments of both calendar tasks went by.
-    const qint64 past = now.addSecs(-3600).toSecsSinceEpoch();
-    QSqlQuery(QSqlDatabase::database())
-        .exec(QStringLiteral("UPDATE plan_t SET from_1970_seconds = %1 WHERE id IN (%2, %3)")
-                  .arg(past)
-                  .arg(once)
-                  .arg(daily));
-    auto tab = startTab();
-    TaskScheduler *scheduler = tab->scheduler();
-    // The daily task moves on to its next day; the once task stays off, without a message box.
-    QVERIFY(scheduler->isWaiting(first) && scheduler->isWaiting(daily));
-    QVERIFY(tab->rowView(scheduler->indexOfPlan(first))->slider()->isChecked());
-    const qint64 next = scheduler->planList().at(scheduler->indexOfPlan(daily)).value("from_1970_seconds").toLongLong();
-    QVERIFY2(next > QDateTime::currentSecsSinceEpoch() && next <= past + 2 * 86400, qPrintable(QString::number(next)));
-    QVERIFY(!tab->rowView(scheduler->indexOfPlan(once))->slider()->isChecked());
-    for (QWidget *window : QApplication::topLevelWidgets())
-        QVERIFY(!(qobject_cast<QMessageBox *>(window) && window->isVisible()));
-    for (int id : {once, removed, leftOff, 0})
-        QVERIFY(!scheduler->isArmed(id));
-    // What is kept now is what is on now.
-    QCOMPARE(kept(), (QList<int>{first, daily}));
-    QVERIFY(log.calls.isEmpty());
-}
-
-void TestRestoreTasks::turningTheChoiceOffForgetsTheTasksAndEachFolderKeepsItsOwn()
-{
-    const int id = countdown(0);
-    {
-        auto tab = startTab();
-        QVERIFY(flip(*tab, id));
-        // Turned on while the task is on: it is kept from then on.
-        settings->setOn(UserSettings::RestoreArmedTasks, true);
-        QCOMPARE(kept(), QList<int>{id});
-        settings->setOn(UserSettings::RestoreArmedTasks, false);
-        QVERIFY(kept().isEmpty());
-        settings->setOn(UserSettings::RestoreArmedTasks, true);
-        QCOMPARE(kept(), QList<int>{id});
-        QVERIFY(!flip(*tab, id));
-        QVERIFY(kept().isEmpty());
-        QVERIFY(flip(*tab, id));
-        settings->setOn(UserSettings::RestoreArmedTasks, false);
-    }
-    settings->setOn(UserSettings::RestoreArmedTasks, true);
-    QVERIFY(!startTab()->scheduler()->isArmed(id));
-    // Each folder keeps its own.
-    QVERIFY(flip(*startTab(), 0));
-    const QString firstFolder = Connection::databasePath();
-    {
-        ScratchDirectory other;
-        Connection(nullptr).createTables();
-        QVERIFY(!startTab()->scheduler()->isArmed(0));
-        QVERIFY(kept().isEmpty());
-    }
-    QCOMPARE(settings->armedTaskIds(firstFolder), QList<int>{0});
-}
 
 QTEST_MAIN(TestRestoreTasks)
 #include "tst_restore_tasks.moc"

@@ -61,8 +61,7 @@ Record calendarAt(TC::CommissionType kind, const QDateTime &firstRun, int orderI
 
 } // namespace
 
-// A task timer that expires only when a test moves ManualTime past its
-// deadline.
+// A task timer that expires only when a test moves ManualTime past its deadline.
 class ManualTimer : public TaskTimer
 {
 public:
@@ -81,8 +80,8 @@ public:
     bool active = false;
 };
 
-// The scheduler's clocks and timers under a test's control: hours pass in
-// microseconds. The machine has been on for 5000 s when the clock starts.
+// The scheduler's clocks and timers under a test's control: hours pass in microseconds. The machine has been on for
+// 5000 s when the clock starts.
 class ManualTime : public SchedulerClock, public TaskTimerFactory
 {
 public:
@@ -118,8 +117,7 @@ public:
     }
     void advanceSeconds(qint64 seconds) { advance(seconds * 1000); }
 
-    // The wall clock jumps (the user set it, or the computer slept); the timers
-    // do not move.
+    // The wall clock jumps (the user set it, or the computer slept); the timers do not move.
     void shiftWallClock(qint64 ms) { wallShiftMs += ms; }
     void sleep(qint64 ms) { wallShiftMs += ms, sleptMs += ms; }
 
@@ -144,47 +142,550 @@ public:
     NetworkTotals read() override { return {}; }
 };
 
-// The scheduler over a fresh database in a folder of its own, on a clock the
-// test moves, with a quiet network, actions that only write down what they were
-// asked and the last warning's window.
+// The scheduler over a fresh database in a folder of its own, on a clock the test moves, with a quiet network,
+// actions that only write down what they were asked and the last warning's window.
 class TestScheduler : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        scratch = std::make_unique<ScratchDirectory>();
+        connection = std::make_unique<Connection>(nullptr);
+        QVERIFY(connection->createTables());
+        sampler = std::make_unique<NetInfoThread>(nullptr, std::make_unique<QuietCounters>());
+        time = std::make_unique<ManualTime>(Start);
+        log.calls.clear();
+        executor = std::make_unique<ActionExecutor>(connection.get(), fakeActionServices(&log));
+        settings = std::make_unique<UserSettings>(scratch->filePath("settings.ini"), nullptr);
+        startScheduler(true);
+    }
 
-    void firesWhenDueAndRepeatsEndsOrIsRefused_data();
-    void firesWhenDueAndRepeatsEndsOrIsRefused();
-    void idleTasksFollowWhetherIdlenessCanBeSeen();
-    void rateTaskIsRestartedAtExactlyItsThreshold_data();
-    void rateTaskIsRestartedAtExactlyItsThreshold();
-    void switchesTakeLeaveAndShareExactlyTheirOwnThreshold();
-    void dailyTaskSkipsItsExceptionDayAndRearmsAfterRunning();
-    void longWaitsAreSteppedAndNeverEarly();
-    void momentPassedAsleepOrByTheClock_data();
-    void momentPassedAsleepOrByTheClock();
-    void repeatingCalendarTasksStoreTheirNextRunAndRunAgain_data();
-    void repeatingCalendarTasksStoreTheirNextRunAndRunAgain();
-    void countersTickAndInputResetsIdle();
+    void cleanup()
+    {
+        presenter.reset(), scheduler.reset(), settings.reset(), executor.reset();
+        time.reset(), sampler.reset(), connection.reset(), scratch.reset();
+    }
+
+    void firesWhenDueAndRepeatsEndsOrIsRefused_data()
+    {
+        QTest::addColumn<Record>("columns");     // empty: the seed task every database starts with
+        QTest::addColumn<int>("firesAfter");     // 0: not armed
+        QTest::addColumn<QString>("call");       // of a task not armed, the reason given, if any
+        QTest::addColumn<int>("repeatsAfter");   // 0: it runs once and says it ended
+        QTest::addColumn<QString>("storedNext"); // of a calendar task switched on after its moment
+        auto row = [](const QString &name, const Record &columns, int firesAfter, const QString &call,
+                      int repeatsAfter = 0, const QString &storedNext = QString()) {
+            QTest::newRow(qPrintable(name)) << columns << firesAfter << call << repeatsAfter << storedNext;
+        };
+        const QString off = "interpreter: shutdown -s -f";
+        const QString lock = "interpreter: rundll32.exe user32.dll LockWorkStation";
+        row("seed: ten idle minutes", Record(), 600, "display off", 600);
+        row("countdown", condition(TC::FromNowCommission, 1, "1", "0"), 3600, "interpreter: shutdown -r ");
+        row("countdown of 960 h", condition(TC::FromNowCommission, 0, "960", "0"), 960 * 3600, off);
+        row("close a program", condition(TC::FromNowCommission, 10, "0", "1"), 60, "terminate: app.bin");
+        row("once, forty days ahead", calendarAt(TC::OnceCommission, Start.addDays(40), 6), 40 * 86400,
+            "interpreter: rundll32 powrprof.dll,SetSuspendState");
+        row("daily", calendarAt(TC::DayCommission, Start.addSecs(30)), 30, off, 86400);
+        row("on, at the uptime", withLease(condition(TC::FromOnCommission, 3, "0", "0", "", true), 5000), 2, lock);
+        row("on, every 2380 s", condition(TC::FromOnCommission, 3, "2", "3"), 2380, lock, 2380);
+        row("until 08:00, passed", condition(TC::FromUntilCommission, 3, "8", "0"), 1, lock);
+        row("until 11:00", condition(TC::FromUntilCommission, 3, "11", "0"), 3600, lock);
+        row("idle, once", condition(TC::FreeCommission, 0, "", "1", "", true), 60, off);
+        // The program was not running at the stored moment.
+        row("daily, yesterday", calendarAt(TC::DayCommission, QDateTime(QDate(2026, 12, 8), QTime(9, 30)), 4), 84600,
+            "interpreter: shutdown -h", 86400, "2026-12-10 09:30:00");
+        row("weekly, last Monday", calendarAt(TC::WeekCommission, QDateTime(QDate(2026, 12, 7), QTime(4, 10)), 1),
+            4 * 86400 + 65400, "interpreter: shutdown -r ", 7 * 86400, "2026-12-14 04:10:00");
+        // A row as an older file may hold it: armed, it would run its action again and again.
+        for (int lease : {0, -60}) {
+            for (int kind : {TC::FromNowCommission, TC::FreeCommission, TC::FromDownloadCommission,
+                             TC::FromUploadCommission, TC::FromUntilCommission})
+                row(QString("kind %1, %2 s").arg(kind).arg(lease),
+                    withLease(condition(TC::CommissionType(kind), 3, "0", "0", "10"), lease), 0, ZeroPeriod);
+        }
+        row("once, at its moment", calendarAt(TC::OnceCommission, Start), 0,
+            QStringLiteral("执行时间等于或早于当前时间,命令不会执行"));
+        row("on, already passed", condition(TC::FromOnCommission, 3, "1", "0", "", true), 0, "");
+    }
+
+    void firesWhenDueAndRepeatsEndsOrIsRefused()
+    {
+        QFETCH(Record, columns);
+        QFETCH(int, firesAfter);
+        QFETCH(QString, call);
+        QFETCH(int, repeatsAfter);
+        QFETCH(QString, storedNext);
+        if (columns.isEmpty()) {
+            QCOMPARE(scheduler->planList().size(), 1);
+            QVERIFY(!scheduler->isArmed(0));
+            QCOMPARE(time->activeTimers(), 0);
+        }
+        const int id = columns.isEmpty() ? 0
+                                         : addTask(columns, call.startsWith("terminate") ? "/opt/tools/app.bin" : "");
+        // A countdown runs from the switch, not from when the task was made.
+        if (columns.value("timer_mode").toInt() == Connection::FromNow)
+            time->advanceSeconds(1000);
+        QSignalSpy ended(scheduler.get(), &TaskScheduler::taskEnded);
+        QSignalSpy refused(scheduler.get(), &TaskScheduler::armingRefused);
+        if (call == ZeroPeriod)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("has a period of .* must be above zero"));
+        scheduler->handleOperaSliderSignal(id, true);
+        QCOMPARE(scheduler->isWaiting(id), firesAfter > 0);
+        if (firesAfter > 0 || !call.isEmpty())
+            QCOMPARE(Spied(refused), (firesAfter > 0 ? Spied() : Spied{{id, call}}));
+        if (firesAfter == 0) {
+            QVERIFY(call.isEmpty() || (!scheduler->isArmed(id) && time->activeTimers() == 0));
+            QCOMPARE(sampler->downloadStandSpeedList() + sampler->uploadStandSpeedList(), QList<int>());
+            time->advanceSeconds(100000);
+            QVERIFY(log.calls.isEmpty());
+            return;
+        }
+        if (!storedNext.isEmpty())
+            QCOMPARE(storedTask(id).value("repeat_detail_day"), storedNext);
+        QVERIFY(runsAfter(firesAfter));
+        QCOMPARE(log.calls, QStringList{call});
+        QCOMPARE(scheduler->isWaiting(id), repeatsAfter > 0);
+        QCOMPARE(Spied(ended), (repeatsAfter > 0 ? Spied() : Spied{{id}}));
+        if (repeatsAfter > 0)
+            QVERIFY(runsAfter(repeatsAfter));
+        time->advanceSeconds(100000);
+        QCOMPARE(log.calls.size() == 1, repeatsAfter == 0);
+    }
+
+    void idleTasksFollowWhetherIdlenessCanBeSeen()
+    {
+        const int idle = addTask(condition(TC::FreeCommission, 5, "", "10", QString(), true));
+        const int countdown = addTask(condition(TC::FromNowCommission, 0, "0", "1"));
+        QSignalSpy refused(scheduler.get(), &TaskScheduler::armingRefused);
+        scheduler->setIdleDetectable(false);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot report; not armed"));
+        scheduler->handleOperaSliderSignal(idle, true);
+        QCOMPARE(Spied(refused), (Spied{{idle, QString("当前桌面无法检测空闲时间")}}));
+        QVERIFY(!scheduler->isArmed(idle));
+        // Other tasks do not depend on it.
+        scheduler->handleOperaSliderSignal(countdown, true);
+        time->advanceSeconds(60);
+        QCOMPARE(log.calls, QStringList{"interpreter: shutdown -s -f"});
+        // Once idleness can be seen, the same switch arms it; input holds it off.
+        scheduler->setIdleDetectable(true);
+        scheduler->handleOperaSliderSignal(idle, true);
+        time->advanceSeconds(599);
+        scheduler->listenMouseNKeyboard();
+        time->advanceSeconds(300);
+        // Out of sight, it waits.
+        scheduler->setIdleDetectable(false);
+        time->advanceSeconds(3 * 3600);
+        QCOMPARE(log.calls.size(), 1);
+        QVERIFY(scheduler->isWaiting(idle));
+        QCOMPARE(refused.size(), 1);
+        // Sight comes back: what happened meanwhile counts as input, and a full period follows.
+        scheduler->setIdleDetectable(true);
+        QVERIFY(runsAfter(601, 2000));
+        QCOMPARE(log.calls.last(), QString("display off"));
+        // Run once: input leaves it alone.
+        scheduler->listenMouseNKeyboard();
+        time->advanceSeconds(5000);
+        QCOMPARE(log.calls.size(), 2);
+    }
+
+    void rateTaskIsRestartedAtExactlyItsThreshold_data()
+    {
+        QTest::addColumn<bool>("onlyOnce");
+        QTest::newRow("once") << true;
+        QTest::newRow("repeating: watched again after firing") << false;
+    }
+
+    void rateTaskIsRestartedAtExactlyItsThreshold()
+    {
+        QFETCH(bool, onlyOnce);
+        const int id = addTask(condition(TC::FromDownloadCommission, 0, "", "5", "50", onlyOnce));
+        scheduler->handleOperaSliderSignal(id, true);
+        QCOMPARE(sampler->downloadStandSpeedList(), QList<int>{50});
+        time->advanceSeconds(200);
+        scheduler->overspeedMethod(49); // a threshold nobody watches
+        time->advanceSeconds(99);
+        scheduler->overspeedMethod(50);
+        QVERIFY(runsAfter(300));
+        QCOMPARE(log.calls, QStringList{"interpreter: shutdown -s -f"});
+        QCOMPARE(sampler->downloadStandSpeedList(), onlyOnce ? QList<int>{} : QList<int>{50});
+        QCOMPARE(scheduler->isWaiting(id), !onlyOnce);
+        time->advanceSeconds(30);
+        scheduler->overspeedMethod(50);
+        QCOMPARE(runsAfter(300), !onlyOnce);
+    }
+
+    void switchesTakeLeaveAndShareExactlyTheirOwnThreshold()
+    {
+        const int first = addTask(condition(TC::FromUploadCommission, 0, "", "1", "20", true));
+        const int second = addTask(condition(TC::FromUploadCommission, 1, "", "2", "20", true));
+        const int other = addTask(condition(TC::FromUploadCommission, 0, "", "5", "80"));
+        for (int id : {second, second, second, first, other})
+            scheduler->handleOperaSliderSignal(id, true);
+        QCOMPARE(sampler->uploadStandSpeedList(), (QList<int>{20, 20, 80}));
+        scheduler->handleOperaSliderSignal(other, false);
+        scheduler->handleOperaSliderSignal(other, false); // not on: changes nothing
+        QCOMPARE(sampler->uploadStandSpeedList(), (QList<int>{20, 20}));
+        scheduler->handleOperaSliderSignal(first, false);
+        QCOMPARE(sampler->uploadStandSpeedList(), QList<int>{20});
+        QVERIFY(!scheduler->isArmed(first));
+        scheduler->handleOperaSliderSignal(first, true);
+        // Switching on again left nothing behind.
+        QCOMPARE(time->activeTimers(), 2);
+        // Every task watching the threshold is restarted when the rate reaches it.
+        for (int tick = 0; tick < 200; ++tick) {
+            time->advanceSeconds(1);
+            scheduler->overspeedOfUploadMethod(20);
+        }
+        QVERIFY(log.calls.isEmpty());
+        QVERIFY(runsAfter(60));
+        QVERIFY(runsAfter(60));
+    }
+
+    void dailyTaskSkipsItsExceptionDayAndRearmsAfterRunning()
+    {
+        // Daily at 08:00 except Saturday, first run on Friday 2026-12-11.
+        const QDateTime friday(QDate(2026, 12, 11), QTime(8, 0));
+        const int id = addTask(calendarAt(TC::DayCommission, friday, 0, true));
+        scheduler->handleOperaSliderSignal(id, true);
+        QVERIFY(runsAfter(Start.secsTo(friday)));
+        QCOMPARE(storedTask(id).value("repeat_detail_day"), QString("2026-12-12 08:00:00"));
+        time->advanceSeconds(86400); // Saturday: stored on, not run
+        QCOMPARE(log.calls.size(), 1);
+        QCOMPARE(storedTask(id).value("from_1970_seconds"), QString::number(friday.addDays(2).toSecsSinceEpoch()));
+        QCOMPARE(storedTask(id).value("repeat_detail_day"), QString("2026-12-13 08:00:00"));
+        QVERIFY(runsAfter(86400)); // Sunday
+        QVERIFY(runsAfter(86400)); // Monday
+    }
+
+    void longWaitsAreSteppedAndNeverEarly()
+    {
+        SystemTaskTimer timer(nullptr, 40);
+        QSignalSpy fired(&timer, &TaskTimer::timeout);
+        QElapsedTimer clock;
+        clock.start();
+        timer.start(300);
+        QTRY_COMPARE_WITH_TIMEOUT(fired.size(), 1, 3000);
+        QVERIFY2(clock.elapsed() >= 300, qPrintable(QString::number(clock.elapsed())));
+        QTest::qWait(200);
+        QCOMPARE(fired.size(), 1);
+    }
+
+    void momentPassedAsleepOrByTheClock_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("jumpSeconds"); // from 11:00, one hour before the moment
+        QTest::addColumn<bool>("wakeSignal");
+        QTest::addColumn<QString>("nextStored"); // empty: it runs at once
+        QTest::newRow("once: missed, not made up") << int(TC::OnceCommission) << 7200 << true << "2026-12-09 12:00:00";
+        QTest::newRow("daily: moves on to its next day")
+            << int(TC::DayCommission) << 7200 << true << "2026-12-10 12:00:00";
+        QTest::newRow("weekly: moves on to its next week")
+            << int(TC::WeekCommission) << 7200 << true << "2026-12-16 12:00:00";
+        QTest::newRow("woken 30 s after the moment") << int(TC::OnceCommission) << 3630 << true << "";
+        // Without a wake-up signal, the minute check finds a clock set forward.
+        QTest::newRow("clock set to 20 s before") << int(TC::OnceCommission) << 3580 << false << "";
+    }
+
+    void momentPassedAsleepOrByTheClock()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, jumpSeconds);
+        QFETCH(bool, wakeSignal);
+        QFETCH(QString, nextStored);
+        const int id = addTask(calendarAt(TC::CommissionType(kind), Start.addSecs(2 * 3600)));
+        scheduler->handleOperaSliderSignal(id, true);
+        time->advanceSeconds(3600);
+        if (wakeSignal) {
+            time->sleep(jumpSeconds * 1000LL);
+            scheduler->recheckCalendarTasks();
+        } else {
+            time->shiftWallClock(jumpSeconds * 1000LL);
+        }
+        QCOMPARE(log.calls.size(), int(wakeSignal && nextStored.isEmpty()));
+        time->advanceSeconds(60);
+        QCOMPARE(log.calls, nextStored.isEmpty() ? QStringList{"interpreter: shutdown -s -f"} : QStringList());
+        if (!nextStored.isEmpty()) {
+            QCOMPARE(storedTask(id).value("repeat_detail_day"), nextStored);
+            QCOMPARE(scheduler->isWaiting(id), kind != TC::OnceCommission);
+        }
+    }
+
+    void repeatingCalendarTasksStoreTheirNextRunAndRunAgain_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("dayText");
+        QTest::addColumn<QStringList>("runs"); // the first run, then each stored next run
+        // A day the month lacks is the month's last day; the next month has the chosen day again.
+        QTest::newRow("monthly on the 31st")
+            << int(TC::MonthCommission) << "31"
+            << QStringList{"2026-12-31 04:10:00", "2027-01-31 04:10:00", "2027-02-28 04:10:00", "2027-03-31 04:10:00"};
+        QTest::newRow("yearly on 29 February")
+            << int(TC::YearCommission) << "2_29" << QStringList{"2027-02-28 04:10:00", "2028-02-29 04:10:00"};
+    }
+
+    void repeatingCalendarTasksStoreTheirNextRunAndRunAgain()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, dayText);
+        QFETCH(QStringList, runs);
+        Record columns = calendarAt(TC::CommissionType(kind), QDateTime::fromString(runs.first(), Format), 1);
+        columns["repeat_bigger_unit"] = dayText;
+        const int id = addTask(columns);
+        QSignalSpy ended(scheduler.get(), &TaskScheduler::taskEnded);
+        QSignalSpy stored(scheduler.get(), &TaskScheduler::nextRunStored);
+        scheduler->handleOperaSliderSignal(id, true);
+        for (int run = 1; run < runs.size(); ++run) {
+            QVERIFY(runsAfter(time->now().secsTo(QDateTime::fromString(runs.at(run - 1), Format))));
+            QVERIFY(scheduler->isWaiting(id));
+            // Only the two moved columns are written.
+            const Record task = storedTask(id);
+            const QString seconds = QString::number(QDateTime::fromString(runs.at(run), Format).toSecsSinceEpoch());
+            QCOMPARE((QStringList{task["repeat_detail_day"], task["from_1970_seconds"], task["name"],
+                                  task["repeat_bigger_unit"]}),
+                     (QStringList{runs.at(run), seconds, columns["name"], dayText}));
+        }
+        QCOMPARE(ended.size(), 0);
+        // Each stored run is announced, so that the task's row can show it.
+        QCOMPARE(stored.size(), runs.size() - 1);
+    }
+
+    void countersTickAndInputResetsIdle()
+    {
+        QSignalSpy idle(scheduler.get(), &TaskScheduler::idleTimeText);
+        QSignalSpy run(scheduler.get(), &TaskScheduler::runTimeText);
+        for (int i = 0; i < 3725; ++i)
+            scheduler->changeSecondToHour();
+        QCOMPARE(idle.last().at(0).toString(), QString("1小时2分5秒"));
+        QCOMPARE(run.last().at(0).toString(), QString("2小时25分25秒"));
+        scheduler->listenMouseNKeyboard();
+        scheduler->changeSecondToHour();
+        QCOMPARE(idle.last().at(0).toString(), QString("0小时0分1秒"));
+    }
 
     // The last warning before a disruptive action: its rules, and the window.
-    void leadAndCountdownDependOnActionTriggerAndPeriod_data();
-    void leadAndCountdownDependOnActionTriggerAndPeriod();
+    void leadAndCountdownDependOnActionTriggerAndPeriod_data()
+    {
+        QTest::addColumn<qint64>("leadMs");
+        QTest::addColumn<qint64>("expected");
+        using C = Connection;
+        QTest::newRow("shut down, 3 min countdown") << Rules::leadMs(0, C::FromNow, 3 * Minute) << Minute;
+        QTest::newRow("restart, 2 min countdown") << Rules::leadMs(1, C::FromNow, 2 * Minute) << Minute;
+        QTest::newRow("log off, 1 min countdown: half") << Rules::leadMs(2, C::FromNow, Minute) << 30000LL;
+        QTest::newRow("sleep, 90 s idle: half") << Rules::leadMs(4, C::IfFree, 90000) << 45000LL;
+        QTest::newRow("stand-by, 1 min download rate") << Rules::leadMs(6, C::FromNowInDownload, Minute) << 30000LL;
+        QTest::newRow("disconnect, 1 min upload rate") << Rules::leadMs(11, C::FromNowInUpload, Minute) << 30000LL;
+        QTest::newRow("shut down, calendar a day away") << Rules::leadMs(0, C::ToTarget, 1440 * Minute) << Minute;
+        QTest::newRow("shut down, calendar 20 s away: all of it") << Rules::leadMs(0, C::ToTarget, 20000) << 20000LL;
+        QTest::newRow("lock") << Rules::leadMs(3, C::FromNow, 10 * Minute) << 0LL;
+        QTest::newRow("nothing left to warn of") << Rules::leadMs(0, C::ToTarget, 0) << 0LL;
+    }
 
-    void warnsAheadAndRunsOnTimeWithoutAnswer();
-    void eachButtonOfTheWindow_data();
-    void eachButtonOfTheWindow();
-    void skippingADailyTaskMovesItToTomorrow();
-    void warningEndsAndWhatRestartsTheTaskCancelsThatRun_data();
-    void warningEndsAndWhatRestartsTheTaskCancelsThatRun();
-    void actionsThatDoNotDisruptOrWithTheChoiceOffNeverWarn();
+    void leadAndCountdownDependOnActionTriggerAndPeriod()
+    {
+        QFETCH(qint64, leadMs);
+        QFETCH(qint64, expected);
+        QCOMPARE(leadMs, expected);
+        // The countdown rounds up and stops at zero.
+        QCOMPARE(Rules::countdownText(1, 58001), QStringLiteral("将在 59 秒后重启"));
+        QCOMPARE(Rules::countdownText(4, 1), QStringLiteral("将在 1 秒后睡眠"));
+        QCOMPARE(Rules::countdownText(11, 0), QStringLiteral("将在 0 秒后断开网络"));
+    }
+
+    void warnsAheadAndRunsOnTimeWithoutAnswer()
+    {
+        // Sleep after one minute: warned half of it ahead.
+        const int id = addTask(countdown(4, "1"));
+        QSignalSpy ended(scheduler.get(), &TaskScheduler::taskEnded);
+        scheduler->handleOperaSliderSignal(id, true);
+        QVERIFY(warnsAfter(id, 30));
+        QCOMPARE(windowOf(id)->countdownText(), QString("将在 30 秒后睡眠"));
+        QCOMPARE(windowOf(id)->description(), QString("从现在开始0小时1分后睡眠"));
+        const Qt::WindowFlags onTop = Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint;
+        QCOMPARE(windowOf(id)->windowFlags() & onTop, onTop);
+        time->advanceSeconds(1);
+        QTRY_COMPARE(windowOf(id)->countdownText(), QString("将在 29 秒后睡眠"));
+        QVERIFY(scheduler->isWaiting(id));
+        QVERIFY(runsAfter(29, 1));
+        QCOMPARE(log.calls, QStringList{"interpreter: shutdown -h"});
+        QCOMPARE(ended.count(), 1);
+        QTRY_VERIFY(!windowShows(id));
+        time->advanceSeconds(3600);
+        QCOMPARE(log.calls.size(), 1);
+    }
+
+    void eachButtonOfTheWindow_data()
+    {
+        QTest::addColumn<bool>("repeating");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QList<int>>("warnedAt");
+        QTest::addColumn<QList<int>>("ranAt");
+        // Due 180 s after the switch, or every 180 s; warned at 120 s, answered at 130 s.
+        QTest::newRow("no answer") << true << "" << QList<int>{120, 300, 480, 660} << QList<int>{180, 360, 540, 720};
+        QTest::newRow("run now") << false << "立即执行" << QList<int>{120} << QList<int>{130};
+        QTest::newRow("run now: the next period starts now")
+            << true << "立即执行" << QList<int>{120, 250, 430, 610, 790} << QList<int>{130, 310, 490, 670};
+        QTest::newRow("skip") << false << "取消本次" << QList<int>{120} << QList<int>{};
+        QTest::newRow("skip: the next period starts now")
+            << true << "取消本次" << QList<int>{120, 250, 430, 610, 790} << QList<int>{310, 490, 670};
+        // Ten minutes after its moment, warned again a minute before.
+        QTest::newRow("postpone") << false << "推迟10分钟" << QList<int>{120, 720} << QList<int>{780};
+        QTest::newRow("postpone, repeating") << true << "推迟10分钟" << QList<int>{120, 720} << QList<int>{780};
+    }
+
+    void eachButtonOfTheWindow()
+    {
+        QFETCH(bool, repeating);
+        QFETCH(QString, button);
+        QFETCH(QList<int>, warnedAt);
+        QFETCH(QList<int>, ranAt);
+        Record columns = countdown(2, "3");
+        if (repeating) {
+            columns = TC::conditionColumns(TC::FromOnCommission, 2, {"0", "1", QString(), false});
+            columns["lease_second"] = QString::number(scheduler->bootUptimeSeconds() + 180);
+        }
+        const int id = addTask(columns);
+        QSignalSpy ended(scheduler.get(), &TaskScheduler::taskEnded);
+        scheduler->handleOperaSliderSignal(id, true);
+        QList<int> warned;
+        QList<int> ran;
+        for (int second = 1; second <= 800; ++second) {
+            const int before = log.calls.size();
+            const bool shown = windowShows(id);
+            time->advanceSeconds(1);
+            if (second == 130 && !button.isEmpty()) {
+                QVERIFY(windowShows(id));
+                for (QPushButton *press : windowOf(id)->findChildren<QPushButton *>()) {
+                    if (press->text() == button)
+                        QTest::mouseClick(press, Qt::LeftButton);
+                }
+                QTRY_VERIFY(!windowShows(id));
+            }
+            if (windowShows(id) && !shown)
+                warned << second;
+            if (log.calls.size() > before)
+                ran << second;
+        }
+        QCOMPARE(warned, warnedAt);
+        QCOMPARE(ran, ranAt);
+        QCOMPARE(log.calls.value(0, "log off"), QString("log off"));
+        // A task that runs once switches off after the run, or when its run is skipped.
+        QCOMPARE(scheduler->isArmed(id), repeating);
+        QCOMPARE(ended.count(), repeating ? 0 : 1);
+    }
+
+    void skippingADailyTaskMovesItToTomorrow()
+    {
+        const QDateTime moment = Start.addSecs(300);
+        const int id = addTask(calendarAt(TC::DayCommission, moment));
+        scheduler->handleOperaSliderSignal(id, true);
+        QVERIFY(warnsAfter(id, 240));
+        QCOMPARE(windowOf(id)->countdownText(), QString("将在 60 秒后关机"));
+        scheduler->answerWarning(id, Rules::SkipThisRun);
+        QVERIFY(scheduler->isWaiting(id));
+        QDateTime next;
+        QCOMPARE(scheduler->nextDueTask(&next), id);
+        QCOMPARE(next, moment.addDays(1));
+        time->advanceSeconds(86400);
+        QVERIFY(log.calls.isEmpty());
+        QVERIFY(windowShows(id));
+        time->advanceSeconds(60);
+        QCOMPARE(log.calls, QStringList{"interpreter: shutdown -s -f"});
+    }
+
+    void warningEndsAndWhatRestartsTheTaskCancelsThatRun_data()
+    {
+        QTest::addColumn<Record>("columns");
+        QTest::addColumn<int>("periodSeconds");
+        QTest::addColumn<QString>("call"); // empty: the warning ends without a run
+        const Record once = calendarAt(TC::OnceCommission, Start.addSecs(600));
+        QTest::newRow("switched off") << once << 600 << "";
+        QTest::newRow("slept through, as the moment is") << once << 600 << "";
+        QTest::newRow("input during an idle warning")
+            << TC::conditionColumns(TC::FreeCommission, 0, {"0", "5", QString(), false}) << 300
+            << "interpreter: shutdown -s -f";
+        QTest::newRow("rate above its threshold")
+            << TC::conditionColumns(TC::FromDownloadCommission, 11, {"0", "3", "50", false}) << 180 << "disconnect all";
+    }
+
+    void warningEndsAndWhatRestartsTheTaskCancelsThatRun()
+    {
+        QFETCH(Record, columns);
+        QFETCH(int, periodSeconds);
+        QFETCH(QString, call);
+        const int id = addTask(columns);
+        QSignalSpy ended(scheduler.get(), &TaskScheduler::taskEnded);
+        scheduler->handleOperaSliderSignal(id, true);
+        QVERIFY(warnsAfter(id, periodSeconds - 60));
+        time->advanceSeconds(30);
+        const bool asleep = QByteArray(QTest::currentDataTag()).startsWith("slept");
+        if (asleep) {
+            time->sleep(2 * 3600 * 1000);
+            scheduler->recheckCalendarTasks();
+        } else if (call.isEmpty()) {
+            scheduler->handleOperaSliderSignal(id, false);
+        } else if (columns.value("timer_mode").toInt() == Connection::IfFree) {
+            scheduler->listenMouseNKeyboard();
+        } else {
+            QCOMPARE(sampler->downloadStandSpeedList(), QList<int>{50});
+            scheduler->overspeedMethod(50);
+        }
+        QTRY_VERIFY(!windowShows(id));
+        QCOMPARE(ended.count(), int(asleep));
+        if (call.isEmpty()) {
+            time->advanceSeconds(3600);
+            QVERIFY(log.calls.isEmpty());
+            return;
+        }
+        // A whole period from then: warned a minute before its end, run at its end.
+        QVERIFY(warnsAfter(id, periodSeconds - 60));
+        QVERIFY(runsAfter(60));
+        QCOMPARE(log.calls, QStringList{call});
+    }
+
+    void actionsThatDoNotDisruptOrWithTheChoiceOffNeverWarn()
+    {
+        const int lock = addTask(countdown(3, "3"));
+        const int display = addTask(countdown(5, "3"));
+        startScheduler(false);
+        const int id = addTask(countdown(0, "4"));
+        QSignalSpy opened(scheduler.get(), &TaskScheduler::warningOpened);
+        settings->setOn(UserSettings::WarnBeforeActions, true);
+        for (int task : {lock, display})
+            scheduler->handleOperaSliderSignal(task, true);
+        time->advanceSeconds(179);
+        QVERIFY(log.calls.isEmpty());
+        time->advanceSeconds(1);
+        QCOMPARE(log.calls.size(), 2);
+        settings->setOn(UserSettings::WarnBeforeActions, false);
+        scheduler->handleOperaSliderSignal(id, true);
+        QVERIFY(runsAfter(240));
+        QCOMPARE(log.calls.size(), 3);
+        QCOMPARE(opened.count(), 0);
+        QVERIFY(!windowOf(id));
+        // Turned off while a warning shows: the window goes, the moment stays.
+        settings->setOn(UserSettings::WarnBeforeActions, true);
+        const int second = addTask(countdown(0, "3"));
+        scheduler->handleOperaSliderSignal(second, true);
+        QVERIFY(warnsAfter(second, 120));
+        settings->setOn(UserSettings::WarnBeforeActions, false);
+        QTRY_VERIFY(!windowShows(second));
+        QVERIFY(runsAfter(60, 1));
+    }
 
 private:
-    // A new scheduler over the same database, clock and fakes, as at a program's
-    // start.
-    void startScheduler(bool warn);
+    // A new scheduler over the same database, clock and fakes, as at a program's start.
+    void startScheduler(bool warn)
+    {
+        presenter.reset(), scheduler.reset();
+        scheduler = std::make_unique<TaskScheduler>(
+            TaskScheduler::Dependencies{connection.get(), executor.get(), sampler.get(), time.get(), time.get()},
+            nullptr);
+        settings->setOn(UserSettings::WarnBeforeActions, warn);
+        presenter = std::make_unique<LastWarningPresenter>(scheduler.get(), settings.get(), nullptr);
+    }
+
     // Stores a task made from the composer's columns and loads it; its id, or -1.
     int addTask(const Record &columns, const QString &operand = QString())
     {
@@ -206,8 +707,7 @@ private:
     }
     LastWarningWindow *windowOf(int id) const { return presenter->windowOf(id); }
     bool windowShows(int id) const { return windowOf(id) && windowOf(id)->isVisible(); }
-    // Moves the clock on by `seconds`: true when the window shows in the last
-    // second only.
+    // Moves the clock on by `seconds`: true when the window shows in the last second only.
     bool warnsAfter(int id, int seconds)
     {
         time->advanceSeconds(seconds - 1);
@@ -228,542 +728,6 @@ private:
     ActionLog log;
     Record storedTask(int id) { return connection->selectPlan({{"id", QString::number(id)}}).value(0); }
 };
-
-void TestScheduler::init()
-{
-    scratch = std::make_unique<ScratchDirectory>();
-    connection = std::make_unique<Connection>(nullptr);
-    QVERIFY(connection->createTables());
-    sampler = std::make_unique<NetInfoThread>(nullptr, std::make_unique<QuietCounters>());
-    time = std::make_unique<ManualTime>(Start);
-    log.calls.clear();
-    executor = std::make_unique<ActionExecutor>(connection.get(), fakeActionServices(&log));
-    settings = std::make_unique<UserSettings>(scratch->filePath("settings.ini"), nullptr);
-    startScheduler(true);
-}
-
-void TestScheduler::startScheduler(bool warn)
-{
-    presenter.reset(), scheduler.reset();
-    scheduler = std::make_unique<TaskScheduler>(
-        TaskScheduler::Dependencies{connection.get(), executor.get(), sampler.get(), time.get(), time.get()}, nullptr);
-    settings->setOn(UserSettings::WarnBeforeActions, warn);
-    presenter = std::make_unique<LastWarningPresenter>(scheduler.get(), settings.get(), nullptr);
-}
-
-void TestScheduler::cleanup()
-{
-    presenter.reset(), scheduler.reset(), settings.reset(), executor.reset();
-    time.reset(), sampler.reset(), connection.reset(), scratch.reset();
-}
-
-void TestScheduler::firesWhenDueAndRepeatsEndsOrIsRefused_data()
-{
-    QTest::addColumn<Record>("columns");     // empty: the seed task every database starts with
-    QTest::addColumn<int>("firesAfter");     // 0: not armed
-    QTest::addColumn<QString>("call");       // of a task not armed, the reason given, if any
-    QTest::addColumn<int>("repeatsAfter");   // 0: it runs once and says it ended
-    QTest::addColumn<QString>("storedNext"); // of a calendar task switched on after its moment
-    auto row = [](const QString &name, const Record &columns, int firesAfter, const QString &call, int repeatsAfter = 0,
-                  const QString &storedNext = QString()) {
-        QTest::newRow(qPrintable(name)) << columns << firesAfter << call << repeatsAfter << storedNext;
-    };
-    const QString off = "interpreter: shutdown -s -f";
-    const QString lock = "interpreter: rundll32.exe user32.dll LockWorkStation";
-    row("seed: ten idle minutes", Record(), 600, "display off", 600);
-    row("countdown", condition(TC::FromNowCommission, 1, "1", "0"), 3600, "interpreter: shutdown -r ");
-    row("countdown of 960 h", condition(TC::FromNowCommission, 0, "960", "0"), 960 * 3600, off);
-    row("close a program", condition(TC::FromNowCommission, 10, "0", "1"), 60, "terminate: app.bin");
-    row("once, forty days ahead", calendarAt(TC::OnceCommission, Start.addDays(40), 6), 40 * 86400,
-        "interpreter: rundll32 powrprof.dll,SetSuspendState");
-    row("daily", calendarAt(TC::DayCommission, Start.addSecs(30)), 30, off, 86400);
-    row("on, at the uptime", withLease(condition(TC::FromOnCommission, 3, "0", "0", "", true), 5000), 2, lock);
-    row("on, every 2380 s", condition(TC::FromOnCommission, 3, "2", "3"), 2380, lock, 2380);
-    row("until 08:00, passed", condition(TC::FromUntilCommission, 3, "8", "0"), 1, lock);
-    row("until 11:00", condition(TC::FromUntilCommission, 3, "11", "0"), 3600, lock);
-    row("idle, once", condition(TC::FreeCommission, 0, "", "1", "", true), 60, off);
-    // The program was not running at the stored moment.
-    row("daily, yesterday", calendarAt(TC::DayCommission, QDateTime(QDate(2026, 12, 8), QTime(9, 30)), 4), 84600,
-        "interpreter: shutdown -h", 86400, "2026-12-10 09:30:00");
-    row("weekly, last Monday", calendarAt(TC::WeekCommission, QDateTime(QDate(2026, 12, 7), QTime(4, 10)), 1),
-        4 * 86400 + 65400, "interpreter: shutdown -r ", 7 * 86400, "2026-12-14 04:10:00");
-    // A row as an older file may hold it: armed, it would run its action again
-    // and again.
-    for (int lease : {0, -60}) {
-        for (int kind : {TC::FromNowCommission, TC::FreeCommission, TC::FromDownloadCommission,
-                         TC::FromUploadCommission, TC::FromUntilCommission})
-            row(QString("kind %1, %2 s").arg(kind).arg(lease),
-                withLease(condition(TC::CommissionType(kind), 3, "0", "0", "10"), lease), 0, ZeroPeriod);
-    }
-    row("once, at its moment", calendarAt(TC::OnceCommission, Start), 0,
-        QStringLiteral("执行时间等于或早于当前时间,命令不会执行"));
-    row("on, already passed", condition(TC::FromOnCommission, 3, "1", "0", "", true), 0, "");
-}
-
-void TestScheduler::firesWhenDueAndRepeatsEndsOrIsRefused()
-{
-    QFETCH(Record, columns);
-    QFETCH(int, firesAfter);
-    QFETCH(QString, call);
-    QFETCH(int, repeatsAfter);
-    QFETCH(QString, storedNext);
-    if (columns.isEmpty()) {
-        QCOMPARE(scheduler->planList().size(), 1);
-        QVERIFY(!scheduler->isArmed(0));
-        QCOMPARE(time->activeTimers(), 0);
-    }
-    const int id = columns.isEmpty() ? 0 : addTask(columns, call.startsWith("terminate") ? "/opt/tools/app.bin" : "");
-    // A countdown runs from the switch, not from when the task was made.
-    if (columns.value("timer_mode").toInt() == Connection::FromNow)
-        time->advanceSeconds(1000);
-    QSignalSpy ended(scheduler.get(), &TaskScheduler::taskEnded);
-    QSignalSpy refused(scheduler.get(), &TaskScheduler::armingRefused);
-    if (call == ZeroPeriod)
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("has a period of .* must be above zero"));
-    scheduler->handleOperaSliderSignal(id, true);
-    QCOMPARE(scheduler->isWaiting(id), firesAfter > 0);
-    if (firesAfter > 0 || !call.isEmpty())
-        QCOMPARE(Spied(refused), (firesAfter > 0 ? Spied() : Spied{{id, call}}));
-    if (firesAfter == 0) {
-        QVERIFY(call.isEmpty() || (!scheduler->isArmed(id) && time->activeTimers() == 0));
-        QCOMPARE(sampler->downloadStandSpeedList() + sampler->uploadStandSpeedList(), QList<int>());
-        time->advanceSeconds(100000);
-        QVERIFY(log.calls.isEmpty());
-        return;
-    }
-    if (!storedNext.isEmpty())
-        QCOMPARE(storedTask(id).value("repeat_detail_day"), storedNext);
-    QVERIFY(runsAfter(firesAfter));
-    QCOMPARE(log.calls, QStringList{call});
-    QCOMPARE(scheduler->isWaiting(id), repeatsAfter > 0);
-    QCOMPARE(Spied(ended), (repeatsAfter > 0 ? Spied() : Spied{{id}}));
-    if (repeatsAfter > 0)
-        QVERIFY(runsAfter(repeatsAfter));
-    time->advanceSeconds(100000);
-    QCOMPARE(log.calls.size() == 1, repeatsAfter == 0);
-}
-
-void TestScheduler::idleTasksFollowWhetherIdlenessCanBeSeen()
-{
-    const int idle = addTask(condition(TC::FreeCommission, 5, "", "10", QString(), true));
-    const int countdown = addTask(condition(TC::FromNowCommission, 0, "0", "1"));
-    QSignalSpy refused(scheduler.get(), &TaskScheduler::armingRefused);
-    scheduler->setIdleDetectable(false);
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot report; not armed"));
-    scheduler->handleOperaSliderSignal(idle, true);
-    QCOMPARE(Spied(refused), (Spied{{idle, QString("当前桌面无法检测空闲时间")}}));
-    QVERIFY(!scheduler->isArmed(idle));
-    // Other tasks do not depend on it.
-    scheduler->handleOperaSliderSignal(countdown, true);
-    time->advanceSeconds(60);
-    QCOMPARE(log.calls, QStringList{"interpreter: shutdown -s -f"});
-    // Once idleness can be seen, the same switch arms it; input holds it off.
-    scheduler->setIdleDetectable(true);
-    scheduler->handleOperaSliderSignal(idle, true);
-    time->advanceSeconds(599);
-    scheduler->listenMouseNKeyboard();
-    time->advanceSeconds(300);
-    // Out of sight, it waits.
-    scheduler->setIdleDetectable(false);
-    time->advanceSeconds(3 * 3600);
-    QCOMPARE(log.calls.size(), 1);
-    QVERIFY(scheduler->isWaiting(idle));
-    QCOMPARE(refused.size(), 1);
-    // Sight comes back: what happened meanwhile counts as input, and a full
-    // period follows.
-    scheduler->setIdleDetectable(true);
-    QVERIFY(runsAfter(601, 2000));
-    QCOMPARE(log.calls.last(), QString("display off"));
-    // Run once: input leaves it alone.
-    scheduler->listenMouseNKeyboard();
-    time->advanceSeconds(5000);
-    QCOMPARE(log.calls.size(), 2);
-}
-
-void TestScheduler::rateTaskIsRestartedAtExactlyItsThreshold_data()
-{
-    QTest::addColumn<bool>("onlyOnce");
-    QTest::newRow("once") << true;
-    QTest::newRow("repeating: watched again after firing") << false;
-}
-
-void TestScheduler::rateTaskIsRestartedAtExactlyItsThreshold()
-{
-    QFETCH(bool, onlyOnce);
-    const int id = addTask(condition(TC::FromDownloadCommission, 0, "", "5", "50", onlyOnce));
-    scheduler->handleOperaSliderSignal(id, true);
-    QCOMPARE(sampler->downloadStandSpeedList(), QList<int>{50});
-    time->advanceSeconds(200);
-    scheduler->overspeedMethod(49); // a threshold nobody watches
-    time->advanceSeconds(99);
-    scheduler->overspeedMethod(50);
-    QVERIFY(runsAfter(300));
-    QCOMPARE(log.calls, QStringList{"interpreter: shutdown -s -f"});
-    QCOMPARE(sampler->downloadStandSpeedList(), onlyOnce ? QList<int>{} : QList<int>{50});
-    QCOMPARE(scheduler->isWaiting(id), !onlyOnce);
-    time->advanceSeconds(30);
-    scheduler->overspeedMethod(50);
-    QCOMPARE(runsAfter(300), !onlyOnce);
-}
-
-void TestScheduler::switchesTakeLeaveAndShareExactlyTheirOwnThreshold()
-{
-    const int first = addTask(condition(TC::FromUploadCommission, 0, "", "1", "20", true));
-    const int second = addTask(condition(TC::FromUploadCommission, 1, "", "2", "20", true));
-    const int other = addTask(condition(TC::FromUploadCommission, 0, "", "5", "80"));
-    for (int id : {second, second, second, first, other})
-        scheduler->handleOperaSliderSignal(id, true);
-    QCOMPARE(sampler->uploadStandSpeedList(), (QList<int>{20, 20, 80}));
-    scheduler->handleOperaSliderSignal(other, false);
-    scheduler->handleOperaSliderSignal(other, false); // not on: changes nothing
-    QCOMPARE(sampler->uploadStandSpeedList(), (QList<int>{20, 20}));
-    scheduler->handleOperaSliderSignal(first, false);
-    QCOMPARE(sampler->uploadStandSpeedList(), QList<int>{20});
-    QVERIFY(!scheduler->isArmed(first));
-    scheduler->handleOperaSliderSignal(first, true);
-    // Switching on again left nothing behind.
-    QCOMPARE(time->activeTimers(), 2);
-    // Every task watching the threshold is restarted when the rate reaches it.
-    for (int tick = 0; tick < 200; ++tick) {
-        time->advanceSeconds(1);
-        scheduler->overspeedOfUploadMethod(20);
-    }
-    QVERIFY(log.calls.isEmpty());
-    QVERIFY(runsAfter(60));
-    QVERIFY(runsAfter(60));
-}
-
-void TestScheduler::dailyTaskSkipsItsExceptionDayAndRearmsAfterRunning()
-{
-    // Daily at 08:00 except Saturday, first run on Friday 2026-12-11.
-    const QDateTime friday(QDate(2026, 12, 11), QTime(8, 0));
-    const int id = addTask(calendarAt(TC::DayCommission, friday, 0, true));
-    scheduler->handleOperaSliderSignal(id, true);
-    QVERIFY(runsAfter(Start.secsTo(friday)));
-    QCOMPARE(storedTask(id).value("repeat_detail_day"), QString("2026-12-12 08:00:00"));
-    time->advanceSeconds(86400); // Saturday: stored on, not run
-    QCOMPARE(log.calls.size(), 1);
-    QCOMPARE(storedTask(id).value("from_1970_seconds"), QString::number(friday.addDays(2).toSecsSinceEpoch()));
-    QCOMPARE(storedTask(id).value("repeat_detail_day"), QString("2026-12-13 08:00:00"));
-    QVERIFY(runsAfter(86400)); // Sunday
-    QVERIFY(runsAfter(86400)); // Monday
-}
-
-void TestScheduler::longWaitsAreSteppedAndNeverEarly()
-{
-    SystemTaskTimer timer(nullptr, 40);
-    QSignalSpy fired(&timer, &TaskTimer::timeout);
-    QElapsedTimer clock;
-    clock.start();
-    timer.start(300);
-    QTRY_COMPARE_WITH_TIMEOUT(fired.size(), 1, 3000);
-    QVERIFY2(clock.elapsed() >= 300, qPrintable(QString::number(clock.elapsed())));
-    QTest::qWait(200);
-    QCOMPARE(fired.size(), 1);
-}
-
-void TestScheduler::momentPassedAsleepOrByTheClock_data()
-{
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("jumpSeconds"); // from 11:00, one hour before the moment
-    QTest::addColumn<bool>("wakeSignal");
-    QTest::addColumn<QString>("nextStored"); // empty: it runs at once
-    QTest::newRow("once: missed, not made up") << int(TC::OnceCommission) << 7200 << true << "2026-12-09 12:00:00";
-    QTest::newRow("daily: moves on to its next day") << int(TC::DayCommission) << 7200 << true << "2026-12-10 12:00:00";
-    QTest::newRow("weekly: moves on to its next week")
-        << int(TC::WeekCommission) << 7200 << true << "2026-12-16 12:00:00";
-    QTest::newRow("woken 30 s after the moment") << int(TC::OnceCommission) << 3630 << true << "";
-    // Without a wake-up signal, the minute check finds a clock set forward.
-    QTest::newRow("clock set to 20 s before") << int(TC::OnceCommission) << 3580 << false << "";
-}
-
-void TestScheduler::momentPassedAsleepOrByTheClock()
-{
-    QFETCH(int, kind);
-    QFETCH(int, jumpSeconds);
-    QFETCH(bool, wakeSignal);
-    QFETCH(QString, nextStored);
-    const int id = addTask(calendarAt(TC::CommissionType(kind), Start.addSecs(2 * 3600)));
-    scheduler->handleOperaSliderSignal(id, true);
-    time->advanceSeconds(3600);
-    if (wakeSignal) {
-        time->sleep(jumpSeconds * 1000LL);
-        scheduler->recheckCalendarTasks();
-    } else {
-        time->shiftWallClock(jumpSeconds * 1000LL);
-    }
-    QCOMPARE(log.calls.size(), int(wakeSignal && nextStored.isEmpty()));
-    time->advanceSeconds(60);
-    QCOMPARE(log.calls, nextStored.isEmpty() ? QStringList{"interpreter: shutdown -s -f"} : QStringList());
-    if (!nextStored.isEmpty()) {
-        QCOMPARE(storedTask(id).value("repeat_detail_day"), nextStored);
-        QCOMPARE(scheduler->isWaiting(id), kind != TC::OnceCommission);
-    }
-}
-
-void TestScheduler::repeatingCalendarTasksStoreTheirNextRunAndRunAgain_data()
-{
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("dayText");
-    QTest::addColumn<QStringList>("runs"); // the first run, then each stored next run
-    // A day the month lacks is the month's last day; the next month has the
-    // chosen day again.
-    QTest::newRow("monthly on the 31st") << int(TC::MonthCommission) << "31"
-                                         << QStringList{"2026-12-31 04:10:00", "2027-01-31 04:10:00",
-                                                        "2027-02-28 04:10:00", "2027-03-31 04:10:00"};
-    QTest::newRow("yearly on 29 February")
-        << int(TC::YearCommission) << "2_29" << QStringList{"2027-02-28 04:10:00", "2028-02-29 04:10:00"};
-}
-
-void TestScheduler::repeatingCalendarTasksStoreTheirNextRunAndRunAgain()
-{
-    QFETCH(int, kind);
-    QFETCH(QString, dayText);
-    QFETCH(QStringList, runs);
-    Record columns = calendarAt(TC::CommissionType(kind), QDateTime::fromString(runs.first(), Format), 1);
-    columns["repeat_bigger_unit"] = dayText;
-    const int id = addTask(columns);
-    QSignalSpy ended(scheduler.get(), &TaskScheduler::taskEnded);
-    QSignalSpy stored(scheduler.get(), &TaskScheduler::nextRunStored);
-    scheduler->handleOperaSliderSignal(id, true);
-    for (int run = 1; run < runs.size(); ++run) {
-        QVERIFY(runsAfter(time->now().secsTo(QDateTime::fromString(runs.at(run - 1), Format))));
-        QVERIFY(scheduler->isWaiting(id));
-        // Only the two moved columns are written.
-        const Record task = storedTask(id);
-        const QString seconds = QString::number(QDateTime::fromString(runs.at(run), Format).toSecsSinceEpoch());
-        QCOMPARE((QStringList{task["repeat_detail_day"], task["from_1970_seconds"], task["name"],
-                              task["repeat_bigger_unit"]}),
-                 (QStringList{runs.at(run), seconds, columns["name"], dayText}));
-    }
-    QCOMPARE(ended.size(), 0);
-    // Each stored run is announced, so that the task's row can show it.
-    QCOMPARE(stored.size(), runs.size() - 1);
-}
-
-void TestScheduler::countersTickAndInputResetsIdle()
-{
-    QSignalSpy idle(scheduler.get(), &TaskScheduler::idleTimeText);
-    QSignalSpy run(scheduler.get(), &TaskScheduler::runTimeText);
-    for (int i = 0; i < 3725; ++i)
-        scheduler->changeSecondToHour();
-    QCOMPARE(idle.last().at(0).toString(), QString("1小时2分5秒"));
-    QCOMPARE(run.last().at(0).toString(), QString("2小时25分25秒"));
-    scheduler->listenMouseNKeyboard();
-    scheduler->changeSecondToHour();
-    QCOMPARE(idle.last().at(0).toString(), QString("0小时0分1秒"));
-}
-
-void TestScheduler::leadAndCountdownDependOnActionTriggerAndPeriod_data()
-{
-    QTest::addColumn<qint64>("leadMs");
-    QTest::addColumn<qint64>("expected");
-    using C = Connection;
-    QTest::newRow("shut down, 3 min countdown") << Rules::leadMs(0, C::FromNow, 3 * Minute) << Minute;
-    QTest::newRow("restart, 2 min countdown") << Rules::leadMs(1, C::FromNow, 2 * Minute) << Minute;
-    QTest::newRow("log off, 1 min countdown: half") << Rules::leadMs(2, C::FromNow, Minute) << 30000LL;
-    QTest::newRow("sleep, 90 s idle: half") << Rules::leadMs(4, C::IfFree, 90000) << 45000LL;
-    QTest::newRow("stand-by, 1 min download rate") << Rules::leadMs(6, C::FromNowInDownload, Minute) << 30000LL;
-    QTest::newRow("disconnect, 1 min upload rate") << Rules::leadMs(11, C::FromNowInUpload, Minute) << 30000LL;
-    QTest::newRow("shut down, calendar a day away") << Rules::leadMs(0, C::ToTarget, 1440 * Minute) << Minute;
-    QTest::newRow("shut down, calendar 20 s away: all of it") << Rules::leadMs(0, C::ToTarget, 20000) << 20000LL;
-    QTest::newRow("lock") << Rules::leadMs(3, C::FromNow, 10 * Minute) << 0LL;
-    QTest::newRow("nothing left to warn of") << Rules::leadMs(0, C::ToTarget, 0) << 0LL;
-}
-
-void TestScheduler::leadAndCountdownDependOnActionTriggerAndPeriod()
-{
-    QFETCH(qint64, leadMs);
-    QFETCH(qint64, expected);
-    QCOMPARE(leadMs, expected);
-    // The countdown rounds up and stops at zero.
-    QCOMPARE(Rules::countdownText(1, 58001), QStringLiteral("将在 59 秒后重启"));
-    QCOMPARE(Rules::countdownText(4, 1), QStringLiteral("将在 1 秒后睡眠"));
-    QCOMPARE(Rules::countdownText(11, 0), QStringLiteral("将在 0 秒后断开网络"));
-}
-
-void TestScheduler::warnsAheadAndRunsOnTimeWithoutAnswer()
-{
-    // Sleep after one minute: warned half of it ahead.
-    const int id = addTask(countdown(4, "1"));
-    QSignalSpy ended(scheduler.get(), &TaskScheduler::taskEnded);
-    scheduler->handleOperaSliderSignal(id, true);
-    QVERIFY(warnsAfter(id, 30));
-    QCOMPARE(windowOf(id)->countdownText(), QString("将在 30 秒后睡眠"));
-    QCOMPARE(windowOf(id)->description(), QString("从现在开始0小时1分后睡眠"));
-    const Qt::WindowFlags onTop = Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint;
-    QCOMPARE(windowOf(id)->windowFlags() & onTop, onTop);
-    time->advanceSeconds(1);
-    QTRY_COMPARE(windowOf(id)->countdownText(), QString("将在 29 秒后睡眠"));
-    QVERIFY(scheduler->isWaiting(id));
-    QVERIFY(runsAfter(29, 1));
-    QCOMPARE(log.calls, QStringList{"interpreter: shutdown -h"});
-    QCOMPARE(ended.count(), 1);
-    QTRY_VERIFY(!windowShows(id));
-    time->advanceSeconds(3600);
-    QCOMPARE(log.calls.size(), 1);
-}
-
-void TestScheduler::eachButtonOfTheWindow_data()
-{
-    QTest::addColumn<bool>("repeating");
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QList<int>>("warnedAt");
-    QTest::addColumn<QList<int>>("ranAt");
-    // Due 180 s after the switch, or every 180 s; warned at 120 s, answered at
-    // 130 s.
-    QTest::newRow("no answer") << true << "" << QList<int>{120, 300, 480, 660} << QList<int>{180, 360, 540, 720};
-    QTest::newRow("run now") << false << "立即执行" << QList<int>{120} << QList<int>{130};
-    QTest::newRow("run now: the next period starts now")
-        << true << "立即执行" << QList<int>{120, 250, 430, 610, 790} << QList<int>{130, 310, 490, 670};
-    QTest::newRow("skip") << false << "取消本次" << QList<int>{120} << QList<int>{};
-    QTest::newRow("skip: the next period starts now")
-        << true << "取消本次" << QList<int>{120, 250, 430, 610, 790} << QList<int>{310, 490, 670};
-    // Ten minutes after its moment, warned again a minute before.
-    QTest::newRow("postpone") << false << "推迟10分钟" << QList<int>{120, 720} << QList<int>{780};
-    QTest::newRow("postpone, repeating") << true << "推迟10分钟" << QList<int>{120, 720} << QList<int>{780};
-}
-
-void TestScheduler::eachButtonOfTheWindow()
-{
-    QFETCH(bool, repeating);
-    QFETCH(QString, button);
-    QFETCH(QList<int>, warnedAt);
-    QFETCH(QList<int>, ranAt);
-    Record columns = countdown(2, "3");
-    if (repeating) {
-        columns = TC::conditionColumns(TC::FromOnCommission, 2, {"0", "1", QString(), false});
-        columns["lease_second"] = QString::number(scheduler->bootUptimeSeconds() + 180);
-    }
-    const int id = addTask(columns);
-    QSignalSpy ended(scheduler.get(), &TaskScheduler::taskEnded);
-    scheduler->handleOperaSliderSignal(id, true);
-    QList<int> warned;
-    QList<int> ran;
-    for (int second = 1; second <= 800; ++second) {
-        const int before = log.calls.size();
-        const bool shown = windowShows(id);
-        time->advanceSeconds(1);
-        if (second == 130 && !button.isEmpty()) {
-            QVERIFY(windowShows(id));
-            for (QPushButton *press : windowOf(id)->findChildren<QPushButton *>()) {
-                if (press->text() == button)
-                    QTest::mouseClick(press, Qt::LeftButton);
-            }
-            QTRY_VERIFY(!windowShows(id));
-        }
-        if (windowShows(id) && !shown)
-            warned << second;
-        if (log.calls.size() > before)
-            ran << second;
-    }
-    QCOMPARE(warned, warnedAt);
-    QCOMPARE(ran, ranAt);
-    QCOMPARE(log.calls.value(0, "log off"), QString("log off"));
-    // A task that runs once switches off after the run, or when its run is
-    // skipped.
-    QCOMPARE(scheduler->isArmed(id), repeating);
-    QCOMPARE(ended.count(), repeating ? 0 : 1);
-}
-
-void TestScheduler::skippingADailyTaskMovesItToTomorrow()
-{
-    const QDateTime moment = Start.addSecs(300);
-    const int id = addTask(calendarAt(TC::DayCommission, moment));
-    scheduler->handleOperaSliderSignal(id, true);
-    QVERIFY(warnsAfter(id, 240));
-    QCOMPARE(windowOf(id)->countdownText(), QString("将在 60 秒后关机"));
-    scheduler->answerWarning(id, Rules::SkipThisRun);
-    QVERIFY(scheduler->isWaiting(id));
-    QDateTime next;
-    QCOMPARE(scheduler->nextDueTask(&next), id);
-    QCOMPARE(next, moment.addDays(1));
-    time->advanceSeconds(86400);
-    QVERIFY(log.calls.isEmpty());
-    QVERIFY(windowShows(id));
-    time->advanceSeconds(60);
-    QCOMPARE(log.calls, QStringList{"interpreter: shutdown -s -f"});
-}
-
-void TestScheduler::warningEndsAndWhatRestartsTheTaskCancelsThatRun_data()
-{
-    QTest::addColumn<Record>("columns");
-    QTest::addColumn<int>("periodSeconds");
-    QTest::addColumn<QString>("call"); // empty: the warning ends without a run
-    const Record once = calendarAt(TC::OnceCommission, Start.addSecs(600));
-    QTest::newRow("switched off") << once << 600 << "";
-    QTest::newRow("slept through, as the moment is") << once << 600 << "";
-    QTest::newRow("input during an idle warning")
-        << TC::conditionColumns(TC::FreeCommission, 0, {"0", "5", QString(), false}) << 300
-        << "interpreter: shutdown -s -f";
-    QTest::newRow("rate above its threshold")
-        << TC::conditionColumns(TC::FromDownloadCommission, 11, {"0", "3", "50", false}) << 180 << "disconnect all";
-}
-
-void TestScheduler::warningEndsAndWhatRestartsTheTaskCancelsThatRun()
-{
-    QFETCH(Record, columns);
-    QFETCH(int, periodSeconds);
-    QFETCH(QString, call);
-    const int id = addTask(columns);
-    QSignalSpy ended(scheduler.get(), &TaskScheduler::taskEnded);
-    scheduler->handleOperaSliderSignal(id, true);
-    QVERIFY(warnsAfter(id, periodSeconds - 60));
-    time->advanceSeconds(30);
-    const bool asleep = QByteArray(QTest::currentDataTag()).startsWith("slept");
-    if (asleep) {
-        time->sleep(2 * 3600 * 1000);
-        scheduler->recheckCalendarTasks();
-    } else if (call.isEmpty()) {
-        scheduler->handleOperaSliderSignal(id, false);
-    } else if (columns.value("timer_mode").toInt() == Connection::IfFree) {
-        scheduler->listenMouseNKeyboard();
-    } else {
-        QCOMPARE(sampler->downloadStandSpeedList(), QList<int>{50});
-        scheduler->overspeedMethod(50);
-    }
-    QTRY_VERIFY(!windowShows(id));
-    QCOMPARE(ended.count(), int(asleep));
-    if (call.isEmpty()) {
-        time->advanceSeconds(3600);
-        QVERIFY(log.calls.isEmpty());
-        return;
-    }
-    // A whole period from then: warned a minute before its end, run at its end.
-    QVERIFY(warnsAfter(id, periodSeconds - 60));
-    QVERIFY(runsAfter(60));
-    QCOMPARE(log.calls, QStringList{call});
-}
-
-void TestScheduler::actionsThatDoNotDisruptOrWithTheChoiceOffNeverWarn()
-{
-    const int lock = addTask(countdown(3, "3"));
-    const int display = addTask(countdown(5, "3"));
-    startScheduler(false);
-    const int id = addTask(countdown(0, "4"));
-    QSignalSpy opened(scheduler.get(), &TaskScheduler::warningOpened);
-    settings->setOn(UserSettings::WarnBeforeActions, true);
-    for (int task : {lock, display})
-        scheduler->handleOperaSliderSignal(task, true);
-    time->advanceSeconds(179);
-    QVERIFY(log.calls.isEmpty());
-    time->advanceSeconds(1);
-    QCOMPARE(log.calls.size(), 2);
-    settings->setOn(UserSettings::WarnBeforeActions, false);
-    scheduler->handleOperaSliderSignal(id, true);
-    QVERIFY(runsAfter(240));
-    QCOMPARE(log.calls.size(), 3);
-    QCOMPARE(opened.count(), 0);
-    QVERIFY(!windowOf(id));
-    // Turned off while a warning shows: the window goes, the moment stays.
-    settings->setOn(UserSettings::WarnBeforeActions, true);
-    const int second = addTask(countdown(0, "3"));
-    scheduler->handleOperaSliderSignal(second, true);
-    QVERIFY(warnsAfter(second, 120));
-    settings->setOn(UserSettings::WarnBeforeActions, false);
-    QTRY_VERIFY(!windowShows(second));
-    QVERIFY(runsAfter(60, 1));
-}
 
 QTEST_MAIN(TestScheduler)
 #include "tst_scheduler.moc"
