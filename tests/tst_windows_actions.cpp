@@ -43,9 +43,7 @@ QString standInFolder()
     return QCoreApplication::applicationDirPath() + QStringLiteral("/stand-ins");
 }
 
-// The connection manager, its list and every connection listed, in one object that counts
-// what is done to it. COM objects end through Release, never through a delete of an interface:
-// the interfaces have no virtual destructor, and need none.
+// The connection manager, its list and each connection in one counting object, ended through Release.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class FakeNetwork final : public INetConnectionManager, public IEnumNetConnection, public INetConnection
@@ -89,20 +87,16 @@ public:
 };
 #pragma GCC diagnostic pop
 
-struct Order
-{
-    int id;
-    QString standInLine;
-};
+// Waits for a value to arrive, then makes sure that nothing more comes for a while.
+#define QTRY_COMPARE_AND_STAY(actual, expected, timeout, quiet)                                                        \
+    QTRY_COMPARE_WITH_TIMEOUT(actual, expected, timeout);                                                              \
+    QTest::qWait(quiet);                                                                                               \
+    QCOMPARE(actual, expected)
 
 } // namespace
 
-Q_DECLARE_METATYPE(Order)
-
-// The Windows routes of the actions, run under Wine. Nothing here can switch off, restart, lock,
-// log off or disconnect anything: the power and lock texts reach stand-ins (first on the
-// interpreter's path, checked before any such text runs), the session end, the display command
-// and the connection manager are fakes, and the only processes ended are the suite's own.
+// The Windows routes of the actions, under Wine: power and lock texts reach stand-ins (checked first
+// on the interpreter's path), session end, display and connections are fakes, only own processes end.
 class TestWindowsActions : public QObject
 {
     Q_OBJECT
@@ -114,8 +108,7 @@ class TestWindowsActions : public QObject
     QList<QProcess *> started;
     QString logPath;
 
-    // An executor whose interpreter is the real one, launching through the shell and writing
-    // down what it launched; every other facility is a fake.
+    // The real interpreter, writing down what it launched; every other facility is a fake.
     ActionExecutor executorWithInterpreter()
     {
         ActionServices services = fakeActionServices(&log);
@@ -140,7 +133,6 @@ class TestWindowsActions : public QObject
         return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
     }
 
-    // A copy of the stand-in under another name, started and left waiting.
     QProcess *startCopy(const QString &relativePath)
     {
         const QString copy = scratch->filePath(relativePath);
@@ -190,7 +182,6 @@ private slots:
 
     void cleanup()
     {
-        // A process still running is killed, and waited for, as it is deleted.
         qDeleteAll(started);
         started.clear();
         connection.reset();
@@ -199,30 +190,29 @@ private slots:
         scratch.reset();
     }
 
-    // The order's id, and the catalogue's text of it as the stand-in writes it down.
     void catalogueTextsReachTheStandIns_data()
     {
-        QTest::addColumn<Order>("order");
-        QTest::newRow("关机") << Order{0, "shutdown.exe|shutdown -s -f"};
-        QTest::newRow("重启, its blank kept") << Order{1, "shutdown.exe|shutdown -r "};
-        QTest::newRow("系统锁定") << Order{3, "rundll32.exe|rundll32.exe user32.dll LockWorkStation"};
-        QTest::newRow("电脑睡眠") << Order{4, "shutdown.exe|shutdown -h"};
-        QTest::newRow("电脑待机") << Order{6, "rundll32.exe|rundll32 powrprof.dll,SetSuspendState"};
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("关机") << 0 << "shutdown.exe|shutdown -s -f";
+        QTest::newRow("重启, its blank kept") << 1 << "shutdown.exe|shutdown -r ";
+        QTest::newRow("系统锁定") << 3 << "rundll32.exe|rundll32.exe user32.dll LockWorkStation";
+        QTest::newRow("电脑睡眠") << 4 << "shutdown.exe|shutdown -h";
+        QTest::newRow("电脑待机") << 6 << "rundll32.exe|rundll32 powrprof.dll,SetSuspendState";
     }
 
     void catalogueTextsReachTheStandIns()
     {
-        QFETCH(Order, order);
-        const QString text = order.standInLine.section('|', 1);
+        QFETCH(int, id);
+        QFETCH(QString, line);
+        const QString text = line.section('|', 1);
         const QString command =
-            connection->selectOrder({{Column::Id, QString::number(order.id)}}).value(0).value(Column::OrderCommand);
+            connection->selectOrder({{Column::Id, QString::number(id)}}).value(0).value(Column::OrderCommand);
         QCOMPARE(command, text);
-        executorWithInterpreter().executeCommand(command, order.id);
+        executorWithInterpreter().executeCommand(command, id);
         // Hidden, its process kept to wait on, every other field zero; 112 bytes on a 64-bit build.
         QCOMPARE(launches, QStringList{"cmd.exe|cmd.exe /c " + text + "|mask 0x40 show 0 size 112"});
-        QTRY_COMPARE_WITH_TIMEOUT(standInLines(), QStringList{order.standInLine}, 20000);
-        QTest::qWait(500);
-        QCOMPARE(standInLines(), QStringList{order.standInLine});
+        QTRY_COMPARE_AND_STAY(standInLines(), QStringList{line}, 20000, 500);
         QVERIFY(log.calls.isEmpty());
     }
 
@@ -246,8 +236,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(SnapshotProcessTerminator::processesNamed("shutdown.exe").isEmpty(), 15000);
         QVERIFY(!warned("Command ended"));
 
-        // A command that fails, an interpreter that does not start and a missing connection manager
-        // are written down.
+        // A failing command, an interpreter that does not start and no connection manager are logged.
         HiddenCommandInterpreter().run("exit 7");
         QTRY_VERIFY_WITH_TIMEOUT(warned("Command ended with 7 : \"exit 7\""), 20000);
         HiddenCommandInterpreter refused([](SHELLEXECUTEINFOW *) {
@@ -278,8 +267,7 @@ private slots:
             .executeOrder({{"orderId", "10"},
                            {"commandStr", "wmic process where name=\"%1\" delete"},
                            {"appPositionStr", "C:/Program Files/odd name &x.exe"}});
-        QVERIFY(named->waitForFinished(10000));
-        QVERIFY(otherCase->waitForFinished(10000));
+        QVERIFY(named->waitForFinished(10000) && otherCase->waitForFinished(10000));
         QVERIFY(!containing->waitForFinished(1500));
         QCOMPARE(prefixed->state(), QProcess::Running);
         QVERIFY(SnapshotProcessTerminator::processesNamed("odd name &x.exe").isEmpty());
@@ -325,7 +313,6 @@ private slots:
         ActionExecutor(connection.get(), services).executeCommand("%systemroot%\\system32\\scrnsave.scr /s", 5);
         QCOMPARE(sent, (QList<QList<quintptr>>{{0x4242, 0x0112, 0xF170, 2}}));
         QVERIFY(launches.isEmpty());
-        // Without a top-level window, nothing is sent.
         window = nullptr;
         display->turnOff();
         QCOMPARE(sent.size(), 1);
@@ -347,7 +334,6 @@ private slots:
                 return TRUE;
             }});
         ActionExecutor(connection.get(), services).executeCommand("logoff", 2);
-        // When the version query fails, the session is not ended.
         versionAnswers = false;
         ActionExecutor(connection.get(), services).executeCommand("logoff", 2);
         QCOMPARE(made, QStringList({"version 276", "exit 0x10 reason 0", "version 276"}));
@@ -381,12 +367,9 @@ private slots:
         else
             executor.executeCommand("netsh interface set interface wlan0 disabled", 11);
 
-        // Done on a thread of its own, which hands back all it was given (the manager, its list and
-        // each connection) before it ends.
+        // On a thread of its own, which releases the manager, its list and each connection before it ends.
         QTRY_COMPARE_WITH_TIMEOUT(network.disconnects.load(), connections, 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(network.references.load(), 1, 10000);
-        QTest::qWait(200);
-        QCOMPARE(network.references.load(), 1);
+        QTRY_COMPARE_AND_STAY(network.references.load(), 1, 10000, 200);
         QCOMPARE(made.load(), 1);
         QCOMPARE(network.askedWith.load(), int(NCME_DEFAULT));
         QVERIFY(log.calls.isEmpty());
@@ -394,8 +377,7 @@ private slots:
 
     void notepadAndProgramsStartWithoutAShell()
     {
-        // Notepad is looked for beside the program first: the suite's stand-in sits there. Through a
-        // shell, the program's name would also run the power text (which reaches the stand-in).
+        // Notepad is found beside the program (a stand-in); a shell would also run the name's power text.
         const QString program = scratch->filePath("tool & shutdown -s -f.exe");
         QVERIFY(QFile::copy(standInFolder() + "/shutdown.exe", program));
         NotepadDesktopLauncher().openFile("C:/Some Folder/a b & c.txt");

@@ -38,26 +38,20 @@ void collectMessages(QtMsgType type, const QMessageLogContext &context, const QS
 QString storedValue(const wchar_t *keyPath, const QString &name)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return "no key";
     DWORD values = 0, type = REG_NONE, size = 256;
     wchar_t text[128] = {};
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "no key";
     RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
                      nullptr);
-    const LSTATUS status = RegQueryValueExW(key, name.toStdWString().c_str(), nullptr, &type,
-                                            reinterpret_cast<BYTE *>(text), &size);
+    const LSTATUS status = RegQueryValueExW(key, name.toStdWString().c_str(), nullptr, &type, LPBYTE(text), &size);
     RegCloseKey(key);
-    if (status != ERROR_SUCCESS)
-        return "no value";
-    return QStringLiteral("type %1, %2 bytes: %3 (%4 in the key)")
-        .arg(type)
-        .arg(size)
-        .arg(QString::fromWCharArray(text, int(size / 2)))
-        .arg(values);
+    const QString stored = QString::fromWCharArray(text, int(size / 2));
+    return status ? "no value"
+                  : QString("type %1, %2 bytes: %3 (%4 in the key)").arg(type).arg(size).arg(stored).arg(values);
 }
 
-// One event as the System log holds it: the moment it compares in queries has a tenth of a
-// microsecond, the date text the tool prints has the local time to the millisecond.
+// A System log event: queries compare its moment to 0.1 µs, the tool prints its local time to the ms.
 struct LogEvent
 {
     int id;
@@ -89,7 +83,6 @@ void writeLog(const QList<LogEvent> &events, const QString &directive = QString(
     }
 }
 
-// What the stand-in was asked, one run a line, its arguments tab-separated.
 QStringList toolCalls()
 {
     QFile file("wevtutil-calls.txt");
@@ -100,9 +93,8 @@ QStringList toolCalls()
 
 QString expectedCall(int id, const QString &cutOff = QString())
 {
-    const QString after = cutOff.isEmpty() ? QString()
-                                           : QStringLiteral(" and TimeCreated[@SystemTime>'%1']").arg(cutOff);
-    return QStringLiteral("qe\tsystem\t/f:text\t/q:*[System[(EventID = %1)%2]]").arg(id).arg(after);
+    const QString after = cutOff.isEmpty() ? "" : " and TimeCreated[@SystemTime>'" + cutOff + "']";
+    return QString("qe\tsystem\t/f:text\t/q:*[System[(EventID = %1)%2]]").arg(id).arg(after);
 }
 
 QStringList storedRows()
@@ -120,9 +112,8 @@ const QList<LogEvent> Week = {
 
 } // namespace
 
-// The Windows compatibility-layer value and the power history of the System event log. The
-// event log is a stand-in wevtutil put in the working directory, where both the command
-// interpreter and the process start look before the system's folders; it records every run.
+// The compatibility-layer value and the System log's power history, read through a stand-in wevtutil
+// in the working directory (found there before the system's folders), which records every run.
 class TestWindowsHistory : public QObject
 {
     Q_OBJECT
@@ -162,7 +153,7 @@ private slots:
 
     void compatibilityValueIsTheTenCharactersAloneAndFailuresAreSaid()
     {
-        // An earlier start's value (of another text) is rewritten in place, at every start.
+        // An earlier start's value (another text) is rewritten in place, at every start.
         const QString path = QStringLiteral("C:\\Program Files\\Tickvale Pro\\tickvale.exe");
         const wchar_t earlier[] = L"~ WIN7RTM";
         RegSetKeyValueW(HKEY_CURRENT_USER, TestKey, path.toStdWString().c_str(), REG_SZ, earlier, sizeof earlier);
@@ -181,8 +172,7 @@ private slots:
                      && warningLines.at(1).startsWith("The compatibility value for C:\\vvv"),
                  qPrintable(warningLines.join('\n').left(400)));
 
-        // The log tab's call: the program's own path with backslashes, under the user's real key
-        // (this suite's Wine prefix is its own).
+        // The log tab's call: the program's path with backslashes, under the user's real key (own prefix).
         QCOMPARE(QString::fromWCharArray(RegistryCompatibilityLayer::LayersKey),
                  QString("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers"));
         const QString program = QCoreApplication::applicationFilePath().replace('/', '\\');
@@ -194,8 +184,7 @@ private slots:
 
     void queryLines()
     {
-        // The power-on query goes through the command interpreter, the power-off one does not; the
-        // second power-off cut-off falls on the local day after its UTC day.
+        // Power-on goes through the interpreter, power-off not; the second cut-off is a local day later.
         using Source = PowerEventSource;
         const struct
         {
@@ -226,8 +215,7 @@ private slots:
         QCOMPARE(storedRows().at(1), QString("关机 2026-12-03T00:59:59.0010000Z 1796230799 0"));
         QVERIFY2(warningLines.isEmpty(), qPrintable(warningLines.join('\n')));
 
-        // The newest of each kind, handed back in UTC; the log's own moments are a little later
-        // than the text, so the tool lists those two again and they are dropped.
+        // The newest of each kind in UTC; the log's moments are later than the text, so those two are dropped.
         Command(nullptr).collectPowerEvents();
         QCOMPARE(storedRows().size(), 5);
         QCOMPARE(toolCalls().mid(2),
@@ -243,19 +231,15 @@ private slots:
 
     void failingOrHungToolIsReportedAndEnded_data()
     {
-        QTest::addColumn<QString>("directive");
-        QTest::addColumn<QString>("warning");
-        QTest::newRow("ends with a failure") << "exit 5"
-                                             << "ended with status 5";
-        QTest::newRow("hangs") << "hang 6"
-                               << "did not finish within 1 s";
+        QTest::addColumn<QStringList>("directiveAndWarning");
+        QTest::newRow("ends with a failure") << QStringList{"exit 5", "ended with status 5"};
+        QTest::newRow("hangs") << QStringList{"hang 6", "did not finish within 1 s"};
     }
 
     void failingOrHungToolIsReportedAndEnded()
     {
-        QFETCH(QString, directive);
-        QFETCH(QString, warning);
-        writeLog(Week, directive);
+        QFETCH(QStringList, directiveAndWarning);
+        writeLog(Week, directiveAndWarning.at(0));
         Command command(nullptr);
         command.setToolTimeout(1000);
         QElapsedTimer clock;
@@ -267,7 +251,7 @@ private slots:
         // Both routes, through the command interpreter and straight, say why.
         const QStringList reasons = warningLines.filter("The power history cannot come from the System event log");
         QCOMPARE(reasons.size(), 2);
-        QVERIFY2(reasons.at(1).contains(warning), qPrintable(reasons.join('\n')));
+        QVERIFY2(reasons.at(1).contains(directiveAndWarning.at(1)), qPrintable(reasons.join('\n')));
         QCOMPARE(warningLines.filter(QRegularExpression("^No power-on or power-off is stored this time")).size(), 1);
     }
 };

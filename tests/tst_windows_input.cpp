@@ -58,7 +58,6 @@ QVector<INPUT> moves(int count)
     return inputs;
 }
 
-// The pointer to a screen position, in the absolute coordinates of SendInput (0 to 65535).
 INPUT pointerTo(const QPoint &position)
 {
     return mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
@@ -71,33 +70,22 @@ bool send(QVector<INPUT> inputs)
     return SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT)) == UINT(inputs.size());
 }
 
-// A frameless window that the user drags by its surface, as the program's own windows are.
 class DragSurface final : public QWidget
 {
-public:
-    DragSurface()
-        : QWidget(nullptr, Qt::FramelessWindowHint)
-    { }
-
 protected:
     void mousePressEvent(QMouseEvent *event) override { WindowDrag::start(this, event); }
 };
 
 } // namespace
 
-// The Windows facilities of the monitors and the window drag, met on Wine's own window system
-// (this suite runs on Qt's Windows platform, not offscreen): input sent with SendInput, the
-// real interface table, broadcast messages, a real top-level window.
+// The monitors' Windows facilities and the window drag on Wine's window system (Qt's Windows
+// platform): input from SendInput, the real interface table, broadcasts, a real top-level window.
 class TestWindowsInput : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        // Away from the edges, so that relative moves always move the pointer.
-        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
-    }
+    void init() { SetCursorPos(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2); }
 
     void hookCountsInputActivity_data()
     {
@@ -127,7 +115,7 @@ private slots:
         LowLevelHookActivitySource source;
         QSignalSpy activity(&source, &InputActivitySource::activity);
         QVERIFY(source.start());
-        // One move that counts comes last: once it is seen, everything before it has been seen.
+        // A counted move comes last: once it is seen, everything before it has been seen.
         QVERIFY(send(inputs + moves(1)));
         QTRY_VERIFY_WITH_TIMEOUT(activity.size() >= expected + 1, 5000);
         QTest::qWait(100);
@@ -136,8 +124,7 @@ private slots:
 
     void unseenInputIsToldFromSeenInput()
     {
-        // The last input and the last hook call: the hook called after the input, a moment late,
-        // long before the input, and across the wrap of the tick count.
+        // Last input, last hook call: hook after, a moment late, long before, across the tick wrap.
         const DWORD rows[][2] = {{50000, 50100}, {52000, 50000}, {52001, 50000}, {3000, 0xFFFFFF00}};
         QList<bool> unseen;
         for (const auto &row : rows)
@@ -147,7 +134,6 @@ private slots:
 
     void hooksThatSeeTheInputAreKeptUntilRemoved()
     {
-        // The program's hook reaches these hooks through the platform services.
         TAVMouseNKeyboardHook hook;
         QSignalSpy hasAction(&hook, &TAVMouseNKeyboardHook::hasAction);
         QSignalSpy detection(&hook, &TAVMouseNKeyboardHook::idleDetectionChanged);
@@ -157,8 +143,7 @@ private slots:
         QTest::qWait(2500);
         QVERIFY(send(moves(2) + clicks(MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP)));
         QTRY_COMPARE_WITH_TIMEOUT(hasAction.size(), 2, 5000);
-        // Past the next look at the system's last input: input the hooks saw (counted or not) is not
-        // taken for input they missed. The uptime meanwhile is the system's tick count.
+        // Past the next look at the system's last input, input the hooks saw is not taken as missed.
         const std::shared_ptr<SystemClock> clock = PlatformServices::systemClock();
         const qint64 uptime = clock->uptimeMilliseconds(), tickCount = qint64(GetTickCount64());
         QVERIFY2(uptime > 0 && qAbs(uptime - tickCount) < 100,
@@ -174,7 +159,6 @@ private slots:
                      + clicks(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP)));
         QTest::qWait(500);
         QCOMPARE(hasAction.size(), 2);
-        // The hooks are free again for the next watch.
         LowLevelHookActivitySource next;
         QVERIFY(next.start());
     }
@@ -184,7 +168,6 @@ private slots:
         std::unique_ptr<NetworkCounterSource> counters = PlatformServices::networkCounters();
         QVERIFY(counters->isSupported());
         const NetworkTotals before = counters->read();
-        // Four megabytes from one loopback socket to another.
         QTcpServer server;
         QTcpSocket client;
         QVERIFY(server.listen(QHostAddress::LocalHost));
@@ -206,7 +189,6 @@ private slots:
             after.received - before.received >= 4u << 20 && after.sent - before.sent >= 4u << 20,
             qPrintable(QStringLiteral("%1 %2").arg(after.received - before.received).arg(after.sent - before.sent)));
 
-        // The counters of every interface are summed in 64 bits.
         const quint64 rows[][2] = {{5ull << 30, 7}, {0xFFFFFFFFull, 1ull << 40}, {1, 0}};
         auto *table = static_cast<PMIB_IF_TABLE2>(
             std::calloc(1, offsetof(MIB_IF_TABLE2, Table) + sizeof(MIB_IF_ROW2) * 3));
@@ -224,6 +206,7 @@ private slots:
         std::unique_ptr<SleepWatcher> watcher = PlatformServices::sleepWatcher();
         QSignalSpy resumed(watcher.get(), &SleepWatcher::resumed);
         DragSurface surface;
+        surface.setWindowFlags(Qt::FramelessWindowHint);
         surface.setGeometry(200, 200, 240, 160);
         surface.show();
         QVERIFY(QTest::qWaitForWindowExposed(&surface));
@@ -231,8 +214,7 @@ private slots:
         RECT before{}, after{};
         QVERIFY(GetWindowRect(handle, &before));
         const QPoint grab(before.left + 120, before.top + 80), offset(90, 60);
-        // The press reaches the window, whose drag then runs Windows' move loop on this thread until
-        // the button comes up: the rest of the gesture has to come from elsewhere.
+        // The drag runs Windows' move loop on this thread until the button is up: the rest comes from another.
         std::thread hand([grab, offset] {
             send({pointerTo(grab)});
             Sleep(200);
@@ -251,8 +233,7 @@ private slots:
         QTest::qWait(200);
         QVERIFY(GetWindowRect(handle, &after));
         QCOMPARE(QPoint(after.left, after.top), QPoint(before.left, before.top) + offset);
-        // The system's broadcast reaches the window procedure, and only the automatic resume
-        // counts; the same message seen in the queue is not heard again.
+        // Only the automatic resume's broadcast counts; the same message in the queue is not heard again.
         SendMessageW(handle, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
         SendMessageW(handle, WM_NULL, PBT_APMRESUMEAUTOMATIC, 0);
         SendMessageW(handle, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
@@ -260,7 +241,6 @@ private slots:
         long result = 0;
         QVERIFY(!QAbstractEventDispatcher::instance()->filterNativeEvent("windows_dispatcher_MSG", &queued, &result));
         QCOMPARE(resumed.size(), 1);
-        // Once the watcher is gone, its filter is too.
         watcher.reset();
         SendMessageW(handle, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
     }

@@ -12,8 +12,7 @@ class TestWindowsProgram : public QObject
 
     HMODULE program = nullptr;
 
-    // A resource of a type of the system (RT_ICON and the like) and a number (the process
-    // manifest's is 1).
+    // A resource of a system type (RT_ICON and the like) and a number (the process manifest's is 1).
     QByteArray resource(LPCSTR type, int name) const
     {
         HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(name), reinterpret_cast<LPCWSTR>(type));

@@ -1,9 +1,7 @@
-// A stand-in for wevtutil that reads no event log: "wevtutil qe system /f:text /q:QUERY" prints,
-// oldest first and in the tool's text layout, the events of wevtutil-events.txt (in the working
-// directory) whose id the query names and, for "@SystemTime>'T'", whose moment is later than T.
-// Every run appends its arguments, tab-separated, to wevtutil-calls.txt. The events file holds
-// lines "ID SYSTEMTIME DATETEXT" (an event: its moment as queries compare it, its printed date),
-// "exit CODE" (end with this status at once) or "hang SECONDS" (wait this long, print nothing).
+// A wevtutil that reads no event log: "qe system /f:text /q:QUERY" prints, in the tool's layout, the
+// events of wevtutil-events.txt whose id the query names (and later than "@SystemTime>'T'"), and
+// appends its arguments, tab-separated, to wevtutil-calls.txt. The events file holds lines
+// "ID SYSTEMTIME DATETEXT", "exit CODE" (end so at once) or "hang SECONDS" (wait, print nothing).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -16,7 +14,7 @@
 
 namespace {
 
-// The text between a marker and the next occurrence of the closing text; empty when absent.
+// The text between a marker and the next closing character; empty when absent.
 std::string between(const std::string &text, const std::string &marker, const std::string &closing)
 {
     const std::size_t start = text.find(marker);
@@ -24,14 +22,6 @@ std::string between(const std::string &text, const std::string &marker, const st
         return std::string();
     const std::size_t from = start + marker.size();
     return text.substr(from, text.find_first_of(closing, from) - from);
-}
-
-// An event in the tool's text layout, with some of the lines around its date.
-void printEvent(int index, const std::string &id, const std::string &dateText)
-{
-    std::printf("Event[%d]:\r\n  Log Name: System\r\n  Source: EventLog\r\n  Date: %s\r\n  Event ID: %s\r\n"
-                "  Computer: tickvale-test\r\n  Description: \r\nThe Event log service was %s.\r\n\r\n",
-                index, dateText.c_str(), id.c_str(), id == "6005" ? "started" : "stopped");
 }
 
 } // namespace
@@ -69,7 +59,9 @@ int main(int argc, char *argv[])
         // Both moments are UTC texts of one width: their order is the order of the texts.
         if (first != wantedId || (!cutOff.empty() && !(systemTime > cutOff)))
             continue;
-        printEvent(printed++, first, dateText);
+        std::printf("Event[%d]:\r\n  Log Name: System\r\n  Source: EventLog\r\n  Date: %s\r\n  Event ID: %s\r\n"
+                    "  Computer: tickvale-test\r\n  Description: \r\nThe Event log service was %s.\r\n\r\n",
+                    printed++, dateText.c_str(), first.c_str(), first == "6005" ? "started" : "stopped");
     }
     return 0;
 }

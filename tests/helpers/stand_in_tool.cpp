@@ -1,7 +1,6 @@
-// A stand-in for a Windows tool that must never run in a test (shutdown.exe, rundll32.exe,
-// notepad.exe): it appends one line, "<its own file name>|<its whole command line>", in UTF-8,
-// to the file that TICKVALE_STAND_IN_LOG names, then waits TICKVALE_STAND_IN_SLEEP_MS
-// milliseconds (none when unset) and ends with status 0.
+// A stand-in for a tool that must never run in a test (shutdown.exe, rundll32.exe, notepad.exe): it
+// appends "<file name>|<command line>" in UTF-8 to $TICKVALE_STAND_IN_LOG and waits
+// $TICKVALE_STAND_IN_SLEEP_MS ms (none when unset).
 #include <windows.h>
 
 #include <cstdio>

@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
-# The zip's program, under Wine in a brand-new prefix, with a countdown of 3 seconds to "关机" in
-# its database.db: a click on the task's switch turns it on, and about 3 seconds later "shutdown
-# -s -f" reaches the shutdown.exe on the path exactly once. That shutdown.exe (and rundll32.exe)
-# is the tests' stand-in, which only writes down its command line; the interpreter is asked
-# first that it finds the stand-ins, never Wine's own tools.
+# The zip's program in a new prefix with a 3-second countdown to "关机": a click on its switch, and
+# about 3 s later "shutdown -s -f" reaches the stand-in shutdown.exe (first on the path) exactly once.
 # usage: tests/windows/countdown-shutdown.sh ZIP STAND_IN_FOLDER
 set -euo pipefail
 stand_ins=$(realpath "$2") script="countdown shutdown"
@@ -17,9 +14,8 @@ export WINEPATH="Z:${work//\//\\}\\stand-ins" TICKVALE_STAND_IN_LOG="Z:${work//\
 found=$("$wine" cmd /c 'for %i in (shutdown.exe rundll32.exe) do @echo %~$PATH:i' </dev/null 2>/dev/null | tr -d '\r')
 expected=$(printf '%s\\shutdown.exe\n%s\\rundll32.exe' "$WINEPATH" "$WINEPATH")
 [ "${found,,}" = "${expected,,}" ] || fail "the interpreter would find: $found"
-echo "countdown shutdown: the interpreter finds the stand-ins first"
 
-# A first start makes database.db with its seed rows; then the countdown is added to it.
+# A first start makes database.db; then the countdown is added to it.
 cd "$work/working"
 "$wine" "$program" >"$work/program.log" 2>&1 &
 pid=$!
@@ -51,7 +47,6 @@ for tick in $(seq 150); do [ -s "$work/stand-in.log" ] && break || sleep 0.1; do
 ran_after=$(awk -v now="$(date +%s.%N)" -v then="$switched_at" 'BEGIN { printf "%.1f", now - then }')
 echo "countdown shutdown: shutdown.exe ran ${ran_after}s after the click"
 awk -v t="$ran_after" 'BEGIN { exit !(t >= 2.5 && t <= 4.5) }' || fail "it ran ${ran_after}s after the click, not about 3"
-# Once: nothing more comes.
 sleep 4
 lines=$(cat "$work/stand-in.log")
 [ "$lines" = "shutdown.exe|shutdown -s -f" ] || fail "the stand-ins were given: $lines"

@@ -1,6 +1,5 @@
-# Sourced by the zip's scripts: the zip ($1) unpacked into $work/unpacked, its program in $program,
-# a brand-new prefix in $WINEPREFIX on a display of its own, and fail(), which shows the program's
-# output. The caller names itself in $script first.
+# Sourced by the zip's scripts (naming themselves in $script): the zip $1 unpacked, $program, a new
+# $WINEPREFIX on a display of its own, and fail(), which shows the program's output.
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../../scripts/wine-session.sh"
 zip=$(realpath "$1")

@@ -1,14 +1,11 @@
 #!/usr/bin/env bash
-# The zip's program as a user on Windows gets it, started under Wine in a brand-new prefix from
-# an empty folder: every DLL it and its plugins import is beside it or part of Windows, a window
-# "TickvalePro" of 900 x 780 appears, database.db holds exactly the rows of seed-rows.txt (the
-# table, then the columns) and "确定" in the exit confirmation ends the program with code 0.
+# The zip's program started from an empty folder in a new prefix: every DLL imported is beside it or
+# Windows', a 900 x 780 "TickvalePro" appears, database.db holds exactly seed-rows.txt, "确定" exits 0.
 # usage: tests/windows/zip-start.sh ZIP [SCREENSHOT.png]
 set -euo pipefail
 screenshot=${2:-} script="zip start"
 source "$(dirname "${BASH_SOURCE[0]}")/unpacked-zip.sh"
 
-# Every DLL imported by what the zip holds is beside the program or part of Windows.
 beside=$(find "$(dirname "$program")" -maxdepth 1 -type f -printf '%f\n' | tr 'A-Z' 'a-z')
 missing=()
 while IFS= read -r binary; do
@@ -19,15 +16,13 @@ while IFS= read -r binary; do
 done < <(find "$work/unpacked" -type f \( -iname '*.exe' -o -iname '*.dll' \))
 [ ${#missing[@]} -eq 0 ] || fail "missing DLLs: ${missing[*]}"
 
-# Started as a user would: from an empty folder, with nothing of the build on the path. The
-# first start in a new prefix is slow.
+# As a user starts it: nothing of the build on the path (the first start in a new prefix is slow).
 cd "$work/working"
 env -u WINEPATH "$wine" "$program" >"$work/program.log" 2>&1 &
 pid=$!
 window=$(wine_wait_for_window '^TickvalePro$' 90) || fail "no window named TickvalePro appeared"
 eval "$(xdotool getwindowgeometry --shell "$window")"
 [ "$WIDTH" = 900 ] && [ "$HEIGHT" = 780 ] || fail "the window is $WIDTH x $HEIGHT"
-echo "zip start: window TickvalePro of $WIDTH x $HEIGHT shown"
 [ -z "$screenshot" ] || { sleep 2; import -window root "$screenshot"; }
 
 rows=$(python3 - "$work/working/database.db" <<'PY'
@@ -40,7 +35,6 @@ for (table,) in tables.fetchall():
 PY
 ) || fail "database.db cannot be read"
 diff <(echo "$rows") "$here/seed-rows.txt" >&2 || fail "database.db does not hold exactly the seed rows"
-echo "zip start: database.db holds exactly the seed rows"
 
 # The title bar's close button, then "确定" in the confirmation (both where a person clicks).
 xdotool mousemove $((X + 878)) $((Y + 25)) click 1
