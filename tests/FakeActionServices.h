@@ -11,9 +11,8 @@
 #include <QStringList>
 
 // System facilities that only write down what they were asked to do.
-class ActionLog
+struct ActionLog
 {
-public:
     QStringList calls;
 };
 

@@ -10,11 +10,7 @@ public:
     explicit FakeInputSource(bool canDetect = true)
         : detectable(canDetect)
     { }
-    bool start() override
-    {
-        running = true;
-        return true;
-    }
+    bool start() override { return running = true; }
     void stop() override { running = false; }
     bool detectsIdleness() const override { return detectable; }
     void press()

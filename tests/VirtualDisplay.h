@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -12,10 +11,8 @@ class VirtualDisplay
 public:
     ~VirtualDisplay()
     {
-        if (server.state() != QProcess::NotRunning) {
-            server.terminate();
-            server.waitForFinished(3000);
-        }
+        server.terminate();
+        server.waitForFinished(3000);
     }
 
     static bool toolsPresent()
@@ -28,8 +25,8 @@ public:
     bool start(int first = 91)
     {
         for (int number = first; number < first + 40; ++number) {
-            if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number))
-                || QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)))
+            const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(number);
+            if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number)) || QFile::exists(socket))
                 continue;
             name = QStringLiteral(":%1").arg(number);
             // -noreset: the server would otherwise restart, refusing connections meanwhile,
@@ -37,18 +34,13 @@ public:
             server.start("Xvfb", {name, "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"});
             if (!server.waitForStarted(5000))
                 return false;
-            for (int i = 0; i < 100; ++i) {
-                if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)))
+            for (int i = 0; i < 100 && server.state() != QProcess::NotRunning; ++i, QThread::msleep(50)) {
+                if (QFile::exists(socket))
                     return true;
-                if (server.state() == QProcess::NotRunning)
-                    break;
-                QThread::msleep(50);
             }
             // That number is taken (perhaps by a server this folder cannot see): try the next.
-            if (server.state() != QProcess::NotRunning) {
-                server.kill();
-                server.waitForFinished(3000);
-            }
+            server.kill();
+            server.waitForFinished(3000);
         }
         return false;
     }

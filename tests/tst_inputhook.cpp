@@ -23,6 +23,8 @@ struct DpmsDisplay
 
 class FakeDpms : public DpmsControl
 {
+    DpmsDisplay *display;
+
 public:
     explicit FakeDpms(DpmsDisplay *screen)
         : display(screen)
@@ -44,9 +46,6 @@ public:
         display->calls << "off";
         display->level = Off;
     }
-
-private:
-    DpmsDisplay *display;
 };
 
 } // namespace
@@ -145,9 +144,7 @@ void TestInputHook::keysCountWhileAnotherProgramHoldsTheKeyboard()
     QFETCH(QString, input);
     QFETCH(int, count);
     const QStringList steps = input.split('|');
-    const QStringList beforeGrab = steps[0].split(' ', Qt::SkipEmptyParts);
-    const QStringList duringGrab = steps[1].split(' ', Qt::SkipEmptyParts);
-    const QStringList afterGrab = steps[2].split(' ', Qt::SkipEmptyParts);
+    const auto step = [&steps](int i) { return steps[i].split(' ', Qt::SkipEmptyParts); };
     TAVMouseNKeyboardHook::setSourceFactory(
         [xinputMinor] { return std::make_unique<XInputActivitySource>(nullptr, xinputMinor); });
     if (xinputMinor < 1)
@@ -158,16 +155,16 @@ void TestInputHook::keysCountWhileAnotherProgramHoldsTheKeyboard()
     QVERIFY(TAVMouseNKeyboardHook::isInstalled());
     QSignalSpy spy(&hook, &TAVMouseNKeyboardHook::hasAction);
     QTest::qWait(100);
-    QVERIFY(beforeGrab.isEmpty() || display.xdotool(beforeGrab));
+    QVERIFY(steps[0].isEmpty() || display.xdotool(step(0)));
     QProcess grabber;
     grabber.start(QStringLiteral(GRAB_KEYBOARD_HELPER), QStringList());
     QVERIFY(grabber.waitForReadyRead(5000) && grabber.readLine().trimmed() == "grabbed");
-    QVERIFY(display.xdotool(duringGrab));
+    QVERIFY(display.xdotool(step(1)));
     QTest::qWait(200);
     grabber.write("release\n");
     QVERIFY(grabber.waitForFinished(5000));
     QCOMPARE(grabber.exitCode(), 0);
-    QVERIFY(afterGrab.isEmpty() || runXdotool(afterGrab) == 0);
+    QVERIFY(steps[2].isEmpty() || runXdotool(step(2)) == 0);
     QTest::qWait(400);
     QCOMPARE(spy.size(), count);
 }

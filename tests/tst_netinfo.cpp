@@ -15,15 +15,14 @@ namespace {
 // Counters that a test sets by hand.
 class FakeCounters : public NetworkCounterSource
 {
+    NetworkTotals *totals;
+
 public:
     explicit FakeCounters(NetworkTotals *source)
         : totals(source)
     { }
     bool isSupported() const override { return true; }
     NetworkTotals read() override { return *totals; }
-
-private:
-    NetworkTotals *totals;
 };
 
 // The first argument of every signal caught so far; the spy starts afresh.

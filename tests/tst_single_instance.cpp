@@ -15,17 +15,12 @@ using TC = TaskComposer;
 
 namespace {
 
-// A start of the built program in a working folder, with the suite's display, bus and
-// settings folder, on an X11 desktop.
+// A start of the built program in a working folder, with the suite's environment.
 class Start
 {
 public:
     Start(const QString &folder, const QStringList &arguments = {})
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char *unset : {"QT_QPA_PLATFORM", "QT_XCB_GL_INTEGRATION", "WAYLAND_DISPLAY"})
-            environment.remove(unset);
-        process.setProcessEnvironment(environment);
         process.setWorkingDirectory(folder);
         process.setProcessChannelMode(QProcess::MergedChannels);
         clock.start();
@@ -44,6 +39,39 @@ public:
     QString log;
 };
 
+// What an X tool prints on the virtual display (the suite's own DISPLAY).
+QString tool(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(10000);
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+QString programWindow(qint64 pid)
+{
+    QString id;
+    for (int i = 0; i < 200 && id.isEmpty(); ++i, QTest::qWait(100))
+        id = tool("xdotool",
+                  {"search", "--all", "--onlyvisible", "--pid", QString::number(pid), "--name", "^TickvalePro$"})
+                 .section('\n', 0, 0);
+    QTest::qWait(400);
+    return id;
+}
+
+// The root's children, topmost first, as decimal window ids.
+QStringList stacking()
+{
+    QStringList ids;
+    const QRegularExpression child("^\\s+(0x[0-9a-f]+)");
+    for (const QString &line : tool("xwininfo", {"-root", "-children"}).split('\n')) {
+        const QRegularExpressionMatch match = child.match(line);
+        if (match.hasMatch())
+            ids << QString::number(match.captured(1).toULongLong(nullptr, 16));
+    }
+    return ids;
+}
+
 } // namespace
 
 // One program per working folder: a second start there brings the first one's window forward
@@ -56,53 +84,7 @@ private slots:
     void initTestCase() { qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tickvale-test-bus"); }
     void oneGuardPerFolderAndUserTakesOverWhatACrashLeft();
     void secondStartInTheSameFolderRaisesTheFirstAndLeaves();
-
-private:
-    QString tool(const QString &program, const QStringList &arguments) const;
-    QString programWindow(qint64 pid) const;
-    QStringList stacking() const;
-
-    VirtualDisplay screen;
-    MockSystemBus bus;
 };
-
-// What an X tool prints on the virtual display (the suite's own DISPLAY).
-QString TestSingleInstance::tool(const QString &program, const QStringList &arguments) const
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(10000);
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
-}
-
-QString TestSingleInstance::programWindow(qint64 pid) const
-{
-    for (int i = 0; i < 200; ++i) {
-        const QString id = tool("xdotool",
-                                {"search", "--all", "--onlyvisible", "--pid", QString::number(pid), "--name",
-                                 "^TickvalePro$"})
-                               .section('\n', 0, 0);
-        if (!id.isEmpty()) {
-            QTest::qWait(400);
-            return id;
-        }
-        QTest::qWait(100);
-    }
-    return QString();
-}
-
-// The root's children, topmost first, as decimal window ids.
-QStringList TestSingleInstance::stacking() const
-{
-    QStringList ids;
-    const QRegularExpression child("^\\s+(0x[0-9a-f]+)");
-    for (const QString &line : tool("xwininfo", {"-root", "-children"}).split('\n')) {
-        const QRegularExpressionMatch match = child.match(line);
-        if (match.hasMatch())
-            ids << QString::number(match.captured(1).toULongLong(nullptr, 16));
-    }
-    return ids;
-}
 
 void TestSingleInstance::oneGuardPerFolderAndUserTakesOverWhatACrashLeft()
 {
@@ -152,6 +134,8 @@ void TestSingleInstance::secondStartInTheSameFolderRaisesTheFirstAndLeaves()
     if (!VirtualDisplay::toolsPresent() || !MockSystemBus::toolsPresent()
         || QStandardPaths::findExecutable("xwininfo").isEmpty())
         QSKIP("Xvfb, xdotool, xwininfo, dbus-daemon and python3-dbusmock are needed (scripts/test.sh installs them)");
+    VirtualDisplay screen;
+    MockSystemBus bus;
     QVERIFY(screen.start(171));
     QVERIFY(bus.start());
     QVERIFY(bus.startMock("logind", "org.freedesktop.login1"));
@@ -162,6 +146,8 @@ void TestSingleInstance::secondStartInTheSameFolderRaisesTheFirstAndLeaves()
     qputenv("XDG_SESSION_ID", "e2e");
     qputenv("XDG_SESSION_TYPE", "x11");
     qputenv("LC_ALL", "C.UTF-8");
+    for (const char *unset : {"QT_QPA_PLATFORM", "QT_XCB_GL_INTEGRATION", "WAYLAND_DISPLAY"})
+        qunsetenv(unset);
     QTemporaryDir folderA;
     QTemporaryDir folderB;
     // A task that shuts down once, some seconds after the start, was on when folder A's program

@@ -53,22 +53,20 @@ private slots:
     void kdeThatDoesNotTellTheIdleTimeOnWaylandCannotSeeIdleness();
 
 private:
-    // Runs Python against an object of the mock bus, as o.
-    bool onObject(const QString &service, const QString &path, const QString &code)
+    // Runs Python against an object of a mock bus (the system's unless told), as o.
+    bool onObject(const QString &service, const QString &path, const QString &code, MockSystemBus *on = nullptr)
     {
-        return bus.runPython(QStringLiteral("import dbus; b=dbus.bus.BusConnection('%1'); o=b.get_object('%2','%3'); ")
-                                 .arg(bus.address(), service, path)
+        on = on ? on : &bus;
+        return on->runPython(QStringLiteral("import dbus; b=dbus.bus.BusConnection('%1'); o=b.get_object('%2','%3'); ")
+                                 .arg(on->address(), service, path)
                              + code);
     }
 
-    // A fresh bus with the desktop's service on it.
-    bool startService(const QString &desktop, const QString &parameters = QString())
+    // The desktop's service on the session bus; on a fresh one unless told.
+    bool startService(const QString &desktop, const QString &parameters = QString(), bool freshBus = true)
     {
-        session = std::make_unique<MockSystemBus>();
-        return session->start() && startMock(desktop, parameters);
-    }
-    bool startMock(const QString &desktop, const QString &parameters = QString())
-    {
+        if (freshBus && !(session = std::make_unique<MockSystemBus>())->start())
+            return false;
         const Service service = serviceOf(desktop);
         return session->startMock(TICKVALE_TEST_TEMPLATES "/" + service.file + ".py", service.name, true, parameters);
     }
@@ -213,21 +211,19 @@ void TestSystemBus::inputIsSeenAsTheIdleTimeFallsAndIdlenessGoesWithTheService()
     QVERIFY(source.start());
     QVERIFY(source.detectsIdleness());
     const Service service = serviceOf(desktop);
-    const QString input = QStringLiteral("import dbus; b=dbus.bus.BusConnection('%1'); "
-                                         "b.get_object('%2','%3').Input(dbus_interface='org.tickvale.MockInput')")
-                              .arg(session->address(), service.name, service.path);
+    const QString input = "o.Input(dbus_interface='org.tickvale.MockInput')";
     // Nobody there: the idle time only grows.
     QTest::qWait(3200);
     QCOMPARE(activity.size(), 0);
     // One input: seen once, at the next reading.
-    QVERIFY(session->runPython(input));
+    QVERIFY(onObject(service.name, service.path, input, session.get()));
     QTRY_COMPARE_WITH_TIMEOUT(activity.size(), 1, 2500);
     QTest::qWait(2200);
     QCOMPARE(activity.size(), 1);
     // Steady typing: seen at every reading.
     activity.clear();
     for (int i = 0; i < 12; ++i) {
-        QVERIFY(session->runPython(input));
+        QVERIFY(onObject(service.name, service.path, input, session.get()));
         QTest::qWait(250);
     }
     QVERIFY2(activity.size() >= 2, qPrintable(QString::number(activity.size())));
@@ -243,7 +239,7 @@ void TestSystemBus::inputIsSeenAsTheIdleTimeFallsAndIdlenessGoesWithTheService()
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("idleness cannot be detected"));
     QVERIFY(!late.start());
     QVERIFY(!late.detectsIdleness());
-    QVERIFY(startMock(desktop));
+    QVERIFY(startService(desktop, QString(), false));
     QTRY_COMPARE_WITH_TIMEOUT(changes.size(), 2, 5000);
     QCOMPARE(changes.last().first().toBool(), true);
     QVERIFY(source.detectsIdleness());

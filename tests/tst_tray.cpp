@@ -16,21 +16,20 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
-#include <QTableWidget>
 #include <QtTest>
 
 using TC = TaskComposer;
 
 namespace {
 
-// The display and its tray host come up before the application connects to a display.
+// The display and its tray host come up before the application connects to a display, which
+// is then this one.
 bool startDisplayWithTray(VirtualDisplay &display, QProcess &trayHost)
 {
     if (!VirtualDisplay::toolsPresent() || QStandardPaths::findExecutable("trayer").isEmpty() || !display.start(171))
         return false;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DISPLAY", display.displayName());
-    trayHost.setProcessEnvironment(environment);
+    qputenv("DISPLAY", display.displayName().toUtf8());
+    qputenv("QT_QPA_PLATFORM", "xcb");
     // A panel of its own in the top right corner that takes in tray icons.
     trayHost.start("trayer",
                    {"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "120", "--heighttype",
@@ -189,25 +188,21 @@ void TestTray::trayNamesPausesAndExitsAndTheMenuWritesTheLogInEntry()
     toggle(tasks, restart);
     for (int id : {0, restart, shutdown})
         QVERIFY(tasks->scheduler()->isArmed(id));
-    QList<QAction *> entries;
+    const QList<QAction *> entries = tray->menu()->actions();
     QStringList texts;
-    for (QAction *action : tray->menu()->actions()) {
-        if (!action->isSeparator()) {
-            entries << action;
-            texts << action->text();
-        }
-    }
-    QCOMPARE(texts, QStringList({"显示主窗口", "暂停所有任务", "退出"}));
+    for (QAction *action : entries)
+        texts << action->text();
+    QCOMPARE(texts, QStringList({"显示主窗口", "暂停所有任务", "", "退出"}));
     entries[1]->trigger();
-    for (int row = 0; row < tasks->taskTable()->rowCount(); ++row)
-        QVERIFY(!tasks->rowView(row)->slider()->isChecked());
-    for (int id : {0, restart, shutdown})
+    for (int id : {0, restart, shutdown}) {
+        QVERIFY(!tasks->rowView(tasks->scheduler()->indexOfPlan(id))->slider()->isChecked());
         QVERIFY(!tasks->scheduler()->isArmed(id));
+    }
     QCOMPARE(tray->toolTip(), QString("没有已开启的任务"));
     QCOMPARE(enableStates(connection), statesBefore);
 
     // Exit asks the same question as the title bar; cancelled, the window stays.
-    entries[2]->trigger();
+    entries[3]->trigger();
     QPointer<VATCloseMessageBox> box;
     for (QWidget *shown : QApplication::topLevelWidgets()) {
         if (auto *candidate = qobject_cast<VATCloseMessageBox *>(shown); candidate && candidate->isVisible())
@@ -220,15 +215,12 @@ void TestTray::trayNamesPausesAndExitsAndTheMenuWritesTheLogInEntry()
 
     // The "more" menu's log-in choice writes the entry, and removes it.
     QCheckBox *choice = nullptr;
-    for (QCheckBox *check : window.menuBar()->findChildren<QCheckBox *>()) {
-        if (check->text() == QStringLiteral("开机自动启动"))
-            choice = check;
-    }
+    for (QCheckBox *check : window.menuBar()->findChildren<QCheckBox *>())
+        choice = check->text() == QStringLiteral("开机自动启动") ? check : choice;
     QVERIFY(choice && !choice->isChecked());
     choice->click();
     QVERIFY(entry.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(entry.readAll()).split('\n');
-    entry.close();
     const QString program = AutostartEntry::execArgument(QCoreApplication::applicationFilePath());
     QCOMPARE(lines.filter(QRegularExpression("^Exec=")), QStringList{"Exec=" + program + " --minimized"});
     QCOMPARE(lines.filter(QRegularExpression("^Path=")), QStringList{"Path=" + QDir::currentPath()});
@@ -241,17 +233,10 @@ int main(int argc, char **argv)
     VirtualDisplay display;
     QProcess trayHost;
     const bool ready = startDisplayWithTray(display, trayHost);
-    if (ready) {
-        qputenv("DISPLAY", display.displayName().toUtf8());
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    }
-    int result = 0;
-    {
-        QApplication application(argc, argv);
-        TestTray test;
-        test.displayReady = ready;
-        result = QTest::qExec(&test, argc, argv);
-    }
+    QApplication application(argc, argv);
+    TestTray test;
+    test.displayReady = ready;
+    const int result = QTest::qExec(&test, argc, argv);
     trayHost.terminate();
     trayHost.waitForFinished(3000);
     return result;
