@@ -90,158 +90,150 @@ class TestPickers : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void popUpCalendarTakesADayOfTheMonthAfterTheEarliest_data();
-    void popUpCalendarTakesADayOfTheMonthAfterTheEarliest();
-    void stripPagesAndPicksWithoutChangingTheSelection();
-    void rangePickerPassesDatesUnchanged();
-    void addressWindowAnswersWithoutAnAddress_data();
-    void addressWindowAnswersWithoutAnAddress();
+    void initTestCase()
+    {
+        // The interface's own font, as the program sets it: its cells are larger than the default's.
+        StartUp::registerFont();
+        StartUp::applyApplicationFont();
+    }
+
+    void popUpCalendarTakesADayOfTheMonthAfterTheEarliest_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("editor's once date") << "editor";
+        QTest::newRow("range start") << "range start";
+    }
+
+    void popUpCalendarTakesADayOfTheMonthAfterTheEarliest()
+    {
+        QFETCH(QString, name);
+        ScratchDirectory scratch;
+        const DateEditUnderTest under = dateEditNamed(name);
+        QWidget *popup = openPopUp(under.edit);
+        QVERIFY(popup);
+        auto *calendar = qobject_cast<VATCalendarWidget *>(under.edit->calendarWidget());
+        auto *view = calendar->findChild<QTableView *>();
+        const QList<Cell> cells = monthCells(popup, calendar);
+        QCOMPARE(cells.size(), QDate(calendar->yearShown(), calendar->monthShown(), 1).daysInMonth());
+        QList<Cell> saturdays;
+        for (const Cell &cell : cells) {
+            // The whole cell is drawn, and a click on its middle reaches the calendar.
+            QVERIFY2(view->viewport()->rect().contains(cell.area), qPrintable(QString("day %1").arg(cell.day)));
+            QCOMPARE(popup->childAt(cell.centre), view->viewport());
+            if (cell.weekdayHeader == QStringLiteral("六"))
+                saturdays << cell;
+        }
+        // The month's second Saturday, found under its weekday header.
+        const QDate picked(calendar->yearShown(), calendar->monthShown(), saturdays.at(1).day);
+        QCOMPARE(picked.dayOfWeek(), 6);
+        clickAt(popup, saturdays.at(1).centre);
+        QCOMPARE(under.edit->date(), picked);
+        QVERIFY(!popup->isVisible());
+
+        // Paged back to July 2021 with the strip's buttons: the days before the earliest are refused.
+        popup = openPopUp(under.edit);
+        QVERIFY(popup);
+        while (calendar->yearShown() > 2021)
+            calendar->button("CalendarLeftYearBtn")->click();
+        while (calendar->monthShown() != 7)
+            calendar->button(calendar->monthShown() > 7 ? "CalendarLeftMonthBtn" : "CalendarRightMonthBtn")->click();
+        const QList<Cell> july = monthCells(popup, calendar);
+        clickAt(popup, july.at(17).centre);
+        QCOMPARE(under.edit->date(), picked);
+        QVERIFY(popup->isVisible());
+        clickAt(popup, july.at(18).centre);
+        QCOMPARE(under.edit->date(), QDate(2021, 7, 19));
+    }
+
+    void stripPagesAndPicksWithoutChangingTheSelection()
+    {
+        // How a day is drawn: the first look that applies wins.
+        using V = VATCalendarWidget;
+        const QDate today(2026, 12, 9), the20th(2026, 12, 20);
+        const auto look = [&](const QDate &day, const QDate &selected) {
+            return V::cellLook(day, selected, today, QDate(2021, 7, 19), QDate(7999, 12, 31), 12);
+        };
+        QCOMPARE(QList<int>({look(today, today), look(the20th, the20th), look(today, the20th),
+                             look(QDate(2026, 12, 3), today), look(QDate(2027, 1, 2), today),
+                             look(QDate(2021, 7, 18), today)}),
+                 QList<int>({V::SelectedCell, V::SelectedCell, V::TodayCell, V::InRangeCell, V::OtherMonthCell,
+                             V::OutOfRangeCell}));
+
+        VATCalendarWidget calendar(nullptr);
+        const QLabel *month = calendar.findChild<QLabel *>("CalendarDataLabel");
+        calendar.setSelectedDate(QDate(2026, 12, 9));
+        calendar.setCurrentPage(2026, 12);
+        QStringList pages{month->text()};
+        for (const char *button : {"CalendarRightMonthBtn", "CalendarLeftYearBtn", "CalendarRightYearBtn",
+                                   "CalendarLeftMonthBtn", "CalendarLeftYearBtn"}) {
+            calendar.button(button)->click();
+            pages << month->text();
+        }
+        QCOMPARE(pages, QStringList({"2026年12月", "2027年1月", "2026年1月", "2027年1月", "2026年12月", "2025年12月"}));
+        QCOMPARE(calendar.selectedDate(), QDate(2026, 12, 9));
+
+        calendar.button("CalendarTodayBtn")->click();
+        const QDate now = QDate::currentDate();
+        QCOMPARE(calendar.selectedDate(), now);
+        QCOMPARE(month->text(), QStringLiteral("%1年%2月").arg(now.year()).arg(now.month()));
+        QSignalSpy chosen(&calendar, &VATCalendarWidget::signalSetCalendarTime);
+        QSignalSpy activated(&calendar, &QCalendarWidget::activated);
+        calendar.button("CalendarEnsureBtn")->click();
+        QCOMPARE(chosen.size(), 1);
+        QCOMPARE(chosen.first().at(0).toDate(), now);
+        QCOMPARE(activated.size(), 1);
+    }
+
+    void rangePickerPassesDatesUnchanged()
+    {
+        VATDateTimeBetweenWidget picker(nullptr);
+        picker.show();
+        auto *start = picker.findChild<QDateEdit *>("startDate");
+        QCOMPARE(start->date(), QDate::currentDate());
+        QSignalSpy confirmed(&picker, &VATDateTimeBetweenWidget::confirmDate);
+        start->setDate(QDate(2026, 12, 10));
+        picker.findChild<QDateEdit *>("endDate")->setDate(QDate(2026, 12, 1));
+        QTest::mouseClick(picker.confirmButton(), Qt::LeftButton);
+        QCOMPARE(confirmed.size(), 1);
+        QCOMPARE(confirmed.first(), QVariantList({QDate(2026, 12, 10), QDate(2026, 12, 1)}));
+        QVERIFY(!picker.isVisible());
+
+        picker.show();
+        QTest::mouseClick(picker.cancelButton(), Qt::LeftButton);
+        QCOMPARE(confirmed.size(), 1);
+        QVERIFY(!picker.isVisible());
+    }
+
+    void addressWindowAnswersWithoutAnAddress_data()
+    {
+        // A typed address that is confirmed reaches the editor (see the editor's tests).
+        QTest::addColumn<QString>("button"); // nothing is typed before confirming, an address before the others
+        QTest::newRow("nothing typed, confirmed") << "confirm";
+        QTest::newRow("typed, cancelled") << "cancel";
+        QTest::newRow("typed, closed") << "closeButton";
+    }
+
+    void addressWindowAnswersWithoutAnAddress()
+    {
+        QFETCH(QString, button);
+        const QString typed = button == "confirm" ? QString() : "example.org";
+        ScratchDirectory scratch;
+        TAVInputWidget window(nullptr);
+        window.setTexts("请输入网址", "http://");
+        window.show();
+        QSignalSpy content(&window, &TAVInputWidget::getInputContent);
+        QTest::keyClicks(window.findChild<QLineEdit *>("input"), typed);
+        ModalAnswerer answer("OK");
+        QPushButton *clicked = button == "confirm" ? window.confirmButton()
+            : button == "cancel"                   ? window.cancelButton()
+                                                   : window.findChild<QPushButton *>(button);
+        QTest::mouseClick(clicked, Qt::LeftButton);
+        QCOMPARE(content.size(), 0);
+        // Confirming nothing asks for text and keeps the window; cancelling or closing closes it.
+        QCOMPARE(answer.title + " " + answer.text, typed.isEmpty() ? QStringLiteral("提示 请输入内容") : QString(" "));
+        QCOMPARE(window.isVisible(), typed.isEmpty());
+    }
 };
-
-void TestPickers::initTestCase()
-{
-    // The interface's own font, as the program sets it: its cells are larger than the default's.
-    StartUp::registerFont();
-    StartUp::applyApplicationFont();
-}
-
-void TestPickers::popUpCalendarTakesADayOfTheMonthAfterTheEarliest_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::newRow("editor's once date") << "editor";
-    QTest::newRow("range start") << "range start";
-}
-
-void TestPickers::popUpCalendarTakesADayOfTheMonthAfterTheEarliest()
-{
-    QFETCH(QString, name);
-    ScratchDirectory scratch;
-    const DateEditUnderTest under = dateEditNamed(name);
-    QWidget *popup = openPopUp(under.edit);
-    QVERIFY(popup);
-    auto *calendar = qobject_cast<VATCalendarWidget *>(under.edit->calendarWidget());
-    auto *view = calendar->findChild<QTableView *>();
-    const QList<Cell> cells = monthCells(popup, calendar);
-    QCOMPARE(cells.size(), QDate(calendar->yearShown(), calendar->monthShown(), 1).daysInMonth());
-    QList<Cell> saturdays;
-    for (const Cell &cell : cells) {
-        // The whole cell is drawn, and a click on its middle reaches the calendar.
-        QVERIFY2(view->viewport()->rect().contains(cell.area), qPrintable(QString("day %1").arg(cell.day)));
-        QCOMPARE(popup->childAt(cell.centre), view->viewport());
-        if (cell.weekdayHeader == QStringLiteral("六"))
-            saturdays << cell;
-    }
-    // The month's second Saturday, found under its weekday header.
-    const QDate picked(calendar->yearShown(), calendar->monthShown(), saturdays.at(1).day);
-    QCOMPARE(picked.dayOfWeek(), 6);
-    clickAt(popup, saturdays.at(1).centre);
-    QCOMPARE(under.edit->date(), picked);
-    QVERIFY(!popup->isVisible());
-
-    // Paged back to July 2021 with the strip's buttons: the days before the earliest are refused.
-    popup = openPopUp(under.edit);
-    QVERIFY(popup);
-    while (calendar->yearShown() > 2021)
-        calendar->button("CalendarLeftYearBtn")->click();
-    while (calendar->monthShown() != 7)
-        calendar->button(calendar->monthShown() > 7 ? "CalendarLeftMonthBtn" : "CalendarRightMonthBtn")->click();
-    const QList<Cell> july = monthCells(popup, calendar);
-    clickAt(popup, july.at(17).centre);
-    QCOMPARE(under.edit->date(), picked);
-    QVERIFY(popup->isVisible());
-    clickAt(popup, july.at(18).centre);
-    QCOMPARE(under.edit->date(), QDate(2021, 7, 19));
-}
-
-void TestPickers::stripPagesAndPicksWithoutChangingTheSelection()
-{
-    // How a day is drawn: the first look that applies wins.
-    using V = VATCalendarWidget;
-    const QDate today(2026, 12, 9), the20th(2026, 12, 20);
-    const auto look = [&](const QDate &day, const QDate &selected) {
-        return V::cellLook(day, selected, today, QDate(2021, 7, 19), QDate(7999, 12, 31), 12);
-    };
-    QCOMPARE(
-        QList<int>({look(today, today), look(the20th, the20th), look(today, the20th), look(QDate(2026, 12, 3), today),
-                    look(QDate(2027, 1, 2), today), look(QDate(2021, 7, 18), today)}),
-        QList<int>(
-            {V::SelectedCell, V::SelectedCell, V::TodayCell, V::InRangeCell, V::OtherMonthCell, V::OutOfRangeCell}));
-
-    VATCalendarWidget calendar(nullptr);
-    const QLabel *month = calendar.findChild<QLabel *>("CalendarDataLabel");
-    calendar.setSelectedDate(QDate(2026, 12, 9));
-    calendar.setCurrentPage(2026, 12);
-    QStringList pages{month->text()};
-    for (const char *button : {"CalendarRightMonthBtn", "CalendarLeftYearBtn", "CalendarRightYearBtn",
-                               "CalendarLeftMonthBtn", "CalendarLeftYearBtn"}) {
-        calendar.button(button)->click();
-        pages << month->text();
-    }
-    QCOMPARE(pages, QStringList({"2026年12月", "2027年1月", "2026年1月", "2027年1月", "2026年12月", "2025年12月"}));
-    QCOMPARE(calendar.selectedDate(), QDate(2026, 12, 9));
-
-    calendar.button("CalendarTodayBtn")->click();
-    const QDate now = QDate::currentDate();
-    QCOMPARE(calendar.selectedDate(), now);
-    QCOMPARE(month->text(), QStringLiteral("%1年%2月").arg(now.year()).arg(now.month()));
-    QSignalSpy chosen(&calendar, &VATCalendarWidget::signalSetCalendarTime);
-    QSignalSpy activated(&calendar, &QCalendarWidget::activated);
-    calendar.button("CalendarEnsureBtn")->click();
-    QCOMPARE(chosen.size(), 1);
-    QCOMPARE(chosen.first().at(0).toDate(), now);
-    QCOMPARE(activated.size(), 1);
-}
-
-void TestPickers::rangePickerPassesDatesUnchanged()
-{
-    VATDateTimeBetweenWidget picker(nullptr);
-    picker.show();
-    auto *start = picker.findChild<QDateEdit *>("startDate");
-    QCOMPARE(start->date(), QDate::currentDate());
-    QSignalSpy confirmed(&picker, &VATDateTimeBetweenWidget::confirmDate);
-    start->setDate(QDate(2026, 12, 10));
-    picker.findChild<QDateEdit *>("endDate")->setDate(QDate(2026, 12, 1));
-    QTest::mouseClick(picker.confirmButton(), Qt::LeftButton);
-    QCOMPARE(confirmed.size(), 1);
-    QCOMPARE(confirmed.first(), QVariantList({QDate(2026, 12, 10), QDate(2026, 12, 1)}));
-    QVERIFY(!picker.isVisible());
-
-    picker.show();
-    QTest::mouseClick(picker.cancelButton(), Qt::LeftButton);
-    QCOMPARE(confirmed.size(), 1);
-    QVERIFY(!picker.isVisible());
-}
-
-void TestPickers::addressWindowAnswersWithoutAnAddress_data()
-{
-    // A typed address that is confirmed reaches the editor (see the editor's tests).
-    QTest::addColumn<QString>("button"); // nothing is typed before confirming, an address before the others
-    QTest::newRow("nothing typed, confirmed") << "confirm";
-    QTest::newRow("typed, cancelled") << "cancel";
-    QTest::newRow("typed, closed") << "closeButton";
-}
-
-void TestPickers::addressWindowAnswersWithoutAnAddress()
-{
-    QFETCH(QString, button);
-    const QString typed = button == "confirm" ? QString() : "example.org";
-    ScratchDirectory scratch;
-    TAVInputWidget window(nullptr);
-    window.setTexts("请输入网址", "http://");
-    window.show();
-    QSignalSpy content(&window, &TAVInputWidget::getInputContent);
-    QTest::keyClicks(window.findChild<QLineEdit *>("input"), typed);
-    ModalAnswerer answer("OK");
-    QPushButton *clicked = button == "confirm" ? window.confirmButton()
-        : button == "cancel"                   ? window.cancelButton()
-                                               : window.findChild<QPushButton *>(button);
-    QTest::mouseClick(clicked, Qt::LeftButton);
-    QCOMPARE(content.size(), 0);
-    // Confirming nothing asks for text and keeps the window; cancelling or closing closes it.
-    QCOMPARE(answer.title + " " + answer.text, typed.isEmpty() ? QStringLiteral("提示 请输入内容") : QString(" "));
-    QCOMPARE(window.isVisible(), typed.isEmpty());
-}
 
 QTEST_MAIN(TestPickers)
 #include "tst_pickers.moc"

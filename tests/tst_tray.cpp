@@ -81,152 +81,150 @@ public:
 
 private slots:
     void cleanup() { TAVMouseNKeyboardHook::uninstallHook(); }
-    void textsTheUserAndTheDesktopRead();
-    void trayNamesPausesAndExitsAndTheMenuWritesTheLogInEntry();
+    void textsTheUserAndTheDesktopRead()
+    {
+        // The tool tip, on 2026-12-09 at 10:00: today, tomorrow (even five seconds after midnight)
+        // or the date.
+        const QDateTime now(QDate(2026, 12, 9), QTime(10, 0));
+        QCOMPARE(TrayTooltip::nextTask(QDateTime(now.date(), QTime(22, 30)), 0, now),
+                 QString("下一个任务: 今天 22:30:00 关机"));
+        QCOMPARE(TrayTooltip::nextTask(QDateTime(QDate(2026, 12, 10), QTime(0, 0, 5)), 1, now),
+                 QString("下一个任务: 明天 00:00:05 重启"));
+        QCOMPARE(TrayTooltip::nextTask(QDateTime(QDate(2026, 12, 11), QTime(7, 5)), 11, now),
+                 QString("下一个任务: 2026-12-11 07:05:00 断开网络"));
+
+        // An argument, then the word the Exec line of the log-in entry holds for it.
+        const QList<QPair<QString, QString>> words = {
+            {"--minimized", "--minimized"},
+            {"/opt/Tickvale Pro/tickvale", "\"/opt/Tickvale Pro/tickvale\""},
+            {"/home/a$b/tickvale", "\"/home/a\\$b/tickvale\""},
+            {"/home/say \"hi\"/t", "\"/home/say \\\"hi\\\"/t\""},
+            {"/home/a\\b/t", "\"/home/a\\\\b/t\""},
+            {"/home/`x`/t", "\"/home/\\`x\\`/t\""},
+            {"/home/it's/t", "\"/home/it's/t\""},
+            // A lone percent sign would be read as a field code.
+            {"/home/100%/t", "/home/100%%/t"},
+            {"", "\"\""},
+        };
+        for (const auto &[argument, word] : words)
+            QCOMPARE(AutostartEntry::execArgument(argument), word);
+
+        // The entry starts the program minimised in its folder. A backslash inside quotes is
+        // escaped for the Exec rule, then again for the string rule.
+        const QVector<std::array<const char *, 4>> entries = {
+            {"/opt/Tick vale/tickvale", "/home/u/my tasks", "Exec=\"/opt/Tick vale/tickvale\" --minimized",
+             "Path=/home/u/my tasks"},
+            {"/a\\b c/t", "/w\\x", "Exec=\"/a\\\\\\\\b c/t\" --minimized", "Path=/w\\\\x"},
+            {"/t", " /odd", "Exec=/t --minimized", "Path=\\s/odd"}};
+        for (const auto &[program, folder, execLine, pathLine] : entries) {
+            const QStringList lines = AutostartEntry::entryText(program, {AutostartEntry::MinimizedFlag}, folder)
+                                          .split('\n', Qt::SkipEmptyParts);
+            QCOMPARE(lines.first(), QStringLiteral("[Desktop Entry]"));
+            QCOMPARE(lines.filter(QRegularExpression("^Exec=")), QStringList{execLine});
+            QCOMPARE(lines.filter(QRegularExpression("^Path=")), QStringList{pathLine});
+            for (const char *line :
+                 {"Type=Application", "Name=Tickvale Pro", "GenericName=定时任务", "Icon=tickvale-pro"})
+                QVERIFY2(lines.contains(QString::fromUtf8(line)), line);
+        }
+        // Only an absolute configuration folder counts.
+        const QByteArray kept = qgetenv("XDG_CONFIG_HOME");
+        for (const char *ignored : {"relative/ignored", ""}) {
+            qputenv("XDG_CONFIG_HOME", ignored);
+            QCOMPARE(AutostartEntry::entryPath(), QDir::homePath() + "/.config/autostart/tickvale.desktop");
+        }
+        qputenv("XDG_CONFIG_HOME", kept);
+    }
+
+    void trayNamesPausesAndExitsAndTheMenuWritesTheLogInEntry()
+    {
+        if (!displayReady)
+            QSKIP("Xvfb, xdotool and trayer are needed (scripts/setup.sh installs them)");
+        // Nothing a task here asks for reaches a manager.
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tickvale-test-bus");
+        // The settings and the log-in entry go to a folder of this run's own.
+        QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        QFile entry(config.filePath("autostart/tickvale.desktop"));
+        QCOMPARE(AutostartEntry::entryPath(), entry.fileName());
+        ScratchDirectory scratch;
+        Connection connection(nullptr);
+        QVERIFY(connection.createTables());
+        const QDateTime tomorrow(QDate::currentDate().addDays(1), QTime(22, 30));
+        const QDateTime later(QDate::currentDate().addDays(3), QTime(8, 0));
+        const int restart = onceAt(connection, tomorrow, 1);
+        const int shutdown = onceAt(connection, later, 0);
+        Tickvale window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        ComputerManageWidget *tasks = window.computerManageWidget();
+        TrayIcon *tray = window.trayIcon();
+        QVERIFY(tray && tray->icon()->isVisible());
+        // The tray host took the icon in: it has a place on the screen.
+        QTRY_VERIFY(tray->icon()->geometry().width() > 0);
+        QCOMPARE(tray->toolTip(), QString("没有已开启的任务"));
+        const QString laterText = "下一个任务: " + later.toString("yyyy-MM-dd") + " 08:00:00 关机";
+        const QStringList statesBefore = enableStates(connection);
+        toggle(tasks, shutdown);
+        QCOMPARE(tray->toolTip(), laterText);
+        toggle(tasks, restart);
+        QCOMPARE(tray->toolTip(), QString("下一个任务: 明天 22:30:00 重启"));
+        // Switched off by its switch: the next one is named again.
+        toggle(tasks, restart);
+        QVERIFY(!tasks->scheduler()->isArmed(restart));
+        QCOMPARE(tray->toolTip(), laterText);
+
+        // A click on the icon brings a minimised window back.
+        window.showMinimized();
+        QTRY_VERIFY(window.isMinimized());
+        emit tray->icon()->activated(QSystemTrayIcon::Trigger);
+        QTRY_VERIFY(!window.isMinimized());
+
+        // Pausing switches every task off, the idle one too, but not for good: the stored states
+        // stay as they were.
+        toggle(tasks, 0);
+        toggle(tasks, restart);
+        for (int id : {0, restart, shutdown})
+            QVERIFY(tasks->scheduler()->isArmed(id));
+        const QList<QAction *> entries = tray->menu()->actions();
+        QStringList texts;
+        for (QAction *action : entries)
+            texts << action->text();
+        QCOMPARE(texts, QStringList({"显示主窗口", "暂停所有任务", "", "退出"}));
+        entries[1]->trigger();
+        for (int id : {0, restart, shutdown}) {
+            QVERIFY(!tasks->rowView(tasks->scheduler()->indexOfPlan(id))->slider()->isChecked());
+            QVERIFY(!tasks->scheduler()->isArmed(id));
+        }
+        QCOMPARE(tray->toolTip(), QString("没有已开启的任务"));
+        QCOMPARE(enableStates(connection), statesBefore);
+
+        // Exit asks the same question as the title bar; cancelled, the window stays.
+        entries[3]->trigger();
+        QPointer<VATCloseMessageBox> box;
+        for (QWidget *shown : QApplication::topLevelWidgets()) {
+            if (auto *candidate = qobject_cast<VATCloseMessageBox *>(shown); candidate && candidate->isVisible())
+                box = candidate;
+        }
+        QVERIFY(box);
+        QTest::mouseClick(box->cancelButton(), Qt::LeftButton);
+        QTRY_VERIFY(!box);
+        QVERIFY(window.isVisible());
+
+        // The "more" menu's log-in choice writes the entry, and removes it.
+        QCheckBox *choice = nullptr;
+        for (QCheckBox *check : window.menuBar()->findChildren<QCheckBox *>())
+            choice = check->text() == QStringLiteral("开机自动启动") ? check : choice;
+        QVERIFY(choice && !choice->isChecked());
+        choice->click();
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(entry.readAll()).split('\n');
+        const QString program = AutostartEntry::execArgument(QCoreApplication::applicationFilePath());
+        QCOMPARE(lines.filter(QRegularExpression("^Exec=")), QStringList{"Exec=" + program + " --minimized"});
+        QCOMPARE(lines.filter(QRegularExpression("^Path=")), QStringList{"Path=" + QDir::currentPath()});
+        choice->click();
+        QVERIFY(!entry.exists());
+    }
 };
-
-void TestTray::textsTheUserAndTheDesktopRead()
-{
-    // The tool tip, on 2026-12-09 at 10:00: today, tomorrow (even five seconds after midnight)
-    // or the date.
-    const QDateTime now(QDate(2026, 12, 9), QTime(10, 0));
-    QCOMPARE(TrayTooltip::nextTask(QDateTime(now.date(), QTime(22, 30)), 0, now),
-             QString("下一个任务: 今天 22:30:00 关机"));
-    QCOMPARE(TrayTooltip::nextTask(QDateTime(QDate(2026, 12, 10), QTime(0, 0, 5)), 1, now),
-             QString("下一个任务: 明天 00:00:05 重启"));
-    QCOMPARE(TrayTooltip::nextTask(QDateTime(QDate(2026, 12, 11), QTime(7, 5)), 11, now),
-             QString("下一个任务: 2026-12-11 07:05:00 断开网络"));
-
-    // An argument, then the word the Exec line of the log-in entry holds for it.
-    const QList<QPair<QString, QString>> words = {
-        {"--minimized", "--minimized"},
-        {"/opt/Tickvale Pro/tickvale", "\"/opt/Tickvale Pro/tickvale\""},
-        {"/home/a$b/tickvale", "\"/home/a\\$b/tickvale\""},
-        {"/home/say \"hi\"/t", "\"/home/say \\\"hi\\\"/t\""},
-        {"/home/a\\b/t", "\"/home/a\\\\b/t\""},
-        {"/home/`x`/t", "\"/home/\\`x\\`/t\""},
-        {"/home/it's/t", "\"/home/it's/t\""},
-        // A lone percent sign would be read as a field code.
-        {"/home/100%/t", "/home/100%%/t"},
-        {"", "\"\""},
-    };
-    for (const auto &[argument, word] : words)
-        QCOMPARE(AutostartEntry::execArgument(argument), word);
-
-    // The entry starts the program minimised in its folder. A backslash inside quotes is
-    // escaped for the Exec rule, then again for the string rule.
-    const QVector<std::array<const char *, 4>> entries = {
-        {"/opt/Tick vale/tickvale", "/home/u/my tasks", "Exec=\"/opt/Tick vale/tickvale\" --minimized",
-         "Path=/home/u/my tasks"},
-        {"/a\\b c/t", "/w\\x", "Exec=\"/a\\\\\\\\b c/t\" --minimized", "Path=/w\\\\x"},
-        {"/t", " /odd", "Exec=/t --minimized", "Path=\\s/odd"}};
-    for (const auto &[program, folder, execLine, pathLine] : entries) {
-        const QStringList lines =
-            AutostartEntry::entryText(program, {AutostartEntry::MinimizedFlag}, folder).split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.first(), QStringLiteral("[Desktop Entry]"));
-        QCOMPARE(lines.filter(QRegularExpression("^Exec=")), QStringList{execLine});
-        QCOMPARE(lines.filter(QRegularExpression("^Path=")), QStringList{pathLine});
-        for (const char *line : {"Type=Application", "Name=Tickvale Pro", "GenericName=定时任务", "Icon=tickvale-pro"})
-            QVERIFY2(lines.contains(QString::fromUtf8(line)), line);
-    }
-    // Only an absolute configuration folder counts.
-    const QByteArray kept = qgetenv("XDG_CONFIG_HOME");
-    for (const char *ignored : {"relative/ignored", ""}) {
-        qputenv("XDG_CONFIG_HOME", ignored);
-        QCOMPARE(AutostartEntry::entryPath(), QDir::homePath() + "/.config/autostart/tickvale.desktop");
-    }
-    qputenv("XDG_CONFIG_HOME", kept);
-}
-
-void TestTray::trayNamesPausesAndExitsAndTheMenuWritesTheLogInEntry()
-{
-    if (!displayReady)
-        QSKIP("Xvfb, xdotool and trayer are needed (scripts/setup.sh installs them)");
-    // Nothing a task here asks for reaches a manager.
-    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tickvale-test-bus");
-    // The settings and the log-in entry go to a folder of this run's own.
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    QFile entry(config.filePath("autostart/tickvale.desktop"));
-    QCOMPARE(AutostartEntry::entryPath(), entry.fileName());
-    ScratchDirectory scratch;
-    Connection connection(nullptr);
-    QVERIFY(connection.createTables());
-    const QDateTime tomorrow(QDate::currentDate().addDays(1), QTime(22, 30));
-    const QDateTime later(QDate::currentDate().addDays(3), QTime(8, 0));
-    const int restart = onceAt(connection, tomorrow, 1);
-    const int shutdown = onceAt(connection, later, 0);
-    Tickvale window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    ComputerManageWidget *tasks = window.computerManageWidget();
-    TrayIcon *tray = window.trayIcon();
-    QVERIFY(tray && tray->icon()->isVisible());
-    // The tray host took the icon in: it has a place on the screen.
-    QTRY_VERIFY(tray->icon()->geometry().width() > 0);
-    QCOMPARE(tray->toolTip(), QString("没有已开启的任务"));
-    const QString laterText = "下一个任务: " + later.toString("yyyy-MM-dd") + " 08:00:00 关机";
-    const QStringList statesBefore = enableStates(connection);
-    toggle(tasks, shutdown);
-    QCOMPARE(tray->toolTip(), laterText);
-    toggle(tasks, restart);
-    QCOMPARE(tray->toolTip(), QString("下一个任务: 明天 22:30:00 重启"));
-    // Switched off by its switch: the next one is named again.
-    toggle(tasks, restart);
-    QVERIFY(!tasks->scheduler()->isArmed(restart));
-    QCOMPARE(tray->toolTip(), laterText);
-
-    // A click on the icon brings a minimised window back.
-    window.showMinimized();
-    QTRY_VERIFY(window.isMinimized());
-    emit tray->icon()->activated(QSystemTrayIcon::Trigger);
-    QTRY_VERIFY(!window.isMinimized());
-
-    // Pausing switches every task off, the idle one too, but not for good: the stored states
-    // stay as they were.
-    toggle(tasks, 0);
-    toggle(tasks, restart);
-    for (int id : {0, restart, shutdown})
-        QVERIFY(tasks->scheduler()->isArmed(id));
-    const QList<QAction *> entries = tray->menu()->actions();
-    QStringList texts;
-    for (QAction *action : entries)
-        texts << action->text();
-    QCOMPARE(texts, QStringList({"显示主窗口", "暂停所有任务", "", "退出"}));
-    entries[1]->trigger();
-    for (int id : {0, restart, shutdown}) {
-        QVERIFY(!tasks->rowView(tasks->scheduler()->indexOfPlan(id))->slider()->isChecked());
-        QVERIFY(!tasks->scheduler()->isArmed(id));
-    }
-    QCOMPARE(tray->toolTip(), QString("没有已开启的任务"));
-    QCOMPARE(enableStates(connection), statesBefore);
-
-    // Exit asks the same question as the title bar; cancelled, the window stays.
-    entries[3]->trigger();
-    QPointer<VATCloseMessageBox> box;
-    for (QWidget *shown : QApplication::topLevelWidgets()) {
-        if (auto *candidate = qobject_cast<VATCloseMessageBox *>(shown); candidate && candidate->isVisible())
-            box = candidate;
-    }
-    QVERIFY(box);
-    QTest::mouseClick(box->cancelButton(), Qt::LeftButton);
-    QTRY_VERIFY(!box);
-    QVERIFY(window.isVisible());
-
-    // The "more" menu's log-in choice writes the entry, and removes it.
-    QCheckBox *choice = nullptr;
-    for (QCheckBox *check : window.menuBar()->findChildren<QCheckBox *>())
-        choice = check->text() == QStringLiteral("开机自动启动") ? check : choice;
-    QVERIFY(choice && !choice->isChecked());
-    choice->click();
-    QVERIFY(entry.open(QIODevice::ReadOnly));
-    const QStringList lines = QString::fromUtf8(entry.readAll()).split('\n');
-    const QString program = AutostartEntry::execArgument(QCoreApplication::applicationFilePath());
-    QCOMPARE(lines.filter(QRegularExpression("^Exec=")), QStringList{"Exec=" + program + " --minimized"});
-    QCOMPARE(lines.filter(QRegularExpression("^Path=")), QStringList{"Path=" + QDir::currentPath()});
-    choice->click();
-    QVERIFY(!entry.exists());
-}
 
 int main(int argc, char **argv)
 {
