@@ -5,8 +5,7 @@
 #include <QStringList>
 #include <QVariant>
 
-// The first column of every row a statement returns on the default connection, as text;
-// "<failed>" when the statement fails.
+// The first column of each row a statement gives on the default connection; "<failed>" if it fails.
 inline QStringList queryColumn(const QString &statement)
 {
     QStringList values;

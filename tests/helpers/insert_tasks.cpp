@@ -3,32 +3,25 @@
 #include "storage/Connection.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QThread>
 
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
-    if (argc < 3) {
-        qCritical() << "usage: insert_tasks COUNT TAG";
-        return 2;
-    }
-    const int count = QString::fromLocal8Bit(argv[1]).toInt();
-    const QString tag = QString::fromLocal8Bit(argv[2]);
+    if (argc < 3)
+        return qCritical("usage: insert_tasks COUNT TAG"), 2;
     Connection connection(nullptr);
     connection.createTables();
-    const QStringList keys = QStringLiteral("eng_name order_command order_t lease_second timer_mode repeat_mode "
-                                            "repeat_time_day_month_year_in_second repeat_bigger_unit repeat_except "
-                                            "repeat_detail_day from_1970_seconds condition_speed enable_state "
-                                            "operation_type")
-                                 .split(' ');
-    const QStringList values = QStringLiteral("||7|60|1|0|-1||0||0|-1|1|0").split('|');
     int failures = 0;
-    for (int i = 0; i < count; ++i) {
-        const QString name = QStringLiteral("%1-%2").arg(tag).arg(i);
+    for (int i = 0; i < QString::fromLocal8Bit(argv[1]).toInt(); ++i) {
+        const QString name = QStringLiteral("%1-%2").arg(QString::fromLocal8Bit(argv[2])).arg(i);
         Connection::Record task = {{"name", name}, {"position", "/opt/" + name}};
-        for (int k = 0; k < keys.size(); ++k)
-            task.insert(keys.at(k), values.at(k));
+        for (const QString &pair :
+             QStringLiteral("order_t=7 lease_second=60 timer_mode=1 repeat_mode=0 repeat_except=0 "
+                            "repeat_time_day_month_year_in_second=-1 from_1970_seconds=0 "
+                            "condition_speed=-1 enable_state=1 operation_type=0")
+                 .split(' '))
+            task.insert(pair.section('=', 0, 0), pair.section('=', 1));
         failures += !connection.insertPlan(task);
         // Tasks are added one at a time by people: a writer in a tight loop would hold the
         // file in turns with the other one and starve it past any busy timeout.
