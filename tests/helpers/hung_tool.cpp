@@ -9,7 +9,6 @@ int main(int argc, char *argv[])
 {
     if (argc < 3)
         return std::fprintf(stderr, "usage: hung_tool TEXT SECONDS\n"), 2;
-    std::printf("%s\n", argv[1]);
-    std::fflush(stdout);
+    std::puts(argv[1]), std::fflush(stdout);
     std::this_thread::sleep_for(std::chrono::seconds(std::atoi(argv[2])));
 }
