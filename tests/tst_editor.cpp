@@ -182,10 +182,8 @@ private slots:
         const Record stored = lastTask();
         QCOMPARE(stored.value("name"), name);
         QCOMPARE(valuesOf(stored, QStringList{"id", "app_position_t"} + SavedColumns).join(' '), "1 -1 " + columns);
-        QCOMPARE(stored.value("from_1970_seconds"),
-                 firstRun.isEmpty()
-                     ? QString("0")
-                     : QString::number(QDateTime::fromString(firstRun, "yyyy-MM-dd HH:mm:ss").toSecsSinceEpoch()));
+        const QDateTime first = QDateTime::fromString(firstRun, "yyyy-MM-dd HH:mm:ss");
+        QCOMPARE(stored.value("from_1970_seconds"), first.isValid() ? QString::number(first.toSecsSinceEpoch()) : "0");
     }
 
     void operandsAreSavedForNewTasksOnly()
