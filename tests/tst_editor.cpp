@@ -21,7 +21,6 @@ using Record = Connection::Record;
 using TC = TaskComposer;
 
 namespace {
-// Wednesday 2026-12-09, 10:00.
 const QDateTime Now(QDate(2026, 12, 9), QTime(10, 0, 0));
 // What a save writes besides the name, in this order.
 const QStringList SavedColumns = QStringLiteral("order_t timer_mode repeat_mode lease_second "
@@ -88,15 +87,12 @@ class TestEditor : public QObject
 private slots:
     void init()
     {
+        // The last test's directory is left, and the working directory restored, before the next is made.
+        connection.reset();
+        scratch.reset();
         scratch = std::make_unique<ScratchDirectory>();
         connection = std::make_unique<Connection>(nullptr);
         QVERIFY(connection->createTables());
-    }
-
-    void cleanup()
-    {
-        connection.reset();
-        scratch.reset();
     }
 
     void refusalsAndCancelSaveNothing()
@@ -105,10 +101,9 @@ private slots:
         auto *onlyOnce = named<QCheckBox>(editor.get(), "onlyOnce");
         auto enabledKinds = [&editor] {
             QSet<int> kinds;
-            for (QWidget *input : editor->findChildren<QWidget *>()) {
+            for (QWidget *input : editor->findChildren<QWidget *>())
                 if (input->property("kind").isValid() && input->isEnabled())
                     kinds << input->property("kind").toInt();
-            }
             return kinds;
         };
         QCOMPARE(enabledKinds(), QSet<int>());
@@ -122,8 +117,7 @@ private slots:
         QVERIFY(!onlyOnce->isEnabled());
         QSignalSpy closed(editor.get(), &EditWidget::closeWin);
         QTest::mouseClick(named<QPushButton>(editor.get(), "cancel"), Qt::LeftButton);
-        QVERIFY(!editor->isVisible());
-        QCOMPARE(closed.size(), 0);
+        QVERIFY(!editor->isVisible() && closed.isEmpty());
         QCOMPARE(connection->selectPlanList().size(), 1);
 
         // The file refuses every new task, as a full disk or a locked file would.
@@ -188,10 +182,8 @@ private slots:
         const Record stored = lastTask();
         QCOMPARE(stored.value("name"), name);
         QCOMPARE(valuesOf(stored, QStringList{"id", "app_position_t"} + SavedColumns).join(' '), "1 -1 " + columns);
-        QCOMPARE(stored.value("from_1970_seconds"),
-                 firstRun.isEmpty()
-                     ? QString("0")
-                     : QString::number(QDateTime::fromString(firstRun, "yyyy-MM-dd HH:mm:ss").toSecsSinceEpoch()));
+        const QDateTime first = QDateTime::fromString(firstRun, "yyyy-MM-dd HH:mm:ss");
+        QCOMPARE(stored.value("from_1970_seconds"), first.isValid() ? QString::number(first.toSecsSinceEpoch()) : "0");
     }
 
     void operandsAreSavedForNewTasksOnly()
@@ -234,10 +226,9 @@ private slots:
         QTest::addColumn<Record>("columns");
         QTest::addColumn<int>("kind");
         QTest::addColumn<QStringList>("fields"); // hours, minutes, rate as typed and as shown; empty for none
-        TC::CalendarChoice weekends{QDate(2026, 12, 10), 8 * 3600};
-        weekends.exceptSaturday = weekends.exceptSunday = true;
         QTest::newRow("daily but weekends")
-            << TC::calendarColumns(TC::DayCommission, 0, weekends) << 1 << QStringList{"", "", ""};
+            << TC::calendarColumns(TC::DayCommission, 0, {QDate(2026, 12, 10), 8 * 3600, 1, 1, 1, 1, true, true}) << 1
+            << QStringList{"", "", ""};
         const auto row = [](const char *name, TC::CommissionType kind, int orderId, const QStringList &typed,
                             bool once) {
             QTest::newRow(name) << TC::conditionColumns(kind, orderId, {typed.at(0), typed.at(1), typed.at(2), once})
@@ -273,8 +264,8 @@ private slots:
 
     void periodsAreWholeNumbersAboveZero_data()
     {
-        // Each condition kind: its refusal of a period of zero, then what a field shows of what is typed into it after
-        // one minute, and the task that is saved.
+        // Per condition kind: its refusal of a zero period, a field as typed and shown (after 1 minute), the task
+        // saved.
         QTest::addColumn<Period>("c");
         const auto row = [](const char *name, int kind, const char *message, const char *field, const char *typed,
                             const char *shown, const char *task, int leaseSecond) {
@@ -300,10 +291,9 @@ private slots:
         QFETCH(Period, c);
         auto editor = newEditor();
         QTest::mouseClick(editor->kindButton(c.kind), Qt::LeftButton);
-        for (const char *zeroed : {"hours", "minutes"}) {
+        for (const char *zeroed : {"hours", "minutes"})
             if (auto *edit = editor->findChild<QLineEdit *>(zeroed + QString::number(c.kind)))
                 typeInto(edit, "0");
-        }
         QCOMPARE(refusedConfirm(editor.get()), c.message);
         typeInto(named<QLineEdit>(editor.get(), "minutes", c.kind), "1");
         auto *edit = named<QLineEdit>(editor.get(), c.field, c.kind);
@@ -323,34 +313,32 @@ private slots:
     }
 
 private:
-    std::unique_ptr<EditWidget> newEditor();
-    QString refusedConfirm(EditWidget *editor);
+    std::unique_ptr<EditWidget> newEditor()
+    {
+        auto editor = std::make_unique<EditWidget>();
+        editor->setClock([] { return Now; });
+        editor->setFileChooser([](QWidget *, int) { return QStringLiteral("/usr/bin/xterm"); });
+        editor->show();
+        return editor;
+    }
+
+    // Confirms, expecting a box that refuses: its text, the editor still open and nothing saved.
+    QString refusedConfirm(EditWidget *editor)
+    {
+        QSignalSpy closed(editor, &EditWidget::closeWin);
+        ModalAnswerer answer("OK");
+        QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+        if (!answer.answered || answer.title != QStringLiteral("提示") || !editor->isVisible() || !closed.isEmpty()
+            || connection->selectPlanList().size() != 1)
+            return QStringLiteral("<not refused>");
+        return answer.text;
+    }
+
     Record lastTask() { return connection->selectPlanList().last(); }
 
     std::unique_ptr<ScratchDirectory> scratch;
     std::unique_ptr<Connection> connection;
 };
-
-std::unique_ptr<EditWidget> TestEditor::newEditor()
-{
-    auto editor = std::make_unique<EditWidget>();
-    editor->setClock([] { return Now; });
-    editor->setFileChooser([](QWidget *, int) { return QStringLiteral("/usr/bin/xterm"); });
-    editor->show();
-    return editor;
-}
-
-// Confirms, expecting a box that refuses: its text, the editor still open and nothing saved.
-QString TestEditor::refusedConfirm(EditWidget *editor)
-{
-    QSignalSpy closed(editor, &EditWidget::closeWin);
-    ModalAnswerer answer("OK");
-    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
-    if (!answer.answered || answer.title != QStringLiteral("提示") || !editor->isVisible() || !closed.isEmpty()
-        || connection->selectPlanList().size() != 1)
-        return QStringLiteral("<not refused>");
-    return answer.text;
-}
 
 QTEST_MAIN(TestEditor)
 #include "tst_editor.moc"

@@ -14,30 +14,7 @@
 #include <QTableView>
 #include <QtTest>
 
-#include <memory>
-
 namespace {
-
-// The date edits the user meets: the editor's "一次" date and those of the range picker, made alike. Each is made with
-// what owns it, and the owner is kept alive while the test uses the edit.
-struct DateEditUnderTest
-{
-    std::shared_ptr<QWidget> owner;
-    QDateEdit *edit = nullptr;
-};
-
-DateEditUnderTest dateEditNamed(const QString &name)
-{
-    if (name == "editor") {
-        auto editor = std::make_shared<EditWidget>();
-        editor->show();
-        QTest::mouseClick(editor->kindButton(EditWidget::OnceCommission), Qt::LeftButton);
-        return {editor, editor->findChild<QDateEdit *>("onceDate")};
-    }
-    auto picker = std::make_shared<VATDateTimeBetweenWidget>(nullptr);
-    picker->show();
-    return {picker, picker->findChild<QDateEdit *>("startDate")};
-}
 
 // Opens the drop-down as a click on its button does; the calendar's pop-up window.
 QWidget *openPopUp(QDateEdit *edit)
@@ -97,52 +74,53 @@ private slots:
         StartUp::applyApplicationFont();
     }
 
-    void popUpCalendarTakesADayOfTheMonthAfterTheEarliest_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("editor's once date") << "editor";
-        QTest::newRow("range start") << "range start";
-    }
-
     void popUpCalendarTakesADayOfTheMonthAfterTheEarliest()
     {
-        QFETCH(QString, name);
+        // The date edits the user meets: the editor's "一次" date and the range picker's start, made alike.
         ScratchDirectory scratch;
-        const DateEditUnderTest under = dateEditNamed(name);
-        QWidget *popup = openPopUp(under.edit);
-        QVERIFY(popup);
-        auto *calendar = qobject_cast<VATCalendarWidget *>(under.edit->calendarWidget());
-        auto *view = calendar->findChild<QTableView *>();
-        const QList<Cell> cells = monthCells(popup, calendar);
-        QCOMPARE(cells.size(), QDate(calendar->yearShown(), calendar->monthShown(), 1).daysInMonth());
-        QList<Cell> saturdays;
-        for (const Cell &cell : cells) {
-            // The whole cell is drawn, and a click on its middle reaches the calendar.
-            QVERIFY2(view->viewport()->rect().contains(cell.area), qPrintable(QString("day %1").arg(cell.day)));
-            QCOMPARE(popup->childAt(cell.centre), view->viewport());
-            if (cell.weekdayHeader == QStringLiteral("六"))
-                saturdays << cell;
-        }
-        // The month's second Saturday, found under its weekday header.
-        const QDate picked(calendar->yearShown(), calendar->monthShown(), saturdays.at(1).day);
-        QCOMPARE(picked.dayOfWeek(), 6);
-        clickAt(popup, saturdays.at(1).centre);
-        QCOMPARE(under.edit->date(), picked);
-        QVERIFY(!popup->isVisible());
+        EditWidget editor;
+        editor.show();
+        QTest::mouseClick(editor.kindButton(EditWidget::OnceCommission), Qt::LeftButton);
+        VATDateTimeBetweenWidget picker(nullptr);
+        picker.show();
+        for (QDateEdit *edit :
+             {editor.findChild<QDateEdit *>("onceDate"), picker.findChild<QDateEdit *>("startDate")}) {
+            QWidget *popup = openPopUp(edit);
+            QVERIFY(popup);
+            auto *calendar = qobject_cast<VATCalendarWidget *>(edit->calendarWidget());
+            auto *view = calendar->findChild<QTableView *>();
+            const QList<Cell> cells = monthCells(popup, calendar);
+            QCOMPARE(cells.size(), QDate(calendar->yearShown(), calendar->monthShown(), 1).daysInMonth());
+            QList<Cell> saturdays;
+            for (const Cell &cell : cells) {
+                // The whole cell is drawn, and a click on its middle reaches the calendar.
+                QVERIFY2(view->viewport()->rect().contains(cell.area), qPrintable(QString("day %1").arg(cell.day)));
+                QCOMPARE(popup->childAt(cell.centre), view->viewport());
+                if (cell.weekdayHeader == QStringLiteral("六"))
+                    saturdays << cell;
+            }
+            // The month's second Saturday, found under its weekday header.
+            const QDate picked(calendar->yearShown(), calendar->monthShown(), saturdays.at(1).day);
+            QCOMPARE(picked.dayOfWeek(), 6);
+            clickAt(popup, saturdays.at(1).centre);
+            QCOMPARE(edit->date(), picked);
+            QVERIFY(!popup->isVisible());
 
-        // Paged back to July 2021 with the strip's buttons: the days before the earliest are refused.
-        popup = openPopUp(under.edit);
-        QVERIFY(popup);
-        while (calendar->yearShown() > 2021)
-            calendar->button("CalendarLeftYearBtn")->click();
-        while (calendar->monthShown() != 7)
-            calendar->button(calendar->monthShown() > 7 ? "CalendarLeftMonthBtn" : "CalendarRightMonthBtn")->click();
-        const QList<Cell> july = monthCells(popup, calendar);
-        clickAt(popup, july.at(17).centre);
-        QCOMPARE(under.edit->date(), picked);
-        QVERIFY(popup->isVisible());
-        clickAt(popup, july.at(18).centre);
-        QCOMPARE(under.edit->date(), QDate(2021, 7, 19));
+            // Paged back to July 2021 with the strip's buttons: the days before the earliest are refused.
+            popup = openPopUp(edit);
+            QVERIFY(popup);
+            while (calendar->yearShown() > 2021)
+                calendar->button("CalendarLeftYearBtn")->click();
+            while (calendar->monthShown() != 7)
+                calendar->button(calendar->monthShown() > 7 ? "CalendarLeftMonthBtn" : "CalendarRightMonthBtn")
+                    ->click();
+            const QList<Cell> july = monthCells(popup, calendar);
+            clickAt(popup, july.at(17).centre);
+            QCOMPARE(edit->date(), picked);
+            QVERIFY(popup->isVisible());
+            clickAt(popup, july.at(18).centre);
+            QCOMPARE(edit->date(), QDate(2021, 7, 19));
+        }
     }
 
     void stripPagesAndPicksWithoutChangingTheSelection()
@@ -179,8 +157,7 @@ private slots:
         QSignalSpy chosen(&calendar, &VATCalendarWidget::signalSetCalendarTime);
         QSignalSpy activated(&calendar, &QCalendarWidget::activated);
         calendar.button("CalendarEnsureBtn")->click();
-        QCOMPARE(chosen.size(), 1);
-        QCOMPARE(chosen.first().at(0).toDate(), now);
+        QCOMPARE(QList<QVariantList>(chosen), QList<QVariantList>{QVariantList{now}});
         QCOMPARE(activated.size(), 1);
     }
 
@@ -194,8 +171,8 @@ private slots:
         start->setDate(QDate(2026, 12, 10));
         picker.findChild<QDateEdit *>("endDate")->setDate(QDate(2026, 12, 1));
         QTest::mouseClick(picker.confirmButton(), Qt::LeftButton);
-        QCOMPARE(confirmed.size(), 1);
-        QCOMPARE(confirmed.first(), QVariantList({QDate(2026, 12, 10), QDate(2026, 12, 1)}));
+        QCOMPARE(QList<QVariantList>(confirmed),
+                 (QList<QVariantList>{QVariantList{QDate(2026, 12, 10), QDate(2026, 12, 1)}}));
         QVERIFY(!picker.isVisible());
 
         picker.show();
@@ -204,34 +181,28 @@ private slots:
         QVERIFY(!picker.isVisible());
     }
 
-    void addressWindowAnswersWithoutAnAddress_data()
-    {
-        // A typed address that is confirmed reaches the editor (see the editor's tests).
-        QTest::addColumn<QString>("button"); // nothing is typed before confirming, an address before the others
-        QTest::newRow("nothing typed, confirmed") << "confirm";
-        QTest::newRow("typed, cancelled") << "cancel";
-        QTest::newRow("typed, closed") << "closeButton";
-    }
-
     void addressWindowAnswersWithoutAnAddress()
     {
-        QFETCH(QString, button);
-        const QString typed = button == "confirm" ? QString() : "example.org";
+        // Nothing typed and confirmed, or an address typed and cancelled or closed (one confirmed: the editor's tests).
         ScratchDirectory scratch;
-        TAVInputWidget window(nullptr);
-        window.setTexts("请输入网址", "http://");
-        window.show();
-        QSignalSpy content(&window, &TAVInputWidget::getInputContent);
-        QTest::keyClicks(window.findChild<QLineEdit *>("input"), typed);
-        ModalAnswerer answer("OK");
-        QPushButton *clicked = button == "confirm" ? window.confirmButton()
-            : button == "cancel"                   ? window.cancelButton()
-                                                   : window.findChild<QPushButton *>(button);
-        QTest::mouseClick(clicked, Qt::LeftButton);
-        QCOMPARE(content.size(), 0);
-        // Confirming nothing asks for text and keeps the window; cancelling or closing closes it.
-        QCOMPARE(answer.title + " " + answer.text, typed.isEmpty() ? QStringLiteral("提示 请输入内容") : QString(" "));
-        QCOMPARE(window.isVisible(), typed.isEmpty());
+        for (const QString button : {"confirm", "cancel", "closeButton"}) {
+            const QString typed = button == "confirm" ? QString() : "example.org";
+            TAVInputWidget window(nullptr);
+            window.setTexts("请输入网址", "http://");
+            window.show();
+            QSignalSpy content(&window, &TAVInputWidget::getInputContent);
+            QTest::keyClicks(window.findChild<QLineEdit *>("input"), typed);
+            ModalAnswerer answer("OK");
+            QPushButton *clicked = button == "confirm" ? window.confirmButton()
+                : button == "cancel"                   ? window.cancelButton()
+                                                       : window.findChild<QPushButton *>(button);
+            QTest::mouseClick(clicked, Qt::LeftButton);
+            QCOMPARE(content.size(), 0);
+            // Confirming nothing asks for text and keeps the window; cancelling or closing closes it.
+            QCOMPARE(answer.title + " " + answer.text,
+                     typed.isEmpty() ? QStringLiteral("提示 请输入内容") : QString(" "));
+            QCOMPARE(window.isVisible(), typed.isEmpty());
+        }
     }
 };
 
