@@ -30,20 +30,16 @@ private slots:
         TAVMouseNKeyboardHook::setSourceFactory([] { return std::make_unique<FakeInputSource>(); });
     }
 
+    // Each test's state lasts until the next one starts.
     void init()
     {
+        TAVMouseNKeyboardHook::uninstallHook();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        settings.reset(), scratch.reset();
         scratch = std::make_unique<ScratchDirectory>();
         settings = std::make_unique<UserSettings>(scratch->filePath("settings.ini"), nullptr);
         log.calls.clear();
         Connection(nullptr).createTables();
-    }
-
-    void cleanup()
-    {
-        TAVMouseNKeyboardHook::uninstallHook();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        settings.reset();
-        scratch.reset();
     }
 
     void tasksThatWereOnAreOnAgain()
