@@ -27,7 +27,11 @@ using Answering = std::tuple<bool, QString, QList<int>, QList<int>>;
 using Passing = std::tuple<int, int, bool, QString>;
 Q_DECLARE_METATYPE(Firing)
 Q_DECLARE_METATYPE(Answering)
+using Ending = std::tuple<Record, int, QString>;
+using Repeating = std::tuple<int, QString, QStringList>;
 Q_DECLARE_METATYPE(Passing)
+Q_DECLARE_METATYPE(Ending)
+Q_DECLARE_METATYPE(Repeating)
 
 namespace {
 
@@ -98,8 +102,7 @@ public:
                     next = timer;
             if (!next)
                 break;
-            elapsed = qMax(elapsed, next->due);
-            next->on = false;
+            elapsed = qMax(elapsed, next->due), next->on = false;
             emit next->timeout();
         }
         elapsed = end;
@@ -267,29 +270,25 @@ private slots:
         QCOMPARE(log.calls.size(), 2);
     }
 
-    void rateTaskIsRestartedAtExactlyItsThreshold_data()
-    {
-        QTest::addColumn<bool>("onlyOnce");
-        QTest::newRow("once") << true;
-        QTest::newRow("repeating: watched again after firing") << false;
-    }
-
     void rateTaskIsRestartedAtExactlyItsThreshold()
     {
-        QFETCH(bool, onlyOnce);
-        const int id = armTask(condition(TC::FromDownloadCommission, 0, "", "5", "50", onlyOnce));
-        QCOMPARE(sampler->downloadStandSpeedList(), QList<int>{50});
-        time->advanceSeconds(200);
-        scheduler->overspeedMethod(49); // a threshold nobody watches
-        time->advanceSeconds(99);
-        scheduler->overspeedMethod(50);
-        QVERIFY(runsAfter(300));
-        QCOMPARE(log.calls, QStringList{"interpreter: shutdown -s -f"});
-        QCOMPARE(sampler->downloadStandSpeedList(), onlyOnce ? QList<int>{} : QList<int>{50});
-        QCOMPARE(scheduler->isWaiting(id), !onlyOnce);
-        time->advanceSeconds(30);
-        scheduler->overspeedMethod(50);
-        QCOMPARE(runsAfter(300), !onlyOnce);
+        // Once, then repeating: watched again after firing.
+        for (bool onlyOnce : {true, false}) {
+            log.calls.clear();
+            const int id = armTask(condition(TC::FromDownloadCommission, 0, "", "5", "50", onlyOnce));
+            QCOMPARE(sampler->downloadStandSpeedList(), QList<int>{50});
+            time->advanceSeconds(200);
+            scheduler->overspeedMethod(49); // a threshold nobody watches
+            time->advanceSeconds(99);
+            scheduler->overspeedMethod(50);
+            QVERIFY(runsAfter(300));
+            QCOMPARE(log.calls, QStringList{"interpreter: shutdown -s -f"});
+            QCOMPARE(sampler->downloadStandSpeedList(), onlyOnce ? QList<int>{} : QList<int>{50});
+            QCOMPARE(scheduler->isWaiting(id), !onlyOnce);
+            time->advanceSeconds(30);
+            scheduler->overspeedMethod(50);
+            QCOMPARE(runsAfter(300), !onlyOnce);
+        }
     }
 
     void switchesTakeLeaveAndShareExactlyTheirOwnThreshold()
@@ -379,22 +378,20 @@ private slots:
 
     void repeatingCalendarTasksStoreTheirNextRunAndRunAgain_data()
     {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("dayText");
-        QTest::addColumn<QStringList>("runs"); // the first run, then each stored next run
-        // A day the month lacks is the month's last day; the next month has the chosen day again.
-        QTest::newRow("monthly on the 31st")
-            << int(TC::MonthCommission) << "31"
-            << QStringList{"2026-12-31 04:10:00", "2027-01-31 04:10:00", "2027-02-28 04:10:00", "2027-03-31 04:10:00"};
+        // The kind, the day as stored, the first run and then each stored next run. A day the month lacks is the
+        // month's last day; the next month has the chosen day again.
+        QTest::addColumn<Repeating>("row");
+        const QStringList monthly{"2026-12-31 04:10:00", "2027-01-31 04:10:00", "2027-02-28 04:10:00",
+                                  "2027-03-31 04:10:00"};
+        QTest::newRow("monthly on the 31st") << Repeating{TC::MonthCommission, "31", monthly};
         QTest::newRow("yearly on 29 February")
-            << int(TC::YearCommission) << "2_29" << QStringList{"2027-02-28 04:10:00", "2028-02-29 04:10:00"};
+            << Repeating{TC::YearCommission, "2_29", {"2027-02-28 04:10:00", "2028-02-29 04:10:00"}};
     }
 
     void repeatingCalendarTasksStoreTheirNextRunAndRunAgain()
     {
-        QFETCH(int, kind);
-        QFETCH(QString, dayText);
-        QFETCH(QStringList, runs);
+        QFETCH(Repeating, row);
+        const auto [kind, dayText, runs] = row;
         Record columns = calendarAt(TC::CommissionType(kind), QDateTime::fromString(runs.first(), Format), 1);
         columns["repeat_bigger_unit"] = dayText;
         QSignalSpy ended(scheduler.get(), &TaskScheduler::taskEnded);
@@ -538,23 +535,21 @@ private slots:
 
     void warningEndsAndWhatRestartsTheTaskCancelsThatRun_data()
     {
-        QTest::addColumn<Record>("columns");
-        QTest::addColumn<int>("periodSeconds");
-        QTest::addColumn<QString>("call"); // empty: the warning ends without a run
+        // The columns, the period, and what runs a period after the warning ends, if anything.
+        QTest::addColumn<Ending>("row");
         const Record once = calendarAt(TC::OnceCommission, Start.addSecs(600));
-        QTest::newRow("switched off") << once << 600 << "";
-        QTest::newRow("slept through, as the moment is") << once << 600 << "";
+        QTest::newRow("switched off") << Ending{once, 600, ""};
+        QTest::newRow("slept through, as the moment is") << Ending{once, 600, ""};
         const Record idle = condition(TC::FreeCommission, 0, "0", "5");
-        QTest::newRow("input during an idle warning") << idle << 300 << "interpreter: shutdown -s -f";
+        QTest::newRow("input during an idle warning") << Ending{idle, 300, "interpreter: shutdown -s -f"};
         QTest::newRow("rate above its threshold")
-            << condition(TC::FromDownloadCommission, 11, "0", "3", "50") << 180 << "disconnect all";
+            << Ending{condition(TC::FromDownloadCommission, 11, "0", "3", "50"), 180, "disconnect all"};
     }
 
     void warningEndsAndWhatRestartsTheTaskCancelsThatRun()
     {
-        QFETCH(Record, columns);
-        QFETCH(int, periodSeconds);
-        QFETCH(QString, call);
+        QFETCH(Ending, row);
+        const auto [columns, periodSeconds, call] = row;
         QSignalSpy ended(scheduler.get(), &TaskScheduler::taskEnded);
         const int id = armTask(columns);
         QVERIFY(warnsAfter(id, periodSeconds - 60));
