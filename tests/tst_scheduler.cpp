@@ -394,7 +394,6 @@ private slots:
         const auto [kind, dayText, runs] = row;
         Record columns = calendarAt(TC::CommissionType(kind), QDateTime::fromString(runs.first(), Format), 1);
         columns["repeat_bigger_unit"] = dayText;
-        QSignalSpy ended(scheduler.get(), &TaskScheduler::taskEnded);
         QSignalSpy stored(scheduler.get(), &TaskScheduler::nextRunStored);
         const int id = armTask(columns);
         for (int run = 1; run < runs.size(); ++run) {
@@ -407,7 +406,6 @@ private slots:
                                   task["repeat_bigger_unit"]}),
                      (QStringList{runs.at(run), seconds, columns["name"], dayText}));
         }
-        QCOMPARE(ended.size(), 0);
         // Each stored run is announced, so that the task's row can show it.
         QCOMPARE(stored.size(), runs.size() - 1);
     }
