@@ -21,6 +21,17 @@ using Record = Connection::Record;
 using TC = TaskComposer;
 using Rules = LastWarningRules;
 using Spied = QList<QList<QVariant>>;
+// The columns of the tables below.
+using Firing = std::tuple<Record, int, QString, int, QString>;
+using Answering = std::tuple<bool, QString, QList<int>, QList<int>>;
+using Passing = std::tuple<int, int, bool, QString>;
+Q_DECLARE_METATYPE(Firing)
+Q_DECLARE_METATYPE(Answering)
+using Ending = std::tuple<Record, int, QString>;
+using Repeating = std::tuple<int, QString, QStringList>;
+Q_DECLARE_METATYPE(Passing)
+Q_DECLARE_METATYPE(Ending)
+Q_DECLARE_METATYPE(Repeating)
 
 namespace {
 
@@ -36,11 +47,6 @@ Record condition(TC::CommissionType kind, int orderId, const QString &hours, con
     return TC::conditionColumns(kind, orderId, {hours, minutes, rate, onlyOnce});
 }
 
-Record countdown(int orderId, const QString &minutes)
-{
-    return condition(TC::FromNowCommission, orderId, "0", minutes);
-}
-
 Record withLease(Record columns, qint64 leaseSecond)
 {
     columns["lease_second"] = QString::number(leaseSecond);
@@ -49,14 +55,9 @@ Record withLease(Record columns, qint64 leaseSecond)
 
 Record calendarAt(TC::CommissionType kind, const QDateTime &firstRun, int orderId = 0, bool exceptSaturday = false)
 {
-    TC::CalendarChoice choice;
-    choice.firstRun = firstRun.date();
-    choice.timeOfDay = firstRun.time().msecsSinceStartOfDay() / 1000;
-    choice.weekday = firstRun.date().dayOfWeek();
-    choice.monthDay = choice.day = firstRun.date().day();
-    choice.month = firstRun.date().month();
-    choice.exceptSaturday = exceptSaturday;
-    return TC::calendarColumns(kind, orderId, choice);
+    const QDate d = firstRun.date();
+    const int second = firstRun.time().msecsSinceStartOfDay() / 1000;
+    return TC::calendarColumns(kind, orderId, {d, second, d.dayOfWeek(), d.day(), d.month(), d.day(), exceptSaturday});
 }
 
 } // namespace
@@ -65,19 +66,15 @@ Record calendarAt(TC::CommissionType kind, const QDateTime &firstRun, int orderI
 class ManualTimer : public TaskTimer
 {
 public:
-    ManualTimer(const qint64 *clock, QObject *parent)
-        : TaskTimer(parent)
-        , elapsed(clock)
-    { }
-    void start(qint64 ms) override { intervalMs = ms, due = *elapsed + ms, active = true; }
-    void stop() override { active = false; }
-    bool isActive() const override { return active; }
+    using TaskTimer::TaskTimer;
+    void start(qint64 ms) override { intervalMs = ms, due = *elapsed + ms, on = true; }
+    void stop() override { on = false; }
+    bool isActive() const override { return on; }
     qint64 interval() const override { return intervalMs; }
 
-    const qint64 *elapsed;
-    qint64 intervalMs = 0;
-    qint64 due = 0;
-    bool active = false;
+    const qint64 *elapsed = nullptr;
+    qint64 intervalMs = 0, due = 0;
+    bool on = false;
 };
 
 // The scheduler's clocks and timers under a test's control: hours pass in microseconds. The machine has been on for
@@ -85,16 +82,13 @@ public:
 class ManualTime : public SchedulerClock, public TaskTimerFactory
 {
 public:
-    explicit ManualTime(const QDateTime &wallStart)
-        : wallStartMs(wallStart.toMSecsSinceEpoch())
-    { }
-
     QDateTime now() const override { return QDateTime::fromMSecsSinceEpoch(wallStartMs + wallShiftMs + elapsed); }
     qint64 uptimeSeconds() const override { return (5000000 + sleptMs + elapsed) / 1000; }
     qint64 monotonicMs() const override { return elapsed; }
     TaskTimer *create(QObject *parent) override
     {
-        timers.append(new ManualTimer(&elapsed, parent));
+        timers.append(new ManualTimer(parent));
+        timers.last()->elapsed = &elapsed;
         return timers.last();
     }
 
@@ -103,14 +97,12 @@ public:
     {
         const qint64 end = elapsed + ms;
         for (ManualTimer *next = nullptr;; next = nullptr) {
-            for (ManualTimer *timer : qAsConst(timers)) {
-                if (timer && timer->active && timer->due <= end && (!next || timer->due < next->due))
+            for (ManualTimer *timer : qAsConst(timers))
+                if (timer && timer->on && timer->due <= end && (!next || timer->due < next->due))
                     next = timer;
-            }
             if (!next)
                 break;
-            elapsed = qMax(elapsed, next->due);
-            next->active = false;
+            elapsed = qMax(elapsed, next->due), next->on = false;
             emit next->timeout();
         }
         elapsed = end;
@@ -121,16 +113,13 @@ public:
     void shiftWallClock(qint64 ms) { wallShiftMs += ms; }
     void sleep(qint64 ms) { wallShiftMs += ms, sleptMs += ms; }
 
-    int activeTimers() const
+    int timersOn() const
     {
-        return std::count_if(timers.cbegin(), timers.cend(), [](const auto &timer) { return timer && timer->active; });
+        return std::count_if(timers.begin(), timers.end(), [](auto t) { return t && t->on; });
     }
 
 private:
-    qint64 wallStartMs;
-    qint64 wallShiftMs = 0;
-    qint64 sleptMs = 0;
-    qint64 elapsed = 0;
+    qint64 wallStartMs = Start.toMSecsSinceEpoch(), wallShiftMs = 0, sleptMs = 0, elapsed = 0;
     QList<QPointer<ManualTimer>> timers;
 };
 
@@ -151,33 +140,28 @@ class TestScheduler : public QObject
 private slots:
     void init()
     {
+        presenter.reset(), scheduler.reset(), settings.reset(), executor.reset();
+        time.reset(), sampler.reset(), connection.reset(), scratch.reset();
         scratch = std::make_unique<ScratchDirectory>();
         connection = std::make_unique<Connection>(nullptr);
         QVERIFY(connection->createTables());
         sampler = std::make_unique<NetInfoThread>(nullptr, std::make_unique<QuietCounters>());
-        time = std::make_unique<ManualTime>(Start);
+        time = std::make_unique<ManualTime>();
         log.calls.clear();
         executor = std::make_unique<ActionExecutor>(connection.get(), fakeActionServices(&log));
         settings = std::make_unique<UserSettings>(scratch->filePath("settings.ini"), nullptr);
         startScheduler(true);
     }
 
-    void cleanup()
-    {
-        presenter.reset(), scheduler.reset(), settings.reset(), executor.reset();
-        time.reset(), sampler.reset(), connection.reset(), scratch.reset();
-    }
-
     void firesWhenDueAndRepeatsEndsOrIsRefused_data()
     {
-        QTest::addColumn<Record>("columns");     // empty: the seed task every database starts with
-        QTest::addColumn<int>("firesAfter");     // 0: not armed
-        QTest::addColumn<QString>("call");       // of a task not armed, the reason given, if any
-        QTest::addColumn<int>("repeatsAfter");   // 0: it runs once and says it ended
-        QTest::addColumn<QString>("storedNext"); // of a calendar task switched on after its moment
+        // The columns, empty for the seed task every database starts with; when it fires, 0 if it is not armed; what
+        // it runs, or the reason given when it is not armed; when it fires again, 0 if it runs once and says it ended;
+        // the next run a calendar task switched on after its moment stores.
+        QTest::addColumn<Firing>("row");
         auto row = [](const QString &name, const Record &columns, int firesAfter, const QString &call,
                       int repeatsAfter = 0, const QString &storedNext = QString()) {
-            QTest::newRow(qPrintable(name)) << columns << firesAfter << call << repeatsAfter << storedNext;
+            QTest::newRow(qPrintable(name)) << Firing{columns, firesAfter, call, repeatsAfter, storedNext};
         };
         const QString off = "interpreter: shutdown -s -f";
         const QString lock = "interpreter: rundll32.exe user32.dll LockWorkStation";
@@ -199,12 +183,11 @@ private slots:
         row("weekly, last Monday", calendarAt(TC::WeekCommission, QDateTime(QDate(2026, 12, 7), QTime(4, 10)), 1),
             4 * 86400 + 65400, "interpreter: shutdown -r ", 7 * 86400, "2026-12-14 04:10:00");
         // A row as an older file may hold it: armed, it would run its action again and again.
-        for (int lease : {0, -60}) {
+        for (int lease : {0, -60})
             for (int kind : {TC::FromNowCommission, TC::FreeCommission, TC::FromDownloadCommission,
                              TC::FromUploadCommission, TC::FromUntilCommission})
                 row(QString("kind %1, %2 s").arg(kind).arg(lease),
                     withLease(condition(TC::CommissionType(kind), 3, "0", "0", "10"), lease), 0, ZeroPeriod);
-        }
         row("once, at its moment", calendarAt(TC::OnceCommission, Start), 0,
             QStringLiteral("执行时间等于或早于当前时间,命令不会执行"));
         row("on, already passed", condition(TC::FromOnCommission, 3, "1", "0", "", true), 0, "");
@@ -212,15 +195,12 @@ private slots:
 
     void firesWhenDueAndRepeatsEndsOrIsRefused()
     {
-        QFETCH(Record, columns);
-        QFETCH(int, firesAfter);
-        QFETCH(QString, call);
-        QFETCH(int, repeatsAfter);
-        QFETCH(QString, storedNext);
+        QFETCH(Firing, row);
+        const auto [columns, firesAfter, call, repeatsAfter, storedNext] = row;
         if (columns.isEmpty()) {
             QCOMPARE(scheduler->planList().size(), 1);
             QVERIFY(!scheduler->isArmed(0));
-            QCOMPARE(time->activeTimers(), 0);
+            QCOMPARE(time->timersOn(), 0);
         }
         const int id = columns.isEmpty() ? 0
                                          : addTask(columns, call.startsWith("terminate") ? "/opt/tools/app.bin" : "");
@@ -236,7 +216,7 @@ private slots:
         if (firesAfter > 0 || !call.isEmpty())
             QCOMPARE(Spied(refused), (firesAfter > 0 ? Spied() : Spied{{id, call}}));
         if (firesAfter == 0) {
-            QVERIFY(call.isEmpty() || (!scheduler->isArmed(id) && time->activeTimers() == 0));
+            QVERIFY(call.isEmpty() || (!scheduler->isArmed(id) && time->timersOn() == 0));
             QCOMPARE(sampler->downloadStandSpeedList() + sampler->uploadStandSpeedList(), QList<int>());
             time->advanceSeconds(100000);
             QVERIFY(log.calls.isEmpty());
@@ -290,30 +270,25 @@ private slots:
         QCOMPARE(log.calls.size(), 2);
     }
 
-    void rateTaskIsRestartedAtExactlyItsThreshold_data()
-    {
-        QTest::addColumn<bool>("onlyOnce");
-        QTest::newRow("once") << true;
-        QTest::newRow("repeating: watched again after firing") << false;
-    }
-
     void rateTaskIsRestartedAtExactlyItsThreshold()
     {
-        QFETCH(bool, onlyOnce);
-        const int id = addTask(condition(TC::FromDownloadCommission, 0, "", "5", "50", onlyOnce));
-        scheduler->handleOperaSliderSignal(id, true);
-        QCOMPARE(sampler->downloadStandSpeedList(), QList<int>{50});
-        time->advanceSeconds(200);
-        scheduler->overspeedMethod(49); // a threshold nobody watches
-        time->advanceSeconds(99);
-        scheduler->overspeedMethod(50);
-        QVERIFY(runsAfter(300));
-        QCOMPARE(log.calls, QStringList{"interpreter: shutdown -s -f"});
-        QCOMPARE(sampler->downloadStandSpeedList(), onlyOnce ? QList<int>{} : QList<int>{50});
-        QCOMPARE(scheduler->isWaiting(id), !onlyOnce);
-        time->advanceSeconds(30);
-        scheduler->overspeedMethod(50);
-        QCOMPARE(runsAfter(300), !onlyOnce);
+        // Once, then repeating: watched again after firing.
+        for (bool onlyOnce : {true, false}) {
+            log.calls.clear();
+            const int id = armTask(condition(TC::FromDownloadCommission, 0, "", "5", "50", onlyOnce));
+            QCOMPARE(sampler->downloadStandSpeedList(), QList<int>{50});
+            time->advanceSeconds(200);
+            scheduler->overspeedMethod(49); // a threshold nobody watches
+            time->advanceSeconds(99);
+            scheduler->overspeedMethod(50);
+            QVERIFY(runsAfter(300));
+            QCOMPARE(log.calls, QStringList{"interpreter: shutdown -s -f"});
+            QCOMPARE(sampler->downloadStandSpeedList(), onlyOnce ? QList<int>{} : QList<int>{50});
+            QCOMPARE(scheduler->isWaiting(id), !onlyOnce);
+            time->advanceSeconds(30);
+            scheduler->overspeedMethod(50);
+            QCOMPARE(runsAfter(300), !onlyOnce);
+        }
     }
 
     void switchesTakeLeaveAndShareExactlyTheirOwnThreshold()
@@ -332,12 +307,10 @@ private slots:
         QVERIFY(!scheduler->isArmed(first));
         scheduler->handleOperaSliderSignal(first, true);
         // Switching on again left nothing behind.
-        QCOMPARE(time->activeTimers(), 2);
+        QCOMPARE(time->timersOn(), 2);
         // Every task watching the threshold is restarted when the rate reaches it.
-        for (int tick = 0; tick < 200; ++tick) {
-            time->advanceSeconds(1);
-            scheduler->overspeedOfUploadMethod(20);
-        }
+        for (int tick = 0; tick < 200; ++tick)
+            time->advanceSeconds(1), scheduler->overspeedOfUploadMethod(20);
         QVERIFY(log.calls.isEmpty());
         QVERIFY(runsAfter(60));
         QVERIFY(runsAfter(60));
@@ -347,8 +320,7 @@ private slots:
     {
         // Daily at 08:00 except Saturday, first run on Friday 2026-12-11.
         const QDateTime friday(QDate(2026, 12, 11), QTime(8, 0));
-        const int id = addTask(calendarAt(TC::DayCommission, friday, 0, true));
-        scheduler->handleOperaSliderSignal(id, true);
+        const int id = armTask(calendarAt(TC::DayCommission, friday, 0, true));
         QVERIFY(runsAfter(Start.secsTo(friday)));
         QCOMPARE(storedTask(id).value("repeat_detail_day"), QString("2026-12-12 08:00:00"));
         time->advanceSeconds(86400); // Saturday: stored on, not run
@@ -374,35 +346,27 @@ private slots:
 
     void momentPassedAsleepOrByTheClock_data()
     {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("jumpSeconds"); // from 11:00, one hour before the moment
-        QTest::addColumn<bool>("wakeSignal");
-        QTest::addColumn<QString>("nextStored"); // empty: it runs at once
-        QTest::newRow("once: missed, not made up") << int(TC::OnceCommission) << 7200 << true << "2026-12-09 12:00:00";
-        QTest::newRow("daily: moves on to its next day")
-            << int(TC::DayCommission) << 7200 << true << "2026-12-10 12:00:00";
-        QTest::newRow("weekly: moves on to its next week")
-            << int(TC::WeekCommission) << 7200 << true << "2026-12-16 12:00:00";
-        QTest::newRow("woken 30 s after the moment") << int(TC::OnceCommission) << 3630 << true << "";
+        // The kind; the jump from 11:00, one hour before the moment; whether a wake-up signal comes; the next run
+        // stored, empty when it runs at once.
+        QTest::addColumn<Passing>("row");
+        QTest::newRow("once: missed, not made up") << Passing{TC::OnceCommission, 7200, true, "2026-12-09 12:00:00"};
+        QTest::newRow("daily: on to its next day") << Passing{TC::DayCommission, 7200, true, "2026-12-10 12:00:00"};
+        QTest::newRow("weekly: on to its next week") << Passing{TC::WeekCommission, 7200, true, "2026-12-16 12:00:00"};
+        QTest::newRow("woken 30 s after the moment") << Passing{TC::OnceCommission, 3630, true, ""};
         // Without a wake-up signal, the minute check finds a clock set forward.
-        QTest::newRow("clock set to 20 s before") << int(TC::OnceCommission) << 3580 << false << "";
+        QTest::newRow("clock set to 20 s before") << Passing{TC::OnceCommission, 3580, false, ""};
     }
 
     void momentPassedAsleepOrByTheClock()
     {
-        QFETCH(int, kind);
-        QFETCH(int, jumpSeconds);
-        QFETCH(bool, wakeSignal);
-        QFETCH(QString, nextStored);
-        const int id = addTask(calendarAt(TC::CommissionType(kind), Start.addSecs(2 * 3600)));
-        scheduler->handleOperaSliderSignal(id, true);
+        QFETCH(Passing, row);
+        const auto [kind, jumpSeconds, wakeSignal, nextStored] = row;
+        const int id = armTask(calendarAt(TC::CommissionType(kind), Start.addSecs(2 * 3600)));
         time->advanceSeconds(3600);
-        if (wakeSignal) {
-            time->sleep(jumpSeconds * 1000LL);
-            scheduler->recheckCalendarTasks();
-        } else {
+        if (wakeSignal)
+            time->sleep(jumpSeconds * 1000LL), scheduler->recheckCalendarTasks();
+        else
             time->shiftWallClock(jumpSeconds * 1000LL);
-        }
         QCOMPARE(log.calls.size(), int(wakeSignal && nextStored.isEmpty()));
         time->advanceSeconds(60);
         QCOMPARE(log.calls, nextStored.isEmpty() ? QStringList{"interpreter: shutdown -s -f"} : QStringList());
@@ -414,28 +378,24 @@ private slots:
 
     void repeatingCalendarTasksStoreTheirNextRunAndRunAgain_data()
     {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("dayText");
-        QTest::addColumn<QStringList>("runs"); // the first run, then each stored next run
-        // A day the month lacks is the month's last day; the next month has the chosen day again.
-        QTest::newRow("monthly on the 31st")
-            << int(TC::MonthCommission) << "31"
-            << QStringList{"2026-12-31 04:10:00", "2027-01-31 04:10:00", "2027-02-28 04:10:00", "2027-03-31 04:10:00"};
+        // The kind, the day as stored, the first run and then each stored next run. A day the month lacks is the
+        // month's last day; the next month has the chosen day again.
+        QTest::addColumn<Repeating>("row");
+        const QStringList monthly{"2026-12-31 04:10:00", "2027-01-31 04:10:00", "2027-02-28 04:10:00",
+                                  "2027-03-31 04:10:00"};
+        QTest::newRow("monthly on the 31st") << Repeating{TC::MonthCommission, "31", monthly};
         QTest::newRow("yearly on 29 February")
-            << int(TC::YearCommission) << "2_29" << QStringList{"2027-02-28 04:10:00", "2028-02-29 04:10:00"};
+            << Repeating{TC::YearCommission, "2_29", {"2027-02-28 04:10:00", "2028-02-29 04:10:00"}};
     }
 
     void repeatingCalendarTasksStoreTheirNextRunAndRunAgain()
     {
-        QFETCH(int, kind);
-        QFETCH(QString, dayText);
-        QFETCH(QStringList, runs);
+        QFETCH(Repeating, row);
+        const auto [kind, dayText, runs] = row;
         Record columns = calendarAt(TC::CommissionType(kind), QDateTime::fromString(runs.first(), Format), 1);
         columns["repeat_bigger_unit"] = dayText;
-        const int id = addTask(columns);
-        QSignalSpy ended(scheduler.get(), &TaskScheduler::taskEnded);
         QSignalSpy stored(scheduler.get(), &TaskScheduler::nextRunStored);
-        scheduler->handleOperaSliderSignal(id, true);
+        const int id = armTask(columns);
         for (int run = 1; run < runs.size(); ++run) {
             QVERIFY(runsAfter(time->now().secsTo(QDateTime::fromString(runs.at(run - 1), Format))));
             QVERIFY(scheduler->isWaiting(id));
@@ -446,7 +406,6 @@ private slots:
                                   task["repeat_bigger_unit"]}),
                      (QStringList{runs.at(run), seconds, columns["name"], dayText}));
         }
-        QCOMPARE(ended.size(), 0);
         // Each stored run is announced, so that the task's row can show it.
         QCOMPARE(stored.size(), runs.size() - 1);
     }
@@ -465,28 +424,19 @@ private slots:
     }
 
     // The last warning before a disruptive action: its rules, and the window.
-    void leadAndCountdownDependOnActionTriggerAndPeriod_data()
-    {
-        QTest::addColumn<qint64>("leadMs");
-        QTest::addColumn<qint64>("expected");
-        using C = Connection;
-        QTest::newRow("shut down, 3 min countdown") << Rules::leadMs(0, C::FromNow, 3 * Minute) << Minute;
-        QTest::newRow("restart, 2 min countdown") << Rules::leadMs(1, C::FromNow, 2 * Minute) << Minute;
-        QTest::newRow("log off, 1 min countdown: half") << Rules::leadMs(2, C::FromNow, Minute) << 30000LL;
-        QTest::newRow("sleep, 90 s idle: half") << Rules::leadMs(4, C::IfFree, 90000) << 45000LL;
-        QTest::newRow("stand-by, 1 min download rate") << Rules::leadMs(6, C::FromNowInDownload, Minute) << 30000LL;
-        QTest::newRow("disconnect, 1 min upload rate") << Rules::leadMs(11, C::FromNowInUpload, Minute) << 30000LL;
-        QTest::newRow("shut down, calendar a day away") << Rules::leadMs(0, C::ToTarget, 1440 * Minute) << Minute;
-        QTest::newRow("shut down, calendar 20 s away: all of it") << Rules::leadMs(0, C::ToTarget, 20000) << 20000LL;
-        QTest::newRow("lock") << Rules::leadMs(3, C::FromNow, 10 * Minute) << 0LL;
-        QTest::newRow("nothing left to warn of") << Rules::leadMs(0, C::ToTarget, 0) << 0LL;
-    }
-
     void leadAndCountdownDependOnActionTriggerAndPeriod()
     {
-        QFETCH(qint64, leadMs);
-        QFETCH(qint64, expected);
-        QCOMPARE(leadMs, expected);
+        using C = Connection;
+        QCOMPARE(Rules::leadMs(0, C::FromNow, 3 * Minute), Minute);        // shut down
+        QCOMPARE(Rules::leadMs(1, C::FromNow, 2 * Minute), Minute);        // restart
+        QCOMPARE(Rules::leadMs(2, C::FromNow, Minute), 30000LL);           // log off: half
+        QCOMPARE(Rules::leadMs(4, C::IfFree, 90000), 45000LL);             // sleep: half
+        QCOMPARE(Rules::leadMs(6, C::FromNowInDownload, Minute), 30000LL); // stand-by
+        QCOMPARE(Rules::leadMs(11, C::FromNowInUpload, Minute), 30000LL);  // disconnect
+        QCOMPARE(Rules::leadMs(0, C::ToTarget, 1440 * Minute), Minute);    // calendar, a day away
+        QCOMPARE(Rules::leadMs(0, C::ToTarget, 20000), 20000LL);           // calendar, 20 s away: all of it
+        QCOMPARE(Rules::leadMs(3, C::FromNow, 10 * Minute), 0LL);          // lock
+        QCOMPARE(Rules::leadMs(0, C::ToTarget, 0), 0LL);                   // nothing left to warn of
         // The countdown rounds up and stops at zero.
         QCOMPARE(Rules::countdownText(1, 58001), QStringLiteral("将在 59 秒后重启"));
         QCOMPARE(Rules::countdownText(4, 1), QStringLiteral("将在 1 秒后睡眠"));
@@ -496,9 +446,8 @@ private slots:
     void warnsAheadAndRunsOnTimeWithoutAnswer()
     {
         // Sleep after one minute: warned half of it ahead.
-        const int id = addTask(countdown(4, "1"));
         QSignalSpy ended(scheduler.get(), &TaskScheduler::taskEnded);
-        scheduler->handleOperaSliderSignal(id, true);
+        const int id = armTask(condition(TC::FromNowCommission, 4, "0", "1"));
         QVERIFY(warnsAfter(id, 30));
         QCOMPARE(windowOf(id)->countdownText(), QString("将在 30 秒后睡眠"));
         QCOMPARE(windowOf(id)->description(), QString("从现在开始0小时1分后睡眠"));
@@ -517,49 +466,38 @@ private slots:
 
     void eachButtonOfTheWindow_data()
     {
-        QTest::addColumn<bool>("repeating");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QList<int>>("warnedAt");
-        QTest::addColumn<QList<int>>("ranAt");
-        // Due 180 s after the switch, or every 180 s; warned at 120 s, answered at 130 s.
-        QTest::newRow("no answer") << true << "" << QList<int>{120, 300, 480, 660} << QList<int>{180, 360, 540, 720};
-        QTest::newRow("run now") << false << "立即执行" << QList<int>{120} << QList<int>{130};
-        QTest::newRow("run now: the next period starts now")
-            << true << "立即执行" << QList<int>{120, 250, 430, 610, 790} << QList<int>{130, 310, 490, 670};
-        QTest::newRow("skip") << false << "取消本次" << QList<int>{120} << QList<int>{};
-        QTest::newRow("skip: the next period starts now")
-            << true << "取消本次" << QList<int>{120, 250, 430, 610, 790} << QList<int>{310, 490, 670};
+        // Whether it repeats, the button pressed, the seconds it warned at, and those it ran at. Due 180 s after the
+        // switch, or every 180 s; warned at 120 s, answered at 130 s.
+        QTest::addColumn<Answering>("row");
+        QTest::newRow("no answer") << Answering{true, "", {120, 300, 480, 660}, {180, 360, 540, 720}};
+        QTest::newRow("run now") << Answering{false, "立即执行", {120}, {130}};
+        // Again, repeating: the next period starts at the answer.
+        QTest::newRow("run now, again") << Answering{true, "立即执行", {120, 250, 430, 610, 790}, {130, 310, 490, 670}};
+        QTest::newRow("skip") << Answering{false, "取消本次", {120}, {}};
+        QTest::newRow("skip, again") << Answering{true, "取消本次", {120, 250, 430, 610, 790}, {310, 490, 670}};
         // Ten minutes after its moment, warned again a minute before.
-        QTest::newRow("postpone") << false << "推迟10分钟" << QList<int>{120, 720} << QList<int>{780};
-        QTest::newRow("postpone, repeating") << true << "推迟10分钟" << QList<int>{120, 720} << QList<int>{780};
+        QTest::newRow("postpone") << Answering{false, "推迟10分钟", {120, 720}, {780}};
+        QTest::newRow("postpone, repeating") << Answering{true, "推迟10分钟", {120, 720}, {780}};
     }
 
     void eachButtonOfTheWindow()
     {
-        QFETCH(bool, repeating);
-        QFETCH(QString, button);
-        QFETCH(QList<int>, warnedAt);
-        QFETCH(QList<int>, ranAt);
-        Record columns = countdown(2, "3");
-        if (repeating) {
-            columns = TC::conditionColumns(TC::FromOnCommission, 2, {"0", "1", QString(), false});
-            columns["lease_second"] = QString::number(scheduler->bootUptimeSeconds() + 180);
-        }
-        const int id = addTask(columns);
+        QFETCH(Answering, row);
+        const auto [repeating, button, warnedAt, ranAt] = row;
+        const qint64 lease = scheduler->bootUptimeSeconds() + 180;
         QSignalSpy ended(scheduler.get(), &TaskScheduler::taskEnded);
-        scheduler->handleOperaSliderSignal(id, true);
-        QList<int> warned;
-        QList<int> ran;
+        const int id = armTask(repeating ? withLease(condition(TC::FromOnCommission, 2, "0", "1"), lease)
+                                         : condition(TC::FromNowCommission, 2, "0", "3"));
+        QList<int> warned, ran;
         for (int second = 1; second <= 800; ++second) {
             const int before = log.calls.size();
             const bool shown = windowShows(id);
             time->advanceSeconds(1);
             if (second == 130 && !button.isEmpty()) {
                 QVERIFY(windowShows(id));
-                for (QPushButton *press : windowOf(id)->findChildren<QPushButton *>()) {
+                for (QPushButton *press : windowOf(id)->findChildren<QPushButton *>())
                     if (press->text() == button)
                         QTest::mouseClick(press, Qt::LeftButton);
-                }
                 QTRY_VERIFY(!windowShows(id));
             }
             if (windowShows(id) && !shown)
@@ -578,8 +516,7 @@ private slots:
     void skippingADailyTaskMovesItToTomorrow()
     {
         const QDateTime moment = Start.addSecs(300);
-        const int id = addTask(calendarAt(TC::DayCommission, moment));
-        scheduler->handleOperaSliderSignal(id, true);
+        const int id = armTask(calendarAt(TC::DayCommission, moment));
         QVERIFY(warnsAfter(id, 240));
         QCOMPARE(windowOf(id)->countdownText(), QString("将在 60 秒后关机"));
         scheduler->answerWarning(id, Rules::SkipThisRun);
@@ -596,41 +533,34 @@ private slots:
 
     void warningEndsAndWhatRestartsTheTaskCancelsThatRun_data()
     {
-        QTest::addColumn<Record>("columns");
-        QTest::addColumn<int>("periodSeconds");
-        QTest::addColumn<QString>("call"); // empty: the warning ends without a run
+        // The columns, the period, and what runs a period after the warning ends, if anything.
+        QTest::addColumn<Ending>("row");
         const Record once = calendarAt(TC::OnceCommission, Start.addSecs(600));
-        QTest::newRow("switched off") << once << 600 << "";
-        QTest::newRow("slept through, as the moment is") << once << 600 << "";
-        QTest::newRow("input during an idle warning")
-            << TC::conditionColumns(TC::FreeCommission, 0, {"0", "5", QString(), false}) << 300
-            << "interpreter: shutdown -s -f";
+        QTest::newRow("switched off") << Ending{once, 600, ""};
+        QTest::newRow("slept through, as the moment is") << Ending{once, 600, ""};
+        const Record idle = condition(TC::FreeCommission, 0, "0", "5");
+        QTest::newRow("input during an idle warning") << Ending{idle, 300, "interpreter: shutdown -s -f"};
         QTest::newRow("rate above its threshold")
-            << TC::conditionColumns(TC::FromDownloadCommission, 11, {"0", "3", "50", false}) << 180 << "disconnect all";
+            << Ending{condition(TC::FromDownloadCommission, 11, "0", "3", "50"), 180, "disconnect all"};
     }
 
     void warningEndsAndWhatRestartsTheTaskCancelsThatRun()
     {
-        QFETCH(Record, columns);
-        QFETCH(int, periodSeconds);
-        QFETCH(QString, call);
-        const int id = addTask(columns);
+        QFETCH(Ending, row);
+        const auto [columns, periodSeconds, call] = row;
         QSignalSpy ended(scheduler.get(), &TaskScheduler::taskEnded);
-        scheduler->handleOperaSliderSignal(id, true);
+        const int id = armTask(columns);
         QVERIFY(warnsAfter(id, periodSeconds - 60));
         time->advanceSeconds(30);
         const bool asleep = QByteArray(QTest::currentDataTag()).startsWith("slept");
-        if (asleep) {
-            time->sleep(2 * 3600 * 1000);
-            scheduler->recheckCalendarTasks();
-        } else if (call.isEmpty()) {
+        if (asleep)
+            time->sleep(2 * 3600 * 1000), scheduler->recheckCalendarTasks();
+        else if (call.isEmpty())
             scheduler->handleOperaSliderSignal(id, false);
-        } else if (columns.value("timer_mode").toInt() == Connection::IfFree) {
+        else if (columns.value("timer_mode").toInt() == Connection::IfFree)
             scheduler->listenMouseNKeyboard();
-        } else {
-            QCOMPARE(sampler->downloadStandSpeedList(), QList<int>{50});
+        else
             scheduler->overspeedMethod(50);
-        }
         QTRY_VERIFY(!windowShows(id));
         QCOMPARE(ended.count(), int(asleep));
         if (call.isEmpty()) {
@@ -646,10 +576,10 @@ private slots:
 
     void actionsThatDoNotDisruptOrWithTheChoiceOffNeverWarn()
     {
-        const int lock = addTask(countdown(3, "3"));
-        const int display = addTask(countdown(5, "3"));
+        const int lock = addTask(condition(TC::FromNowCommission, 3, "0", "3"));
+        const int display = addTask(condition(TC::FromNowCommission, 5, "0", "3"));
         startScheduler(false);
-        const int id = addTask(countdown(0, "4"));
+        const int id = addTask(condition(TC::FromNowCommission, 0, "0", "4"));
         QSignalSpy opened(scheduler.get(), &TaskScheduler::warningOpened);
         settings->setOn(UserSettings::WarnBeforeActions, true);
         for (int task : {lock, display})
@@ -666,8 +596,7 @@ private slots:
         QVERIFY(!windowOf(id));
         // Turned off while a warning shows: the window goes, the moment stays.
         settings->setOn(UserSettings::WarnBeforeActions, true);
-        const int second = addTask(countdown(0, "3"));
-        scheduler->handleOperaSliderSignal(second, true);
+        const int second = armTask(condition(TC::FromNowCommission, 0, "0", "3"));
         QVERIFY(warnsAfter(second, 120));
         settings->setOn(UserSettings::WarnBeforeActions, false);
         QTRY_VERIFY(!windowShows(second));
@@ -686,6 +615,13 @@ private:
         presenter = std::make_unique<LastWarningPresenter>(scheduler.get(), settings.get(), nullptr);
     }
 
+    // Adds a task as addTask() does and switches it on.
+    int armTask(const Record &columns)
+    {
+        const int id = addTask(columns);
+        scheduler->handleOperaSliderSignal(id, true);
+        return id;
+    }
     // Stores a task made from the composer's columns and loads it; its id, or -1.
     int addTask(const Record &columns, const QString &operand = QString())
     {
@@ -717,6 +653,7 @@ private:
         return windowShows(id);
     }
 
+    ActionLog log;
     std::unique_ptr<ScratchDirectory> scratch;
     std::unique_ptr<Connection> connection;
     std::unique_ptr<NetInfoThread> sampler;
@@ -725,7 +662,6 @@ private:
     std::unique_ptr<UserSettings> settings;
     std::unique_ptr<TaskScheduler> scheduler;
     std::unique_ptr<LastWarningPresenter> presenter;
-    ActionLog log;
     Record storedTask(int id) { return connection->selectPlan({{"id", QString::number(id)}}).value(0); }
 };
 
