@@ -159,7 +159,6 @@ private slots:
         const QString unique = QStringLiteral("tickvale-target-%1").arg(QCoreApplication::applicationPid());
         const QString copy = scratch->filePath(unique);
         QVERIFY(QFile::copy("/bin/sleep", copy));
-        QVERIFY(QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QProcess target;
         QProcess bystander;
         target.start(copy, {"600"});
