@@ -93,9 +93,8 @@ public:
     {
         QFile file(logOf(templateName));
         QStringList lines;
-        if (!file.open(QIODevice::ReadOnly))
-            return lines;
-        for (const QByteArray &line : file.readAll().split('\n')) {
+        for (const QByteArray &line :
+             file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QList<QByteArray>()) {
             const int blank = line.indexOf(' ');
             if (blank > 0)
                 lines << QString::fromUtf8(line.mid(blank + 1)).trimmed();

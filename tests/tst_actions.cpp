@@ -33,16 +33,12 @@ class TestActions : public QObject
 private slots:
     void init()
     {
+        connection.reset();
+        scratch.reset();
         scratch = std::make_unique<ScratchDirectory>();
         connection = std::make_unique<Connection>(nullptr);
         QVERIFY(connection->createTables());
         log.calls.clear();
-    }
-
-    void cleanup()
-    {
-        connection.reset();
-        scratch.reset();
     }
 
     void resolveAction()
@@ -61,9 +57,8 @@ private slots:
             const std::optional<ResolvedAction> action = executor.resolveAction(
                 {{"id", "5"}, {"order_t", orderId}, {"app_position_t", QString::number(operandId)}});
             QVERIFY(action);
-            QCOMPARE(action->commandText, QString(command));
-            QCOMPARE(action->actionId, orderId);
-            QCOMPARE(action->operandText, QString(operand));
+            QCOMPARE((QStringList{action->commandText, action->actionId, action->operandText}),
+                     (QStringList{command, orderId, operand}));
             QCOMPARE(action->operandRoute, *operand != 0);
             const Record expected = {{"commandStr", command}, {"appPositionStr", operand}, {"orderId", orderId}};
             QCOMPARE(action->executionRecord, *operand ? expected : Record());
@@ -144,8 +139,7 @@ private slots:
         QDesktopServices::setUrlHandler("file", &opened, "open");
         QDesktopServices::setUrlHandler("http", &opened, "open");
         auto services = fakeActionServices(&log);
-        // The system's own facilities, except that the power manager only writes
-        // down.
+        // The system's own facilities, except that the power manager only writes down.
         services.launcher = std::make_shared<QtDesktopLauncher>();
         services.terminator = PlatformServices::processTerminator();
         services.interpreter = PlatformServices::commandInterpreter(services.power);
@@ -165,7 +159,6 @@ private slots:
         const QString unique = QStringLiteral("tickvale-target-%1").arg(QCoreApplication::applicationPid());
         const QString copy = scratch->filePath(unique);
         QVERIFY(QFile::copy("/bin/sleep", copy));
-        QVERIFY(QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QProcess target;
         QProcess bystander;
         target.start(copy, {"600"});

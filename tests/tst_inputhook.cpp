@@ -70,79 +70,70 @@ private slots:
     void cleanup() { TAVMouseNKeyboardHook::uninstallHook(); }
     void countsOnlyQualifyingInput()
     {
-        // What xdotool does, and how many reports of activity it makes, at least and at most.
-        const QVector<std::tuple<const char *, int, int>> inputs = {
-            {"key a", 1, 1}, // the press, not its release
-            {"keydown alt key a keyup alt", 0, 0},
-            {"keydown alt keyup alt key a", 1, 1},
-            {"click 1", 2, 2}, // left and right: press and release
-            {"click 3", 2, 2},
-            {"click 2", 0, 0}, // middle
-            {"click 4", 1, 1}, // a wheel notch, up or down
-            {"click 5", 1, 1},
-            {"click 6", 0, 0}, // horizontal wheel
-            // A held key repeats: it is activity for as long as it is down, not once.
-            {"keydown a sleep 3.5 keyup a", 3, 5},
-            {"keydown alt keydown a sleep 3.5 keyup a keyup alt", 0, 0}};
+        // How many reports of activity what xdotool does makes, at least and at most: a key's press, not its
+        // release; left and right buttons' press and release; a wheel notch, up or down; no middle button, no
+        // horizontal wheel. A held key repeats: it is activity for as long as it is down, not once.
+        const QVector<std::tuple<int, int, QStringList>> inputs = {
+            {1, 1, {"key a", "keydown alt keyup alt key a", "click 4", "click 5"}},
+            {2, 2, {"click 1", "click 3"}},
+            {0, 0, {"keydown alt key a keyup alt", "click 2", "click 6"}},
+            {3, 5, {"keydown a sleep 3.5 keyup a"}},
+            {0, 0, {"keydown alt keydown a sleep 3.5 keyup a keyup alt"}}};
         TAVMouseNKeyboardHook::installHook(&hook);
         QVERIFY(TAVMouseNKeyboardHook::isInstalled());
         QSignalSpy spy(&hook, &TAVMouseNKeyboardHook::hasAction);
-        for (const auto &[input, least, most] : inputs) {
-            QTest::qWait(100);
-            spy.clear();
-            QCOMPARE(runXdotool(QString(input).split(' ')), 0);
-            QTest::qWait(400);
-            QVERIFY2(spy.size() >= least && spy.size() <= most, qPrintable(input + QString(": %1").arg(spy.size())));
-            if (QString(input).contains("sleep")) {
-                // Once it is let go, the held key is quiet.
+        for (const auto &[least, most, group] : inputs) {
+            for (const QString &input : group) {
+                QTest::qWait(100);
                 spy.clear();
-                QTest::qWait(2500);
-                QVERIFY2(spy.isEmpty(), input);
+                QCOMPARE(runXdotool(input.split(' ')), 0);
+                QTest::qWait(400);
+                QVERIFY2(least <= spy.size() && spy.size() <= most,
+                         qPrintable(input + ' ' + QString::number(spy.size())));
+                if (input.contains("sleep")) {
+                    // Once it is let go, the held key is quiet.
+                    spy.clear();
+                    QTest::qWait(2500);
+                    QVERIFY2(spy.isEmpty(), qPrintable(input));
+                }
             }
         }
     }
 
-    void keysCountWhileAnotherProgramHoldsTheKeyboard_data()
-    {
-        QTest::addColumn<int>("xinputMinor");
-        QTest::addColumn<QString>("input"); // before the grab | inside it | after it
-        QTest::addColumn<int>("count");
-        // Alt+Tab: the window manager grabs the keyboard while Alt is down; Alt comes up inside it.
-        QTest::newRow("Alt let go inside the grab, then a key") << 2 << "keydown alt|keyup alt|key a" << 1;
-        QTest::newRow("keys typed inside the grab") << 2 << "|key --delay 20 a b|" << 2;
-        // A server that speaks XInput 2.0 only withholds the release: Alt must not stay held.
-        QTest::newRow("Alt release unseen, keys a second later") << 0 << "keydown alt|keyup alt|sleep 1.5 key a" << 1;
-    }
-
     void keysCountWhileAnotherProgramHoldsTheKeyboard()
     {
-        QFETCH(int, xinputMinor);
-        QFETCH(QString, input);
-        QFETCH(int, count);
-        const QStringList steps = input.split('|');
-        const auto step = [&steps](int i) { return steps[i].split(' ', Qt::SkipEmptyParts); };
-        TAVMouseNKeyboardHook::setSourceFactory(
-            [xinputMinor] { return std::make_unique<XInputActivitySource>(nullptr, xinputMinor); });
-        if (xinputMinor < 1)
-            QTest::ignoreMessage(
-                QtWarningMsg, "The X display offers XInput 2.0 only: input inside other programs' grabs is not seen");
-        TAVMouseNKeyboardHook::installHook(&hook);
-        TAVMouseNKeyboardHook::setSourceFactory(nullptr);
-        QVERIFY(TAVMouseNKeyboardHook::isInstalled());
-        QSignalSpy spy(&hook, &TAVMouseNKeyboardHook::hasAction);
-        QTest::qWait(100);
-        QVERIFY(steps[0].isEmpty() || display.xdotool(step(0)));
-        QProcess grabber;
-        grabber.start(QStringLiteral(GRAB_KEYBOARD_HELPER), QStringList());
-        QVERIFY(grabber.waitForReadyRead(5000) && grabber.readLine().trimmed() == "grabbed");
-        QVERIFY(display.xdotool(step(1)));
-        QTest::qWait(200);
-        grabber.write("release\n");
-        QVERIFY(grabber.waitForFinished(5000));
-        QCOMPARE(grabber.exitCode(), 0);
-        QVERIFY(steps[2].isEmpty() || runXdotool(step(2)) == 0);
-        QTest::qWait(400);
-        QCOMPARE(spy.size(), count);
+        // The server's XInput minor version; xdotool before the grab | inside it | after it; the reports. Alt+Tab:
+        // the window manager grabs the keyboard while Alt is down; Alt comes up inside it. A server that speaks
+        // XInput 2.0 only withholds the release: Alt must not stay held.
+        const QVector<std::tuple<int, const char *, int>> cases = {{2, "keydown alt|keyup alt|key a", 1},
+                                                                   {2, "|key --delay 20 a b|", 2},
+                                                                   {0, "keydown alt|keyup alt|sleep 1.5 key a", 1}};
+        for (const auto &[xinputMinor, input, count] : cases) {
+            const QStringList steps = QString(input).split('|');
+            const auto step = [&steps](int i) { return steps[i].split(' ', Qt::SkipEmptyParts); };
+            TAVMouseNKeyboardHook::setSourceFactory(
+                [minor = xinputMinor] { return std::make_unique<XInputActivitySource>(nullptr, minor); });
+            if (xinputMinor < 1)
+                QTest::ignoreMessage(QtWarningMsg, QRegularExpression("offers XInput 2.0 only: input inside other"));
+            TAVMouseNKeyboardHook::installHook(&hook);
+            TAVMouseNKeyboardHook::setSourceFactory(nullptr);
+            QVERIFY(TAVMouseNKeyboardHook::isInstalled());
+            QSignalSpy spy(&hook, &TAVMouseNKeyboardHook::hasAction);
+            QTest::qWait(100);
+            QVERIFY(steps[0].isEmpty() || display.xdotool(step(0)));
+            QProcess grabber;
+            grabber.start(QStringLiteral(GRAB_KEYBOARD_HELPER), QStringList());
+            QVERIFY(grabber.waitForReadyRead(5000) && grabber.readLine().trimmed() == "grabbed");
+            QVERIFY(display.xdotool(step(1)));
+            QTest::qWait(200);
+            grabber.write("release\n");
+            QVERIFY(grabber.waitForFinished(5000));
+            QCOMPARE(grabber.exitCode(), 0);
+            QVERIFY(steps[2].isEmpty() || runXdotool(step(2)) == 0);
+            QTest::qWait(400);
+            QVERIFY2(spy.size() == count, input);
+            TAVMouseNKeyboardHook::uninstallHook();
+        }
     }
 
     void nothingAfterUninstallOrWithoutADisplayAndNoMonitorPower()
@@ -174,15 +165,10 @@ private slots:
 
     void theUsersMonitorSettingComesBackWithTheDisplay()
     {
-        struct Case
-        {
-            bool capable, enabledBefore;
-            int offRequests;
-            bool wakes; // by input; otherwise the program ends while it is off
-            QStringList whileOff, afterwards;
-        };
+        // Whether the display has power management and blanking was on before; how many tasks switch it off;
+        // whether input wakes it, or the program ends while it is off; the calls while it is off, and afterwards.
         const QStringList giveBack = {"disable", "close"};
-        const QVector<Case> cases = {
+        const QVector<std::tuple<bool, bool, int, bool, QStringList, QStringList>> cases = {
             // Blanking off: on to switch off, off again after input; two tasks while it is off give
             // the user's setting back once.
             {true, false, 1, true, {"open", "enable", "off"}, giveBack},
@@ -190,45 +176,43 @@ private slots:
             {true, false, 1, false, {"open", "enable", "off"}, giveBack},
             {true, true, 1, true, {"open", "off", "close"}, {}}, // blanking on: left on
             {false, false, 1, true, {"open", "close"}, {}}};     // no power management: left alone
-        for (const Case &c : cases) {
-            DpmsDisplay screen{c.capable, c.enabledBefore, DpmsControl::On, {}};
+        for (const auto &[capable, enabledBefore, offRequests, wakes, whileOff, afterwards] : cases) {
+            DpmsDisplay screen{capable, enabledBefore, DpmsControl::On, {}};
             auto power = std::make_unique<XDpmsDisplayPower>(std::make_unique<FakeDpms>(&screen));
-            if (!c.capable)
+            if (!capable)
                 QTest::ignoreMessage(QtWarningMsg, "The display has no power management: the monitor stays on");
-            for (int i = 0; i < c.offRequests; ++i)
+            for (int i = 0; i < offRequests; ++i)
                 power->turnOff();
-            QTest::qWait(c.wakes ? 2500 : 0);
-            QCOMPARE(screen.calls, c.whileOff);
-            QCOMPARE(screen.level, c.capable ? DpmsControl::Off : DpmsControl::On);
-            if (c.wakes) {
+            QTest::qWait(wakes ? 2500 : 0);
+            QCOMPARE(screen.calls, whileOff);
+            QCOMPARE(screen.level, capable ? DpmsControl::Off : DpmsControl::On);
+            if (wakes) {
                 // Someone moves the mouse: the server switches the monitor on.
                 screen.level = DpmsControl::On;
-                QTRY_COMPARE_WITH_TIMEOUT(screen.calls, c.whileOff + c.afterwards, 3000);
+                QTRY_COMPARE_WITH_TIMEOUT(screen.calls, whileOff + afterwards, 3000);
                 QTest::qWait(1500);
             } else {
                 power.reset();
             }
-            QCOMPARE(screen.calls, c.whileOff + c.afterwards);
-            QCOMPARE(screen.enabled, c.enabledBefore);
+            QCOMPARE(screen.calls, whileOff + afterwards);
+            QCOMPARE(screen.enabled, enabledBefore);
         }
     }
 
 private:
-    int runXdotool(const QStringList &arguments);
+    // Runs xdotool while the watch keeps working (a held key is reported while it is down).
+    int runXdotool(const QStringList &arguments)
+    {
+        QProcess tool;
+        tool.start("xdotool", arguments);
+        for (int waited = 0; tool.state() != QProcess::NotRunning && waited < 10000; waited += 20)
+            QTest::qWait(20);
+        return tool.state() == QProcess::NotRunning ? tool.exitCode() : -1;
+    }
 
     VirtualDisplay display;
     TAVMouseNKeyboardHook hook;
 };
-
-// Runs xdotool while the watch keeps working (a held key is reported while it is down).
-int TestInputHook::runXdotool(const QStringList &arguments)
-{
-    QProcess tool;
-    tool.start("xdotool", arguments);
-    for (int waited = 0; tool.state() != QProcess::NotRunning && waited < 10000; waited += 20)
-        QTest::qWait(20);
-    return tool.state() == QProcess::NotRunning ? tool.exitCode() : -1;
-}
 
 QTEST_GUILESS_MAIN(TestInputHook)
 #include "tst_inputhook.moc"

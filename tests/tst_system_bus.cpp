@@ -22,13 +22,8 @@ struct Service
 {
     QString file, name, path;
 };
-
-Service serviceOf(const QString &desktop)
-{
-    if (desktop == "GNOME")
-        return {"mutter_idle_monitor", "org.gnome.Mutter.IdleMonitor", "/org/gnome/Mutter/IdleMonitor/Core"};
-    return {"kde_screensaver", "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver"};
-}
+const Service Gnome{"mutter_idle_monitor", "org.gnome.Mutter.IdleMonitor", "/org/gnome/Mutter/IdleMonitor/Core"};
+const Service Kde{"kde_screensaver", "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver"};
 
 } // namespace
 
@@ -81,10 +76,9 @@ private slots:
         if (orderId == 11) {
             QVERIFY(bus.startMock("networkmanager", "org.freedesktop.NetworkManager"));
             QVERIFY(onObject("org.freedesktop.NetworkManager", "/org/freedesktop/NetworkManager",
-                             "o.SetProperty('/org/freedesktop/NetworkManager','org.freedesktop.NetworkManager',"
-                             "'ActiveConnections', dbus.Array(['/org/freedesktop/NetworkManager/ActiveConnection/7',"
-                             "'/org/freedesktop/NetworkManager/ActiveConnection/9'], signature='o'), "
-                             "dbus_interface='org.freedesktop.DBus.Mock')"));
+                             "n='/org/freedesktop/NetworkManager'; o.SetProperty(n, 'org.freedesktop.NetworkManager', "
+                             "'ActiveConnections', dbus.Array([n+'/ActiveConnection/7', n+'/ActiveConnection/9'], "
+                             "signature='o'), dbus_interface='org.freedesktop.DBus.Mock')"));
         }
         bus.clearLog(mock);
         ScratchDirectory scratch;
@@ -92,12 +86,9 @@ private slots:
         QVERIFY(connection.createTables());
         // Only the bus is under test: the display and the desktop stay out of it.
         ActionLog desktop;
-        ActionServices services = ActionServices::system();
-        const ActionServices fakes = fakeActionServices(&desktop);
-        services.display = fakes.display;
-        services.launcher = fakes.launcher;
-        services.terminator = fakes.terminator;
-        ActionExecutor executor(&connection, services);
+        const ActionServices fakes = fakeActionServices(&desktop), real = ActionServices::system();
+        ActionExecutor executor(
+            &connection, {real.power, real.interpreter, fakes.display, real.network, fakes.terminator, fakes.launcher});
         const std::optional<ResolvedAction> action = executor.resolveAction(
             {{"id", "1"}, {"order_t", QString::number(orderId)}, {"app_position_t", "-1"}});
         QVERIFY(action);
@@ -155,60 +146,48 @@ private slots:
         }
     }
 
-    void inputIsSeenAsTheIdleTimeFallsAndIdlenessGoesWithTheService_data()
-    {
-        QTest::addColumn<QString>("desktop");
-        QTest::newRow("GNOME") << "GNOME";
-        QTest::newRow("KDE") << "KDE";
-    }
-
     void inputIsSeenAsTheIdleTimeFallsAndIdlenessGoesWithTheService()
     {
-        QFETCH(QString, desktop);
-        QVERIFY(startService(desktop));
-        SessionIdleTimeSource source(nullptr, connection());
-        QSignalSpy activity(&source, &InputActivitySource::activity);
-        QSignalSpy changes(&source, &InputActivitySource::idleDetectionChanged);
-        QVERIFY(source.start());
-        QVERIFY(source.detectsIdleness());
-        const Service service = serviceOf(desktop);
-        const QString input = "o.Input(dbus_interface='org.tickvale.MockInput')";
-        // Nobody there: the idle time only grows.
-        QTest::qWait(3200);
-        QCOMPARE(activity.size(), 0);
-        // One input: seen once, at the next reading.
-        QVERIFY(onObject(service.name, service.path, input, session.get()));
-        QTRY_COMPARE_WITH_TIMEOUT(activity.size(), 1, 2500);
-        QTest::qWait(2200);
-        QCOMPARE(activity.size(), 1);
-        // Steady typing: seen at every reading.
-        activity.clear();
-        for (int i = 0; i < 12; ++i) {
+        for (const Service &service : {Gnome, Kde}) {
+            QVERIFY(startService(service));
+            SessionIdleTimeSource source(nullptr, connection());
+            QSignalSpy activity(&source, &InputActivitySource::activity);
+            QSignalSpy changes(&source, &InputActivitySource::idleDetectionChanged);
+            QVERIFY(source.start());
+            QVERIFY(source.detectsIdleness());
+            const QString input = "o.Input(dbus_interface='org.tickvale.MockInput')";
+            // Nobody there: the idle time only grows.
+            QTest::qWait(3200);
+            QCOMPARE(activity.size(), 0);
+            // One input: seen once, at the next reading.
             QVERIFY(onObject(service.name, service.path, input, session.get()));
-            QTest::qWait(250);
+            QTRY_COMPARE_WITH_TIMEOUT(activity.size(), 1, 2500);
+            QTest::qWait(2200);
+            QCOMPARE(activity.size(), 1);
+            // Steady typing: seen at every reading.
+            activity.clear();
+            for (int i = 0; i < 12; ++i) {
+                QVERIFY(onObject(service.name, service.path, input, session.get()));
+                QTest::qWait(250);
+            }
+            QVERIFY2(activity.size() >= 2, qPrintable(QString::number(activity.size())));
+            QVERIFY(source.detectsIdleness());
+            // The service goes away: idleness cannot be seen until it is back, and the source says so.
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("stopped telling the idle time"));
+            session->stopMocks();
+            QTRY_COMPARE_WITH_TIMEOUT(QList<QVariantList>(changes), QList<QVariantList>{{false}}, 10000);
+            QVERIFY(!source.detectsIdleness());
+            // A source that starts meanwhile finds no service at all.
+            SessionIdleTimeSource late(nullptr, connection());
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("idleness cannot be detected"));
+            QVERIFY(!late.start());
+            QVERIFY(!late.detectsIdleness());
+            QVERIFY(startService(service, QString(), false));
+            QTRY_COMPARE_WITH_TIMEOUT(QList<QVariantList>(changes), (QList<QVariantList>{{false}, {true}}), 5000);
+            QVERIFY(source.detectsIdleness());
         }
-        QVERIFY2(activity.size() >= 2, qPrintable(QString::number(activity.size())));
-        QVERIFY(source.detectsIdleness());
-        // The service goes away: idleness cannot be seen until it is back, and the source says so.
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("stopped telling the idle time"));
-        session->stopMocks();
-        QTRY_COMPARE_WITH_TIMEOUT(changes.size(), 1, 10000);
-        QCOMPARE(changes.first().first().toBool(), false);
-        QVERIFY(!source.detectsIdleness());
-        // A source that starts meanwhile finds no service at all.
-        SessionIdleTimeSource late(nullptr, connection());
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("idleness cannot be detected"));
-        QVERIFY(!late.start());
-        QVERIFY(!late.detectsIdleness());
-        QVERIFY(startService(desktop, QString(), false));
-        QTRY_COMPARE_WITH_TIMEOUT(changes.size(), 2, 5000);
-        QCOMPARE(changes.last().first().toBool(), true);
-        QVERIFY(source.detectsIdleness());
-    }
-
-    void kdeThatDoesNotTellTheIdleTimeOnWaylandCannotSeeIdleness()
-    {
-        QVERIFY(startService("KDE", R"({"supported": false})"));
+        // KDE that does not tell the idle time on Wayland cannot see idleness.
+        QVERIFY(startService(Kde, R"({"supported": false})"));
         SessionIdleTimeSource source(nullptr, connection());
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("idleness cannot be detected"));
         QVERIFY(!source.start());
@@ -226,11 +205,10 @@ private:
     }
 
     // The desktop's service on the session bus; on a fresh one unless told.
-    bool startService(const QString &desktop, const QString &parameters = QString(), bool freshBus = true)
+    bool startService(const Service &service, const QString &parameters = QString(), bool freshBus = true)
     {
         if (freshBus && !(session = std::make_unique<MockSystemBus>())->start())
             return false;
-        const Service service = serviceOf(desktop);
         return session->startMock(TICKVALE_TEST_TEMPLATES "/" + service.file + ".py", service.name, true, parameters);
     }
     QDBusConnection connection()

@@ -7,11 +7,9 @@ import time
 
 import dbus
 
-BUS_NAME = 'org.freedesktop.ScreenSaver'
+BUS_NAME = MAIN_IFACE = 'org.freedesktop.ScreenSaver'
 MAIN_OBJ = '/org/freedesktop/ScreenSaver'
-MAIN_IFACE = 'org.freedesktop.ScreenSaver'
 SYSTEM_BUS = False
-INPUT_IFACE = 'org.tickvale.MockInput'
 
 
 def load(mock, parameters):
@@ -27,6 +25,6 @@ def GetSessionIdleTime(self):
     return dbus.UInt32(int((time.monotonic() - self.last_input) * 1000))
 
 
-@dbus.service.method(INPUT_IFACE, in_signature='', out_signature='')
+@dbus.service.method('org.tickvale.MockInput', in_signature='', out_signature='')
 def Input(self):
     self.last_input = time.monotonic()

@@ -6,11 +6,9 @@ import time
 
 import dbus
 
-BUS_NAME = 'org.gnome.Mutter.IdleMonitor'
+BUS_NAME = MAIN_IFACE = 'org.gnome.Mutter.IdleMonitor'
 MAIN_OBJ = '/org/gnome/Mutter/IdleMonitor/Core'
-MAIN_IFACE = 'org.gnome.Mutter.IdleMonitor'
 SYSTEM_BUS = False
-INPUT_IFACE = 'org.tickvale.MockInput'
 
 
 def load(mock, _parameters):
@@ -22,6 +20,6 @@ def GetIdletime(self):
     return dbus.UInt64(int((time.monotonic() - self.last_input) * 1000))
 
 
-@dbus.service.method(INPUT_IFACE, in_signature='', out_signature='')
+@dbus.service.method('org.tickvale.MockInput', in_signature='', out_signature='')
 def Input(self):
     self.last_input = time.monotonic()

@@ -17,9 +17,7 @@ int main()
     XSync(display, False);
     std::printf("grabbed\n");
     std::fflush(stdout);
-    char line[16];
-    if (!std::fgets(line, sizeof line, stdin))
-        line[0] = '\0';
+    std::getchar();
     XUngrabKeyboard(display, CurrentTime);
     XCloseDisplay(display); // flushes the release
 }
