@@ -36,11 +36,6 @@ bool warned(const QString &part)
     return !warnings.filter(part).isEmpty();
 }
 
-QString standInFolder()
-{
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/stand-ins");
-}
-
 // The connection manager, its list and each connection in one counting object, ended through Release.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
@@ -101,6 +96,7 @@ class TestWindowsActions : public QObject
     QStringList launches;
     QList<QProcess *> started;
     QString logPath;
+    QString standIns;
 
     // The real interpreter, writing down what it launched; every other facility is a fake.
     ActionExecutor executorWithInterpreter()
@@ -129,7 +125,7 @@ class TestWindowsActions : public QObject
     {
         const QString copy = scratch->filePath(relativePath);
         QDir().mkpath(QFileInfo(copy).path());
-        if (!QFile::copy(standInFolder() + "/shutdown.exe", copy))
+        if (!QFile::copy(standIns + "/shutdown.exe", copy))
             return nullptr;
         qputenv("TICKVALE_STAND_IN_SLEEP_MS", "60000");
         started << new QProcess;
@@ -141,7 +137,8 @@ private slots:
     void initTestCase()
     {
         previousHandler = qInstallMessageHandler(collectWarnings);
-        const QString folder = QDir::toNativeSeparators(standInFolder());
+        standIns = QCoreApplication::applicationDirPath() + "/stand-ins";
+        const QString folder = QDir::toNativeSeparators(standIns);
         qputenv("PATH", (folder + ";" + qEnvironmentVariable("PATH")).toLocal8Bit());
         // Before any power text runs: the interpreter finds the stand-ins, never the system's tools.
         QProcess probe;
@@ -352,7 +349,7 @@ private slots:
     {
         // Notepad is found beside the program (a stand-in); a shell would also run the name's power text.
         const QString program = scratch->filePath("tool & shutdown -s -f.exe");
-        QVERIFY(QFile::copy(standInFolder() + "/shutdown.exe", program));
+        QVERIFY(QFile::copy(standIns + "/shutdown.exe", program));
         NotepadDesktopLauncher().openFile("C:/Some Folder/a b & c.txt");
         NotepadDesktopLauncher().startProgram(program);
         const QStringList expected{"notepad.exe|notepad.exe C:/Some Folder/a b & c.txt",

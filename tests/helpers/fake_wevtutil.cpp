@@ -16,11 +16,8 @@ namespace {
 // The text between a marker and the next closing character; empty when absent.
 std::string between(const std::string &text, const std::string &marker, const std::string &closing)
 {
-    const std::size_t start = text.find(marker);
-    if (start == std::string::npos)
-        return std::string();
-    const std::size_t from = start + marker.size();
-    return text.substr(from, text.find_first_of(closing, from) - from);
+    const std::size_t start = text.find(marker), from = start + marker.size();
+    return start == std::string::npos ? std::string() : text.substr(from, text.find_first_of(closing, from) - from);
 }
 
 } // namespace
