@@ -142,13 +142,11 @@ private slots:
         qputenv("PATH", (folder + ";" + qEnvironmentVariable("PATH")).toLocal8Bit());
         // Before any power text runs: the interpreter finds the stand-ins, never the system's tools.
         QProcess probe;
-        probe.setProgram("cmd.exe");
         probe.setNativeArguments("/c for %i in (shutdown.exe rundll32.exe) do @echo %~$PATH:i");
-        probe.start();
+        probe.start("cmd.exe", QStringList());
         QVERIFY(probe.waitForFinished(30000));
-        const QString found = QString::fromLocal8Bit(probe.readAllStandardOutput());
-        const QString expected = folder + "\\shutdown.exe\r\n" + folder + "\\rundll32.exe\r\n";
-        QVERIFY2(found.compare(expected, Qt::CaseInsensitive) == 0, qPrintable(found));
+        QCOMPARE(QString::fromLocal8Bit(probe.readAllStandardOutput()).toLower(),
+                 (folder + "\\shutdown.exe\r\n" + folder + "\\rundll32.exe\r\n").toLower());
     }
 
     void init()
