@@ -7,8 +7,6 @@
 #include "platform/windows/RegistryCompatibilityLayer.h"
 #include "platform/windows/WevtutilPowerEventSource.h"
 
-#include <QElapsedTimer>
-#include <QFile>
 #include <QtTest>
 
 #include <windows.h>
@@ -55,21 +53,17 @@ QString storedValue(const wchar_t *keyPath, const QString &name)
 struct LogEvent
 {
     int id;
-    QDateTime utc;
+    const char *utcText;
+    QDateTime utc() const { return QDateTime::fromString(utcText, Qt::ISODateWithMs); }
 
     QString row() const
     {
         return QStringLiteral("%1 %2 %3 %4")
-            .arg(id == 6005 ? "开机" : "关机", PowerEventSource::dateText(utc))
-            .arg(utc.toSecsSinceEpoch())
+            .arg(id == 6005 ? "开机" : "关机", PowerEventSource::dateText(utc()))
+            .arg(utc().toSecsSinceEpoch())
             .arg(id == 6005 ? 1 : 0);
     }
 };
-
-LogEvent logEvent(int id, const char *utc)
-{
-    return {id, QDateTime::fromString(utc, Qt::ISODateWithMs)};
-}
 
 void writeLog(const QList<LogEvent> &events, const QString &directive = QString())
 {
@@ -77,9 +71,9 @@ void writeLog(const QList<LogEvent> &events, const QString &directive = QString(
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Text));
     file.write(directive.toUtf8() + '\n');
     for (const LogEvent &event : events) {
-        const QString systemTime = event.utc.toUTC().toString("yyyy-MM-ddTHH:mm:ss.zzz") + "4567Z";
+        const QString systemTime = event.utc().toUTC().toString("yyyy-MM-ddTHH:mm:ss.zzz") + "4567Z";
         file.write(
-            QStringLiteral("%1 %2 %3\n").arg(event.id).arg(systemTime, PowerEventSource::dateText(event.utc)).toUtf8());
+            QString("%1 %2 %3\n").arg(event.id).arg(systemTime, PowerEventSource::dateText(event.utc())).toUtf8());
     }
 }
 
@@ -105,9 +99,8 @@ QStringList storedRows()
 
 // A week of December in which a power-off falls on the next local day than its UTC day.
 const QList<LogEvent> Week = {
-    logEvent(6005, "2026-12-01T00:30:00.123Z"), logEvent(6006, "2026-12-01T15:45:10.456Z"),
-    logEvent(6005, "2026-12-02T01:00:00.789Z"), logEvent(6006, "2026-12-02T16:59:59.001Z"),
-    logEvent(6005, "2026-12-03T00:00:00.500Z"),
+    {6005, "2026-12-01T00:30:00.123Z"}, {6006, "2026-12-01T15:45:10.456Z"}, {6005, "2026-12-02T01:00:00.789Z"},
+    {6006, "2026-12-02T16:59:59.001Z"}, {6005, "2026-12-03T00:00:00.500Z"},
 };
 
 } // namespace
@@ -221,7 +214,7 @@ private slots:
         QCOMPARE(toolCalls().mid(2),
                  QStringList({expectedCall(6005, "2026-12-03T00:00:00.5000000Z"),
                               expectedCall(6006, "2026-12-02T16:59:59.0010000Z")}));
-        const LogEvent later = logEvent(6006, "2026-12-03T09:15:00.250Z");
+        const LogEvent later{6006, "2026-12-03T09:15:00.250Z"};
         writeLog(Week + QList<LogEvent>{later});
         Command(nullptr).collectPowerEvents();
         Command(nullptr).collectPowerEvents();

@@ -13,17 +13,12 @@
 #include "platform/windows/LowLevelHookActivitySource.h"
 #include "widgets/WindowDrag.h"
 
-#include <QAbstractEventDispatcher>
 #include <QMouseEvent>
-#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QWidget>
 #include <QtTest>
 
-#include <windows.h>
-
-#include <cstdlib>
 #include <memory>
 #include <thread>
 
@@ -146,8 +141,7 @@ private slots:
         // Past the next look at the system's last input, input the hooks saw is not taken as missed.
         const std::shared_ptr<SystemClock> clock = PlatformServices::systemClock();
         const qint64 uptime = clock->uptimeMilliseconds(), tickCount = qint64(GetTickCount64());
-        QVERIFY2(uptime > 0 && qAbs(uptime - tickCount) < 100,
-                 qPrintable(QStringLiteral("%1 %2").arg(uptime).arg(tickCount)));
+        QVERIFY2(uptime > 0 && qAbs(uptime - tickCount) < 100, qPrintable(QString("%1 %2").arg(uptime).arg(tickCount)));
         QTest::qWait(6000);
         const qint64 waited = clock->uptimeMilliseconds() - uptime;
         QVERIFY2(waited >= 5900 && waited < 10000, qPrintable(QString::number(waited)));
@@ -185,18 +179,16 @@ private slots:
         }
         QCOMPARE(received, 4 << 20);
         const NetworkTotals after = counters->read();
-        QVERIFY2(
-            after.received - before.received >= 4u << 20 && after.sent - before.sent >= 4u << 20,
-            qPrintable(QStringLiteral("%1 %2").arg(after.received - before.received).arg(after.sent - before.sent)));
+        const quint64 in = after.received - before.received, out = after.sent - before.sent;
+        QVERIFY2(in >= 4u << 20 && out >= 4u << 20, qPrintable(QString("%1 %2").arg(in).arg(out)));
 
         const quint64 rows[][2] = {{5ull << 30, 7}, {0xFFFFFFFFull, 1ull << 40}, {1, 0}};
-        auto *table = static_cast<PMIB_IF_TABLE2>(
-            std::calloc(1, offsetof(MIB_IF_TABLE2, Table) + sizeof(MIB_IF_ROW2) * 3));
+        QVector<MIB_IF_ROW2> space(4);
+        auto *table = reinterpret_cast<PMIB_IF_TABLE2>(space.data());
         table->NumEntries = 3;
         for (int i = 0; i < 3; ++i)
             table->Table[i].InOctets = rows[i][0], table->Table[i].OutOctets = rows[i][1];
         const NetworkTotals totals = IpHelperCounters::sum(*table);
-        std::free(table);
         QCOMPARE(QList<quint64>({totals.received, totals.sent}),
                  QList<quint64>({(5ull << 30) + 0xFFFFFFFFull + 1, (1ull << 40) + 7}));
     }

@@ -1,6 +1,3 @@
-#include <QDataStream>
-#include <QDir>
-#include <QXmlStreamReader>
 #include <QtTest>
 
 #include <windows.h>

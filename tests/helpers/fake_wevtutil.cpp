@@ -2,7 +2,6 @@
 // events of wevtutil-events.txt whose id the query names (and later than "@SystemTime>'T'"), and
 // appends its arguments, tab-separated, to wevtutil-calls.txt. The events file holds lines
 // "ID SYSTEMTIME DATETEXT", "exit CODE" (end so at once) or "hang SECONDS" (wait, print nothing).
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -10,18 +9,15 @@
 #include <io.h>
 #include <sstream>
 #include <string>
-#include <thread>
+#include <windows.h>
 
 namespace {
 
 // The text between a marker and the next closing character; empty when absent.
 std::string between(const std::string &text, const std::string &marker, const std::string &closing)
 {
-    const std::size_t start = text.find(marker);
-    if (start == std::string::npos)
-        return std::string();
-    const std::size_t from = start + marker.size();
-    return text.substr(from, text.find_first_of(closing, from) - from);
+    const std::size_t start = text.find(marker), from = start + marker.size();
+    return start == std::string::npos ? std::string() : text.substr(from, text.find_first_of(closing, from) - from);
 }
 
 } // namespace
@@ -52,10 +48,8 @@ int main(int argc, char *argv[])
         std::getline(fields >> std::ws, dateText);
         if (first == "exit")
             return std::atoi(systemTime.c_str());
-        if (first == "hang") {
-            std::this_thread::sleep_for(std::chrono::seconds(std::atoi(systemTime.c_str())));
-            return 0;
-        }
+        if (first == "hang")
+            return Sleep(DWORD(1000 * std::atoi(systemTime.c_str()))), 0;
         // Both moments are UTC texts of one width: their order is the order of the texts.
         if (first != wantedId || (!cutOff.empty() && !(systemTime > cutOff)))
             continue;

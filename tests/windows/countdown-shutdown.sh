@@ -25,12 +25,11 @@ pid=
 "$wineserver" --wait
 python3 - "$work/working/database.db" <<'PY'
 import sqlite3, sys
-db = sqlite3.connect(sys.argv[1])
-db.execute("insert into plan_t (name, eng_name, order_command, order_t, lease_second, timer_mode, repeat_mode, "
-           "repeat_time_day_month_year_in_second, repeat_bigger_unit, repeat_except, repeat_detail_day, "
-           "from_1970_seconds, condition_speed, app_position_t, enable_state) "
-           "values ('从现在开始3秒后关机', '', '', 0, 3, 1, 0, -1, '0', 4, '', 0, -1, -1, 1)")
-db.commit()
+with sqlite3.connect(sys.argv[1]) as db:
+    db.execute("insert into plan_t (name, eng_name, order_command, order_t, lease_second, timer_mode, repeat_mode, "
+               "repeat_time_day_month_year_in_second, repeat_bigger_unit, repeat_except, repeat_detail_day, "
+               "from_1970_seconds, condition_speed, app_position_t, enable_state) "
+               "values ('从现在开始3秒后关机', '', '', 0, 3, 1, 0, -1, '0', 4, '', 0, -1, -1, 1)")
 PY
 [ ! -e "$work/stand-in.log" ] || fail "a stand-in ran before the task was switched on: $(cat "$work/stand-in.log")"
 

@@ -2,7 +2,6 @@
 # $WINEPREFIX on a display of its own, and fail(), which shows the program's output.
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../../scripts/wine-session.sh"
-zip=$(realpath "$1")
 wine_scratch_start
 
 fail() {
@@ -12,9 +11,9 @@ fail() {
 }
 
 mkdir "$work/unpacked" "$work/working"
-unzip -q "$zip" -d "$work/unpacked"
+unzip -q "$1" -d "$work/unpacked"
 program=$(find "$work/unpacked" -name tickvale.exe | head -n 1)
-[ -n "$program" ] || fail "no tickvale.exe in $zip"
+[ -n "$program" ] || fail "no tickvale.exe in $1"
 wine_display_start
 wine_prefix_new "$work/prefix"
 export WINEPREFIX=$work/prefix

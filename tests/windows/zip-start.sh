@@ -44,8 +44,6 @@ sleep 0.5
 xdotool mousemove $((X + 170)) $((Y + 213)) click 1
 for tick in $(seq 200); do kill -0 "$pid" 2>/dev/null && sleep 0.1 || break; done
 kill -0 "$pid" 2>/dev/null && fail "the program did not end after 确定"
-code=0
-wait "$pid" || code=$?
+wait "$pid" || fail "the program ended with code $?"
 pid=
-[ "$code" = 0 ] || fail "the program ended with code $code"
 echo "zip start: 确定 ended the program with code 0"
