@@ -1,7 +1,6 @@
 #include "e2e/ProgramSession.h"
 #include "e2e/SessionDatabase.h"
 
-#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QThread>
 #include <QtTest>
@@ -65,10 +64,8 @@ private slots:
                 path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
         if (fault == "noise") {
             QFile file(database);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            QRandomGenerator noise(42);
-            for (int i = 0; i < 8192; ++i)
-                file.putChar(char(noise.bounded(256)));
+            QVERIFY(file.open(QIODevice::WriteOnly)
+                    && file.write(QByteArray("Notes, not a database.\n").repeated(400)) > 0);
         }
         if (fault == "read-only") {
             QVERIFY(SessionDatabase(folder).db().createTables());

@@ -33,19 +33,6 @@ public slots:
     void open(const QUrl &url) { urls << url; }
 };
 
-namespace {
-
-// The title bar's button with this tool tip.
-TAVPushButton *titleButton(const MenuBar &bar, const QString &toolTip)
-{
-    for (auto *button : bar.findChildren<TAVPushButton *>())
-        if (button->toolTip() == toolTip)
-            return button;
-    return nullptr;
-}
-
-} // namespace
-
 // The main window, its title bar, tabs and menus, and what the program does as it starts.
 class TestShell : public QObject
 {
@@ -75,6 +62,12 @@ private slots:
     void mainWindowAndItsTitleBar()
     {
         Tickvale window;
+        auto titleButton = [&window](const QString &toolTip) -> TAVPushButton * {
+            for (auto *button : window.menuBar()->findChildren<TAVPushButton *>())
+                if (button->toolTip() == toolTip)
+                    return button;
+            return nullptr;
+        };
         // Before it is shown, the actions are stored and the timed-task tab watches the input.
         QCOMPARE(queryColumn("select count(*) from order_t"), QStringList{"12"});
         QVERIFY(TAVMouseNKeyboardHook::isInstalled());
@@ -85,7 +78,7 @@ private slots:
         QTest::mouseClick(window.findChild<PushButton *>("helpButton"), Qt::LeftButton);
         // (The user's choices follow them, and are not touched here.)
         QStringList opened;
-        for (QAction *action : titleButton(*window.menuBar(), "更多")->menu()->actions().mid(0, 2))
+        for (QAction *action : titleButton("更多")->menu()->actions().mid(0, 2))
             opened << action->text(), action->trigger();
         for (const QUrl &url : catcher.urls)
             opened << (url.isLocalFile() ? url.path().section('/', -2) : url.scheme());
@@ -93,11 +86,11 @@ private slots:
         // Minimising asks nothing.
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTest::mouseClick(titleButton(*window.menuBar(), "最小化"), Qt::LeftButton);
+        QTest::mouseClick(titleButton("最小化"), Qt::LeftButton);
         QTRY_VERIFY(window.windowState() & Qt::WindowMinimized);
         QVERIFY(!visibleWindow<VATCloseMessageBox>());
         // Closing asks first; cancelled, the program and its input watch go on.
-        QTest::mouseClick(titleButton(*window.menuBar(), "关闭"), Qt::LeftButton);
+        QTest::mouseClick(titleButton("关闭"), Qt::LeftButton);
         QPointer<VATCloseMessageBox> box = visibleWindow<VATCloseMessageBox>();
         QVERIFY(box && box->windowModality() == Qt::ApplicationModal);
         QSignalSpy confirmed(box.data(), &VATCloseMessageBox::confirmSignal);
@@ -107,7 +100,7 @@ private slots:
         QVERIFY(TAVMouseNKeyboardHook::isInstalled() && input && input->running);
         // Confirmed, the event loop ends with 0 and the watch is gone: nothing is left that could
         // report input.
-        QTest::mouseClick(titleButton(*window.menuBar(), "关闭"), Qt::LeftButton);
+        QTest::mouseClick(titleButton("关闭"), Qt::LeftButton);
         box = visibleWindow<VATCloseMessageBox>();
         QVERIFY(box);
         QTimer::singleShot(0, box, [box] { QTest::mouseClick(box->confirmButton(), Qt::LeftButton); });
@@ -257,7 +250,6 @@ private slots:
 #ifndef Q_OS_LINUX
         QSKIP("The graphics setting belongs to the X11 windowing layer");
 #endif
-        const QByteArray saved = qgetenv("QT_XCB_GL_INTEGRATION");
         // Unset, the program sets it for itself only; set by the user, it is handed on.
         for (const QByteArray &usersValue : {QByteArray(), QByteArray("xcb_egl")}) {
             if (usersValue.isEmpty())
@@ -273,7 +265,6 @@ private slots:
             QVERIFY(child.waitForFinished(5000));
             QCOMPARE(child.readAllStandardOutput(), usersValue.isEmpty() ? QByteArray("unset") : usersValue);
         }
-        qputenv("QT_XCB_GL_INTEGRATION", saved);
     }
     void databaseThatCannotKeepTasksIsReportedOnce()
     {

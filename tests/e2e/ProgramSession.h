@@ -3,6 +3,7 @@
 #include "../MockSystemBus.h"
 #include "../VirtualDisplay.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -95,12 +96,10 @@ public:
     // The id of a shown window, named as the desktop names it; empty after the timeout.
     QString waitForWindow(const QString &name = "^TickvalePro$", int timeoutMs = 20000)
     {
-        QElapsedTimer clock;
-        clock.start();
-        for (QString id; program.state() != QProcess::NotRunning && clock.elapsed() <= timeoutMs; QTest::qWait(50)) {
-            if (!(id = shown(name)).isEmpty())
+        for (QDeadlineTimer deadline(timeoutMs); program.state() != QProcess::NotRunning && !deadline.hasExpired();
+             QTest::qWait(50))
+            if (const QString id = shown(name); !id.isEmpty())
                 return QTest::qWait(400), id; // mapped is not yet ready for input: let it settle
-        }
         return QString();
     }
     QString shown(const QString &name)
