@@ -17,7 +17,6 @@
 #include "widgets/TAVPushButton.h"
 
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QFontDatabase>
 #include <QPainter>
 #include <QStyleOptionTab>
@@ -33,19 +32,6 @@ public:
 public slots:
     void open(const QUrl &url) { urls << url; }
 };
-
-namespace {
-
-// The title bar's button with this tool tip.
-TAVPushButton *titleButton(const MenuBar &bar, const QString &toolTip)
-{
-    for (auto *button : bar.findChildren<TAVPushButton *>())
-        if (button->toolTip() == toolTip)
-            return button;
-    return nullptr;
-}
-
-} // namespace
 
 // The main window, its title bar, tabs and menus, and what the program does as it starts.
 class TestShell : public QObject
@@ -67,19 +53,21 @@ private slots:
     }
     void init()
     {
-        scratch = std::make_unique<ScratchDirectory>();
-        catcher.urls.clear();
-    }
-    void cleanup()
-    {
         TAVMouseNKeyboardHook::uninstallHook();
         scratch.reset();
+        scratch = std::make_unique<ScratchDirectory>();
+        catcher.urls.clear();
     }
 
     void mainWindowAndItsTitleBar()
     {
-        QVERIFY(!QFile::exists("database.db"));
         Tickvale window;
+        auto titleButton = [&window](const QString &toolTip) -> TAVPushButton * {
+            for (auto *button : window.menuBar()->findChildren<TAVPushButton *>())
+                if (button->toolTip() == toolTip)
+                    return button;
+            return nullptr;
+        };
         // Before it is shown, the actions are stored and the timed-task tab watches the input.
         QCOMPARE(queryColumn("select count(*) from order_t"), QStringList{"12"});
         QVERIFY(TAVMouseNKeyboardHook::isInstalled());
@@ -90,7 +78,7 @@ private slots:
         QTest::mouseClick(window.findChild<PushButton *>("helpButton"), Qt::LeftButton);
         // (The user's choices follow them, and are not touched here.)
         QStringList opened;
-        for (QAction *action : titleButton(*window.menuBar(), "更多")->menu()->actions().mid(0, 2))
+        for (QAction *action : titleButton("更多")->menu()->actions().mid(0, 2))
             opened << action->text(), action->trigger();
         for (const QUrl &url : catcher.urls)
             opened << (url.isLocalFile() ? url.path().section('/', -2) : url.scheme());
@@ -98,11 +86,11 @@ private slots:
         // Minimising asks nothing.
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTest::mouseClick(titleButton(*window.menuBar(), "最小化"), Qt::LeftButton);
+        QTest::mouseClick(titleButton("最小化"), Qt::LeftButton);
         QTRY_VERIFY(window.windowState() & Qt::WindowMinimized);
         QVERIFY(!visibleWindow<VATCloseMessageBox>());
         // Closing asks first; cancelled, the program and its input watch go on.
-        QTest::mouseClick(titleButton(*window.menuBar(), "关闭"), Qt::LeftButton);
+        QTest::mouseClick(titleButton("关闭"), Qt::LeftButton);
         QPointer<VATCloseMessageBox> box = visibleWindow<VATCloseMessageBox>();
         QVERIFY(box && box->windowModality() == Qt::ApplicationModal);
         QSignalSpy confirmed(box.data(), &VATCloseMessageBox::confirmSignal);
@@ -112,7 +100,7 @@ private slots:
         QVERIFY(TAVMouseNKeyboardHook::isInstalled() && input && input->running);
         // Confirmed, the event loop ends with 0 and the watch is gone: nothing is left that could
         // report input.
-        QTest::mouseClick(titleButton(*window.menuBar(), "关闭"), Qt::LeftButton);
+        QTest::mouseClick(titleButton("关闭"), Qt::LeftButton);
         box = visibleWindow<VATCloseMessageBox>();
         QVERIFY(box);
         QTimer::singleShot(0, box, [box] { QTest::mouseClick(box->confirmButton(), Qt::LeftButton); });
@@ -151,7 +139,7 @@ private slots:
             QRect caption;
             QColor brightest = Qt::black;
             ink << 0;
-            for (int y = 0; y < 100; ++y) {
+            for (int y = 0; y < 100; ++y)
                 for (int x = 0; x < 100; ++x) {
                     const QColor is = image.pixelColor(x, y);
                     if (is == bare.pixelColor(x, y))
@@ -160,7 +148,6 @@ private slots:
                     ink.last() += is.lightness() > 200;
                     brightest = is.lightness() > brightest.lightness() ? is : brightest;
                 }
-            }
             const QPoint centre = caption.center();
             QVERIFY2(qAbs(centre.y() - (45 + 26)) <= 3 && centre.x() > 45 && centre.x() < 60,
                      qPrintable(QStringLiteral("%1,%2").arg(centre.x()).arg(centre.y())));
@@ -226,19 +213,11 @@ private slots:
         QCOMPARE(QApplication::font().family() + QString::number(QApplication::font().pointSize()),
                  "Microsoft YaHei12");
         QVERIFY(QFontDatabase().families().contains("Tickvale Sans SC"));
-        // Qt's own texts speak Chinese, in message boxes and file choosers alike.
+        // Qt's own texts speak Chinese.
         QTranslator *translator = StartUp::installQtTranslations(*qApp);
         QVERIFY2(translator, "qttranslations5-l10n provides qtbase_zh_CN.qm (scripts/setup.sh installs it)");
         const std::unique_ptr<QTranslator> removedAtTheEnd(translator);
-        QMessageBox box(QMessageBox::Information, QStringLiteral("提示"), QStringLiteral("请选择任务执行条件"),
-                        QMessageBox::Ok);
-        QCOMPARE(box.buttons().value(0)->text(), QStringLiteral("确定"));
-        QFileDialog chooser(nullptr, QStringLiteral("选择"));
-        chooser.setOption(QFileDialog::DontUseNativeDialog);
-        QStringList texts;
-        for (QAbstractButton *button : chooser.findChildren<QAbstractButton *>())
-            texts << button->text();
-        QVERIFY2(texts.contains(QStringLiteral("取消")), qPrintable(texts.join('|')));
+        QCOMPARE(QMessageBox(QMessageBox::Information, "", "", QMessageBox::Ok).buttons().value(0)->text(), "确定");
     }
     void fontLoaderSkipsHiddenEntries()
     {
@@ -271,7 +250,6 @@ private slots:
 #ifndef Q_OS_LINUX
         QSKIP("The graphics setting belongs to the X11 windowing layer");
 #endif
-        const QByteArray saved = qgetenv("QT_XCB_GL_INTEGRATION");
         // Unset, the program sets it for itself only; set by the user, it is handed on.
         for (const QByteArray &usersValue : {QByteArray(), QByteArray("xcb_egl")}) {
             if (usersValue.isEmpty())
@@ -287,7 +265,6 @@ private slots:
             QVERIFY(child.waitForFinished(5000));
             QCOMPARE(child.readAllStandardOutput(), usersValue.isEmpty() ? QByteArray("unset") : usersValue);
         }
-        qputenv("QT_XCB_GL_INTEGRATION", saved);
     }
     void databaseThatCannotKeepTasksIsReportedOnce()
     {

@@ -1,7 +1,7 @@
 #include "MockSystemBus.h"
-#include "ScratchDirectory.h"
 #include "VirtualDisplay.h"
 #include "app/InstanceGuard.h"
+#include "e2e/SessionDatabase.h"
 #include "schedule/TaskComposer.h"
 #include "storage/UserSettings.h"
 
@@ -27,11 +27,7 @@ public:
         process.start(QStringLiteral(TICKVALE_PROGRAM), arguments);
         process.waitForStarted(5000);
     }
-    ~Start()
-    {
-        process.kill();
-        process.waitForFinished(5000);
-    }
+    ~Start() { process.kill(), process.waitForFinished(5000); }
     QString output() { return log += QString::fromUtf8(process.readAll()); }
 
     QProcess process;
@@ -63,12 +59,9 @@ QString programWindow(qint64 pid)
 QStringList stacking()
 {
     QStringList ids;
-    const QRegularExpression child("^\\s+(0x[0-9a-f]+)");
-    for (const QString &line : tool("xwininfo", {"-root", "-children"}).split('\n')) {
-        const QRegularExpressionMatch match = child.match(line);
-        if (match.hasMatch())
-            ids << QString::number(match.captured(1).toULongLong(nullptr, 16));
-    }
+    for (const QString &line :
+         tool("xwininfo", {"-root", "-children"}).split('\n').filter(QRegularExpression("^\\s+0x")))
+        ids << QString::number(line.trimmed().section(' ', 0, 0).toULongLong(nullptr, 16));
     return ids;
 }
 
@@ -82,128 +75,114 @@ class TestSingleInstance : public QObject
 
 private slots:
     void initTestCase() { qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/tickvale-test-bus"); }
-    void oneGuardPerFolderAndUserTakesOverWhatACrashLeft();
-    void secondStartInTheSameFolderRaisesTheFirstAndLeaves();
+    void oneGuardPerFolderAndUserTakesOverWhatACrashLeft()
+    {
+        // A local server's name must not hold the folder's own separators or spaces.
+        QVERIFY(!InstanceGuard::serverNameFor("/a/my tasks/database.db", "a").contains(QRegularExpression("[/ ]")));
+        const QString path = QDir::temp().filePath(QUuid::createUuid().toString() + "/database.db");
+        const QString name = InstanceGuard::serverNameFor(path, "tester");
+        // A program that was killed leaves its socket file and its lock file, naming a process
+        // that is gone (no process id reaches 2^31 - 1).
+        QVERIFY(QFile(QDir::temp().filePath(name)).open(QIODevice::WriteOnly));
+        QFile lockFile(QDir::temp().filePath(name + ".lock"));
+        QVERIFY(lockFile.open(QIODevice::WriteOnly));
+        lockFile.write("2147483647\ntickvale\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        lockFile.close();
+
+        InstanceGuard first(path, "tester");
+        QVERIFY(first.claim());
+        QSignalSpy shown(&first, &InstanceGuard::showRequested);
+        InstanceGuard second(path, "tester");
+        QVERIFY(!second.claim());
+        QVERIFY(second.handOver());
+        QVERIFY(shown.wait(3000));
+        // The word every version of the program sends.
+        QLocalSocket socket;
+        socket.connectToServer(name);
+        QVERIFY(socket.waitForConnected(2000));
+        socket.write("show\n");
+        QVERIFY(socket.waitForBytesWritten(2000));
+        QTRY_COMPARE(shown.size(), 2);
+        // Another folder, or another user, is not the same program.
+        InstanceGuard elsewhere(path + ".other", "tester");
+        QVERIFY(elsewhere.claim());
+        InstanceGuard otherUser(path, "someone");
+        QVERIFY(otherUser.claim());
+        QCOMPARE(shown.size(), 2);
+    }
+    void secondStartInTheSameFolderRaisesTheFirstAndLeaves()
+    {
+        if (!VirtualDisplay::toolsPresent() || !MockSystemBus::toolsPresent()
+            || QStandardPaths::findExecutable("xwininfo").isEmpty())
+            QSKIP(
+                "Xvfb, xdotool, xwininfo, dbus-daemon and python3-dbusmock are needed (scripts/test.sh installs them)");
+        VirtualDisplay screen;
+        MockSystemBus bus;
+        QVERIFY(screen.start(171));
+        QVERIFY(bus.start());
+        QVERIFY(bus.startMock("logind", "org.freedesktop.login1"));
+        QTemporaryDir config;
+        qputenv("DISPLAY", screen.displayName().toUtf8());
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", bus.address().toUtf8());
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        qputenv("XDG_SESSION_ID", "e2e");
+        qputenv("XDG_SESSION_TYPE", "x11");
+        qputenv("LC_ALL", "C.UTF-8");
+        for (const char *unset : {"QT_QPA_PLATFORM", "QT_XCB_GL_INTEGRATION", "WAYLAND_DISPLAY"})
+            qunsetenv(unset);
+        QTemporaryDir folderA, folderB;
+        // A task that shuts down once, some seconds after the start, was on when folder A's program
+        // last ran: each program that arms it would shut down.
+        int task = -1;
+        {
+            SessionDatabase database(folderA.path());
+            Connection &connection = database.db();
+            QVERIFY(connection.createTables());
+            const qint64 seconds = qint64(tool("cat", {"/proc/uptime"}).section(' ', 0, 0).toDouble());
+            Connection::Record columns = TC::conditionColumns(TC::FromOnCommission, 0, {"0", "1", "", true});
+            columns["lease_second"] = QString::number(seconds + 14);
+            QVERIFY(connection.insertPlan(TC::saveRecord(columns, "", "-1")));
+            task = connection.selectPlanList().last().value("id").toInt();
+        }
+        {
+            UserSettings settings(config.filePath("Tickvale/TickvalePro.ini"), nullptr);
+            settings.setOn(UserSettings::RestoreArmedTasks, true);
+            settings.setOn(UserSettings::WarnBeforeActions, false);
+            settings.setArmedTaskIds(QFileInfo(folderA.path()).canonicalFilePath() + "/database.db", {task});
+        }
+        bus.clearLog("logind");
+
+        Start first(folderA.path(), {"--minimized"});
+        const QString windowA = programWindow(first.process.processId());
+        QVERIFY2(!windowA.isEmpty(), qPrintable(first.output()));
+        QVERIFY2(first.output().contains("Switched on again the tasks that were on: (" + QString::number(task) + ")"),
+                 qPrintable(first.output()));
+        // Started minimised: the window asks to be shown as an icon.
+        QVERIFY(tool("xprop", {"-id", windowA, "WM_HINTS"}).contains("Initial state is Iconic"));
+
+        Start other(folderB.path());
+        const QString windowB = programWindow(other.process.processId());
+        QVERIFY2(!windowB.isEmpty(), qPrintable(other.output()));
+        tool("xdotool", {"windowfocus", windowB});
+        QTest::qWait(300);
+        const QStringList before = stacking();
+        QVERIFY2(before.indexOf(windowB) < before.indexOf(windowA), qPrintable(before.join(' ')));
+
+        Start second(folderA.path());
+        QVERIFY(second.process.waitForFinished(5000));
+        QCOMPARE(second.process.exitCode(), 0);
+        QVERIFY2(second.clock.elapsed() < 2000, qPrintable(QString::number(second.clock.elapsed())));
+        QTRY_VERIFY2(first.output().contains("brought to the front"), qPrintable(first.output()));
+        QTRY_COMPARE(tool("xdotool", {"getwindowfocus"}), windowA);
+        const QStringList after = stacking();
+        QVERIFY2(after.indexOf(windowA) < after.indexOf(windowB), qPrintable(after.join(' ')));
+        QVERIFY(first.process.state() == QProcess::Running);
+        // Only the first program armed the task: it shuts down once.
+        QTRY_VERIFY_WITH_TIMEOUT(bus.calls("logind").filter("PowerOff").size() >= 1, 40000);
+        QTest::qWait(3000);
+        QCOMPARE(bus.calls("logind").filter("PowerOff").size(), 1);
+    }
 };
-
-void TestSingleInstance::oneGuardPerFolderAndUserTakesOverWhatACrashLeft()
-{
-    // A local server's name must not hold the folder's own separators or spaces.
-    QVERIFY(!InstanceGuard::serverNameFor("/home/a/my tasks/database.db", "a").contains(QRegularExpression("[/ ]")));
-    const QString path = QDir::temp().filePath(QUuid::createUuid().toString() + "/database.db");
-    const QString name = InstanceGuard::serverNameFor(path, "tester");
-    // A program that was killed leaves its socket file and its lock file, naming a process
-    // that is gone.
-    QProcess gone;
-    gone.start("true", QStringList());
-    QVERIFY(gone.waitForStarted(5000));
-    const qint64 gonePid = gone.processId();
-    QVERIFY(gone.waitForFinished(5000));
-    QFile socketFile(QDir::temp().filePath(name));
-    QVERIFY(socketFile.open(QIODevice::WriteOnly));
-    socketFile.close();
-    QFile lockFile(QDir::temp().filePath(name + ".lock"));
-    QVERIFY(lockFile.open(QIODevice::WriteOnly));
-    lockFile.write(QByteArray::number(gonePid) + "\ntickvale\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-    lockFile.close();
-
-    InstanceGuard first(path, "tester");
-    QVERIFY(first.claim());
-    QSignalSpy shown(&first, &InstanceGuard::showRequested);
-    InstanceGuard second(path, "tester");
-    QVERIFY(!second.claim());
-    QVERIFY(second.handOver());
-    QVERIFY(shown.wait(3000));
-    // The word every version of the program sends.
-    QLocalSocket socket;
-    socket.connectToServer(name);
-    QVERIFY(socket.waitForConnected(2000));
-    socket.write("show\n");
-    QVERIFY(socket.waitForBytesWritten(2000));
-    QTRY_COMPARE(shown.size(), 2);
-    // Another folder, or another user, is not the same program.
-    InstanceGuard elsewhere(path + ".other", "tester");
-    QVERIFY(elsewhere.claim());
-    InstanceGuard otherUser(path, "someone");
-    QVERIFY(otherUser.claim());
-    QCOMPARE(shown.size(), 2);
-}
-
-void TestSingleInstance::secondStartInTheSameFolderRaisesTheFirstAndLeaves()
-{
-    if (!VirtualDisplay::toolsPresent() || !MockSystemBus::toolsPresent()
-        || QStandardPaths::findExecutable("xwininfo").isEmpty())
-        QSKIP("Xvfb, xdotool, xwininfo, dbus-daemon and python3-dbusmock are needed (scripts/test.sh installs them)");
-    VirtualDisplay screen;
-    MockSystemBus bus;
-    QVERIFY(screen.start(171));
-    QVERIFY(bus.start());
-    QVERIFY(bus.startMock("logind", "org.freedesktop.login1"));
-    QTemporaryDir config;
-    qputenv("DISPLAY", screen.displayName().toUtf8());
-    qputenv("DBUS_SYSTEM_BUS_ADDRESS", bus.address().toUtf8());
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    qputenv("XDG_SESSION_ID", "e2e");
-    qputenv("XDG_SESSION_TYPE", "x11");
-    qputenv("LC_ALL", "C.UTF-8");
-    for (const char *unset : {"QT_QPA_PLATFORM", "QT_XCB_GL_INTEGRATION", "WAYLAND_DISPLAY"})
-        qunsetenv(unset);
-    QTemporaryDir folderA;
-    QTemporaryDir folderB;
-    // A task that shuts down once, some seconds after the start, was on when folder A's program
-    // last ran: each program that arms it would shut down.
-    int task = -1;
-    {
-        ScratchDirectory scratch;
-        QDir::setCurrent(folderA.path());
-        Connection connection(nullptr);
-        QVERIFY(connection.createTables());
-        QFile uptime("/proc/uptime");
-        QVERIFY(uptime.open(QIODevice::ReadOnly));
-        const qint64 seconds = qint64(QString::fromLatin1(uptime.readAll()).section(' ', 0, 0).toDouble());
-        Connection::Record columns = TC::conditionColumns(TC::FromOnCommission, 0, {"0", "1", "", true});
-        columns["lease_second"] = QString::number(seconds + 14);
-        QVERIFY(connection.insertPlan(TC::saveRecord(columns, "", "-1")));
-        task = connection.selectPlanList().last().value("id").toInt();
-    }
-    {
-        UserSettings settings(config.filePath("Tickvale/TickvalePro.ini"), nullptr);
-        settings.setOn(UserSettings::RestoreArmedTasks, true);
-        settings.setOn(UserSettings::WarnBeforeActions, false);
-        settings.setArmedTaskIds(QFileInfo(folderA.path()).canonicalFilePath() + "/database.db", {task});
-    }
-    bus.clearLog("logind");
-
-    Start first(folderA.path(), {"--minimized"});
-    const QString windowA = programWindow(first.process.processId());
-    QVERIFY2(!windowA.isEmpty(), qPrintable(first.output()));
-    QVERIFY2(first.output().contains("Switched on again the tasks that were on: (" + QString::number(task) + ")"),
-             qPrintable(first.output()));
-    // Started minimised: the window asks to be shown as an icon.
-    QVERIFY(tool("xprop", {"-id", windowA, "WM_HINTS"}).contains("Initial state is Iconic"));
-
-    Start other(folderB.path());
-    const QString windowB = programWindow(other.process.processId());
-    QVERIFY2(!windowB.isEmpty(), qPrintable(other.output()));
-    tool("xdotool", {"windowfocus", windowB});
-    QTest::qWait(300);
-    const QStringList before = stacking();
-    QVERIFY2(before.indexOf(windowB) < before.indexOf(windowA), qPrintable(before.join(' ')));
-
-    Start second(folderA.path());
-    QVERIFY(second.process.waitForFinished(5000));
-    QCOMPARE(second.process.exitCode(), 0);
-    QVERIFY2(second.clock.elapsed() < 2000, qPrintable(QString::number(second.clock.elapsed())));
-    QTRY_VERIFY2(first.output().contains("brought to the front"), qPrintable(first.output()));
-    QTRY_COMPARE(tool("xdotool", {"getwindowfocus"}), windowA);
-    const QStringList after = stacking();
-    QVERIFY2(after.indexOf(windowA) < after.indexOf(windowB), qPrintable(after.join(' ')));
-    QVERIFY(first.process.state() == QProcess::Running);
-    // Only the first program armed the task: it shuts down once.
-    QTRY_VERIFY_WITH_TIMEOUT(bus.calls("logind").filter("PowerOff").size() >= 1, 40000);
-    QTest::qWait(3000);
-    QCOMPARE(bus.calls("logind").filter("PowerOff").size(), 1);
-}
 
 QTEST_MAIN(TestSingleInstance)
 #include "tst_single_instance.moc"

@@ -3,13 +3,13 @@
 #include "../MockSystemBus.h"
 #include "../VirtualDisplay.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QRect>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,8 +19,6 @@ class ProgramSession
 {
 public:
     // Screen positions of what the tests press (the main window sits at 0,0 on a bare display).
-    static QPoint addTaskButton() { return {828, 165}; }
-    static QPoint closeButton() { return {878, 25}; }
     // Inside the editor ("任务描述"), which opens over the middle of the main window.
     static QPoint editorConfirm() { return {248, 772}; }
 
@@ -40,6 +38,7 @@ public:
 
     QString path(const QString &name) const { return work.filePath(name); }
     QProcess &process() { return program; }
+    QElapsedTimer started; // at the last start
     bool startDisplay(int first = 151) { return screen.start(first); }
 
     // The test's own environment, pointed at this session's display.
@@ -80,16 +79,16 @@ public:
         environment.insert("XDG_SESSION_ID", "e2e");
         environment.insert("PATH", searchPath.isEmpty() ? path("bin") + ":" + environment.value("PATH") : searchPath);
         environment.insert("LC_ALL", "C.UTF-8");
-        environment.remove("QT_QPA_PLATFORM");
-        // As on a desktop: the program makes its own graphics settings.
-        environment.remove("QT_XCB_GL_INTEGRATION");
-        // An X11 desktop, whatever session the tests run in: input is watched on the display.
+        // As on an X11 desktop, whatever session the tests run in: input is watched on the display,
+        // and the program makes its own graphics settings.
         environment.insert("XDG_SESSION_TYPE", "x11");
-        environment.remove("WAYLAND_DISPLAY");
+        for (const char *unset : {"QT_QPA_PLATFORM", "QT_XCB_GL_INTEGRATION", "WAYLAND_DISPLAY"})
+            environment.remove(unset);
         program.setProcessEnvironment(environment);
         program.setWorkingDirectory(workingDirectory.isEmpty() ? work.path() : workingDirectory);
         program.setProcessChannelMode(QProcess::MergedChannels);
         QStringList arguments = prefix + QStringList{QStringLiteral(TICKVALE_PROGRAM)};
+        started.start();
         program.start(arguments.takeFirst(), arguments);
         return program.waitForStarted(5000);
     }
@@ -97,12 +96,10 @@ public:
     // The id of a shown window, named as the desktop names it; empty after the timeout.
     QString waitForWindow(const QString &name = "^TickvalePro$", int timeoutMs = 20000)
     {
-        QElapsedTimer clock;
-        clock.start();
-        for (QString id; program.state() != QProcess::NotRunning && clock.elapsed() <= timeoutMs; QTest::qWait(50)) {
-            if (!(id = shown(name)).isEmpty())
+        for (QDeadlineTimer deadline(timeoutMs); program.state() != QProcess::NotRunning && !deadline.hasExpired();
+             QTest::qWait(50))
+            if (const QString id = shown(name); !id.isEmpty())
                 return QTest::qWait(400), id; // mapped is not yet ready for input: let it settle
-        }
         return QString();
     }
     QString shown(const QString &name)
@@ -112,14 +109,15 @@ public:
     // A point of a shown window, on the screen.
     QPoint inWindow(const QString &name, const QPoint &offset) { return geometry(shown(name)).topLeft() + offset; }
     QPoint inEditor(const QPoint &offset) { return inWindow("^任务描述$", offset); }
+    // Opens the editor with the main window's add button.
+    bool openEditor() { return click({828, 165}, 800), !waitForWindow("^任务描述$", 5000).isEmpty(); }
 
     QRect geometry(const QString &windowId)
     {
+        // WINDOW=, X=, Y=, WIDTH=, HEIGHT=, a line each.
         const QString text = run("xdotool", {"getwindowgeometry", "--shell", windowId});
-        auto value = [&text](const QString &key) {
-            return QRegularExpression(key + "=(-?\\d+)").match(text).captured(1).toInt();
-        };
-        return QRect(value("X"), value("Y"), value("WIDTH"), value("HEIGHT"));
+        auto value = [&text](int line) { return text.section('\n', line, line).section('=', 1).toInt(); };
+        return QRect(value(1), value(2), value(3), value(4));
     }
 
     void send(const QStringList &arguments, int settleMs) { screen.xdotool(arguments), QTest::qWait(settleMs); }
@@ -180,7 +178,7 @@ public:
     // program ended at once, with code 0 and no thread left running.
     bool quitsCleanly(int timeoutMs = 10000)
     {
-        click(closeButton(), 800);
+        click({878, 25}, 800);
         click({390, 478}, 300);             // "确定"
         program.waitForFinished(timeoutMs); // false also when it had already ended
         return program.state() == QProcess::NotRunning && program.exitStatus() == QProcess::NormalExit
