@@ -251,7 +251,7 @@ private slots:
         QSKIP("The graphics setting belongs to the X11 windowing layer");
 #endif
         // Unset, the program sets it for itself only; set by the user, it is handed on.
-        for (const QByteArray &usersValue : {QByteArray(), QByteArray("xcb_egl")}) {
+        for (const QByteArray &usersValue : {QByteArray("xcb_egl"), QByteArray()}) {
             if (usersValue.isEmpty())
                 qunsetenv("QT_XCB_GL_INTEGRATION");
             else
