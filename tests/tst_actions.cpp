@@ -1,5 +1,5 @@
 #include "FakeActionServices.h"
-#include "ScratchDirectory.h"
+#include "ScratchDatabase.h"
 #include "actions/ActionExecutor.h"
 #include "platform/PlatformServices.h"
 #include "platform/QtDesktopLauncher.h"
@@ -8,8 +8,6 @@
 #include <QDesktopServices>
 #include <QProcess>
 #include <QtTest>
-
-#include <memory>
 
 #ifdef Q_OS_LINUX
 #include "platform/linux/LinuxCommandInterpreter.h"
@@ -33,11 +31,8 @@ class TestActions : public QObject
 private slots:
     void init()
     {
-        connection.reset();
-        scratch.reset();
-        scratch = std::make_unique<ScratchDirectory>();
-        connection = std::make_unique<Connection>(nullptr);
-        QVERIFY(connection->createTables());
+        store.emplace();
+        QVERIFY(store->ready);
         log.calls.clear();
     }
 
@@ -45,8 +40,8 @@ private slots:
     {
         const Record columns = TaskComposer::conditionColumns(TaskComposer::FromNowCommission, 10,
                                                               {"0", "1", QString(), false});
-        QVERIFY(connection->insertPlan(TaskComposer::saveRecord(columns, "/usr/bin/xterm", "-1")));
-        ActionExecutor executor(connection.get(), fakeActionServices(&log));
+        QVERIFY(store->connection.insertPlan(TaskComposer::saveRecord(columns, "/usr/bin/xterm", "-1")));
+        ActionExecutor executor(&store->connection, fakeActionServices(&log));
         // The action, its operand's row, the command and the operand it resolves to.
         const QVector<std::tuple<int, int, const char *, const char *>> tasks = {
             {1, -1, "shutdown -r ", ""},
@@ -90,13 +85,13 @@ private slots:
 #endif
         for (int orderId = 0; orderId < calls.size(); ++orderId) {
             const QString command =
-                connection->selectOrder({{"id", QString::number(orderId)}}).value(0).value("order_command");
+                store->connection.selectOrder({{"id", QString::number(orderId)}}).value(0).value("order_command");
             log.calls.clear();
-            ActionExecutor(connection.get(), fakes).executeCommand(command, orderId);
+            ActionExecutor(&store->connection, fakes).executeCommand(command, orderId);
             QCOMPARE(log.calls.join('|'), QString(calls[orderId].first));
 #ifdef Q_OS_LINUX
             log.calls.clear();
-            ActionExecutor(connection.get(), onLinux).executeCommand(command, orderId);
+            ActionExecutor(&store->connection, onLinux).executeCommand(command, orderId);
             QCOMPARE(log.calls.join('|'), QString(calls[orderId].second));
 #endif
         }
@@ -110,7 +105,7 @@ private slots:
             {9, "/home/user/my notes.txt", "open file: /home/user/my notes.txt"},
             {11, "anything", "disconnect all"},
             {0, "/usr/bin/true", ""}}; // shutting down takes no operand
-        ActionExecutor executor(connection.get(), fakes);
+        ActionExecutor executor(&store->connection, fakes);
         for (const auto &[orderId, operand, call] : operands) {
             log.calls.clear();
             runOrder(executor, orderId, operand);
@@ -143,21 +138,21 @@ private slots:
         services.launcher = std::make_shared<QtDesktopLauncher>();
         services.terminator = PlatformServices::processTerminator();
         services.interpreter = PlatformServices::commandInterpreter(services.power);
-        ActionExecutor executor(connection.get(), services);
+        ActionExecutor executor(&store->connection, services);
         for (int orderId : {7, 8, 9, 10}) {
             for (const char *operand : {"x\"; touch CANARY1; \"", "$(touch CANARY2)", "`touch CANARY3`",
                                         "a & touch CANARY4", "/tmp/none; touch CANARY5"})
                 runOrder(executor, orderId, operand);
         }
         QTest::qWait(1500);
-        const QStringList created = QDir(scratch->path()).entryList({"CANARY*"});
+        const QStringList created = QDir(store->directory.path()).entryList({"CANARY*"});
         QVERIFY2(created.isEmpty(), qPrintable(created.join(", ")));
         QDesktopServices::unsetUrlHandler("file");
         QDesktopServices::unsetUrlHandler("http");
 #ifdef Q_OS_LINUX
         // Closing a program ends every process of that name, and no other.
         const QString unique = QStringLiteral("tickvale-target-%1").arg(QCoreApplication::applicationPid());
-        const QString copy = scratch->filePath(unique);
+        const QString copy = store->directory.filePath(unique);
         QVERIFY(QFile::copy("/bin/sleep", copy));
         QProcess target;
         QProcess bystander;
@@ -165,7 +160,7 @@ private slots:
         bystander.start("/bin/sleep", {"600"});
         QVERIFY(target.waitForStarted() && bystander.waitForStarted());
         QTRY_COMPARE(ProcProcessTerminator::processesNamed(unique), QList<qint64>{target.processId()});
-        runOrder(executor, 10, scratch->path() + "/" + unique);
+        runOrder(executor, 10, store->directory.path() + "/" + unique);
         QVERIFY(target.waitForFinished(5000));
         QCOMPARE(bystander.state(), QProcess::Running);
         bystander.kill();
@@ -182,8 +177,7 @@ private:
                                {"commandStr", "wmic process where name=\"%1\" delete"}});
     }
 
-    std::unique_ptr<ScratchDirectory> scratch;
-    std::unique_ptr<Connection> connection;
+    std::optional<ScratchDatabase> store;
     ActionLog log;
 };
 

@@ -1,5 +1,5 @@
 #include "ModalAnswerer.h"
-#include "ScratchDirectory.h"
+#include "ScratchDatabase.h"
 #include "VisibleWindow.h"
 #include "schedule/TaskComposer.h"
 #include "tasks_ui/EditWidget.h"
@@ -87,12 +87,8 @@ class TestEditor : public QObject
 private slots:
     void init()
     {
-        // The last test's directory is left, and the working directory restored, before the next is made.
-        connection.reset();
-        scratch.reset();
-        scratch = std::make_unique<ScratchDirectory>();
-        connection = std::make_unique<Connection>(nullptr);
-        QVERIFY(connection->createTables());
+        store.emplace();
+        QVERIFY(store->ready);
     }
 
     void refusalsAndCancelSaveNothing()
@@ -118,7 +114,7 @@ private slots:
         QSignalSpy closed(editor.get(), &EditWidget::closeWin);
         QTest::mouseClick(named<QPushButton>(editor.get(), "cancel"), Qt::LeftButton);
         QVERIFY(!editor->isVisible() && closed.isEmpty());
-        QCOMPARE(connection->selectPlanList().size(), 1);
+        QCOMPARE(store->connection.selectPlanList().size(), 1);
 
         // The file refuses every new task, as a full disk or a locked file would.
         QSqlQuery refuse(QSqlDatabase::database());
@@ -128,7 +124,7 @@ private slots:
         QTest::mouseClick(editor->kindButton(EditWidget::FreeCommission), Qt::LeftButton);
         const QString text = refusedConfirm(editor.get());
         QVERIFY2(text.startsWith(QStringLiteral("任务未能保存。")) && text.contains("disk full")
-                     && text.contains(QDir::toNativeSeparators(scratch->filePath("database.db"))),
+                     && text.contains(QDir::toNativeSeparators(store->directory.filePath("database.db"))),
                  qPrintable(text));
     }
 
@@ -197,7 +193,7 @@ private slots:
         typeInto(named<QLineEdit>(editor.get(), "minutes", EditWidget::FromNowCommission), "1");
         QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
         QCOMPARE(valuesOf(lastTask(), {"app_position_t", "order_t"}), QStringList({"-1", "0"}));
-        QVERIFY(connection->selectAppPosition({}).isEmpty());
+        QVERIFY(store->connection.selectAppPosition({}).isEmpty());
 
         editor = newEditor();
         editor->move(120, 40);
@@ -212,8 +208,9 @@ private slots:
         typeInto(named<QLineEdit>(editor.get(), "minutes", EditWidget::FromNowCommission), "1");
         QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
         const Record stored = lastTask();
-        QCOMPARE(connection->selectAppPosition({{"id", stored.value("app_position_t")}}).value(0).value("position"),
-                 QString("example.org/help"));
+        QCOMPARE(
+            store->connection.selectAppPosition({{"id", stored.value("app_position_t")}}).value(0).value("position"),
+            QString("example.org/help"));
 
         auto loading = newEditor();
         loading->loadPlan(stored);
@@ -246,7 +243,7 @@ private slots:
         QFETCH(Record, columns);
         QFETCH(int, kind);
         QFETCH(QStringList, fields);
-        QVERIFY(connection->insertPlan(TC::saveRecord(columns, QString(), "-1")));
+        QVERIFY(store->connection.insertPlan(TC::saveRecord(columns, QString(), "-1")));
         const Record stored = lastTask();
         auto editor = newEditor();
         editor->loadPlan(stored);
@@ -258,7 +255,7 @@ private slots:
         }
         QCOMPARE(shown, fields);
         QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
-        QCOMPARE(connection->selectPlanList().size(), 2);
+        QCOMPARE(store->connection.selectPlanList().size(), 2);
         QCOMPARE(valuesOf(lastTask(), ComparedColumns), valuesOf(stored, ComparedColumns));
     }
 
@@ -329,15 +326,14 @@ private:
         ModalAnswerer answer("OK");
         QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
         if (!answer.answered || answer.title != QStringLiteral("提示") || !editor->isVisible() || !closed.isEmpty()
-            || connection->selectPlanList().size() != 1)
+            || store->connection.selectPlanList().size() != 1)
             return QStringLiteral("<not refused>");
         return answer.text;
     }
 
-    Record lastTask() { return connection->selectPlanList().last(); }
+    Record lastTask() { return store->connection.selectPlanList().last(); }
 
-    std::unique_ptr<ScratchDirectory> scratch;
-    std::unique_ptr<Connection> connection;
+    std::optional<ScratchDatabase> store;
 };
 
 QTEST_MAIN(TestEditor)

@@ -1,5 +1,5 @@
 #include "FakeActionServices.h"
-#include "ScratchDirectory.h"
+#include "ScratchDatabase.h"
 #include "actions/ActionExecutor.h"
 #include "monitors/NetInfoThread.h"
 #include "schedule/LastWarningRules.h"
@@ -141,15 +141,14 @@ private slots:
     void init()
     {
         presenter.reset(), scheduler.reset(), settings.reset(), executor.reset();
-        time.reset(), sampler.reset(), connection.reset(), scratch.reset();
-        scratch = std::make_unique<ScratchDirectory>();
-        connection = std::make_unique<Connection>(nullptr);
-        QVERIFY(connection->createTables());
+        time.reset(), sampler.reset();
+        store.emplace();
+        QVERIFY(store->ready);
         sampler = std::make_unique<NetInfoThread>(nullptr, std::make_unique<QuietCounters>());
         time = std::make_unique<ManualTime>();
         log.calls.clear();
-        executor = std::make_unique<ActionExecutor>(connection.get(), fakeActionServices(&log));
-        settings = std::make_unique<UserSettings>(scratch->filePath("settings.ini"), nullptr);
+        executor = std::make_unique<ActionExecutor>(&store->connection, fakeActionServices(&log));
+        settings = std::make_unique<UserSettings>(store->directory.filePath("settings.ini"), nullptr);
         startScheduler(true);
     }
 
@@ -609,7 +608,7 @@ private:
     {
         presenter.reset(), scheduler.reset();
         scheduler = std::make_unique<TaskScheduler>(
-            TaskScheduler::Dependencies{connection.get(), executor.get(), sampler.get(), time.get(), time.get()},
+            TaskScheduler::Dependencies{&store->connection, executor.get(), sampler.get(), time.get(), time.get()},
             nullptr);
         settings->setOn(UserSettings::WarnBeforeActions, warn);
         presenter = std::make_unique<LastWarningPresenter>(scheduler.get(), settings.get(), nullptr);
@@ -625,7 +624,7 @@ private:
     // Stores a task made from the composer's columns and loads it; its id, or -1.
     int addTask(const Record &columns, const QString &operand = QString())
     {
-        if (!connection->insertPlan(TC::saveRecord(columns, operand, "-1")))
+        if (!store->connection.insertPlan(TC::saveRecord(columns, operand, "-1")))
             return -1;
         scheduler->loadPlans();
         return scheduler->planList().last().value("id").toInt();
@@ -654,15 +653,14 @@ private:
     }
 
     ActionLog log;
-    std::unique_ptr<ScratchDirectory> scratch;
-    std::unique_ptr<Connection> connection;
+    std::optional<ScratchDatabase> store;
     std::unique_ptr<NetInfoThread> sampler;
     std::unique_ptr<ManualTime> time;
     std::unique_ptr<ActionExecutor> executor;
     std::unique_ptr<UserSettings> settings;
     std::unique_ptr<TaskScheduler> scheduler;
     std::unique_ptr<LastWarningPresenter> presenter;
-    Record storedTask(int id) { return connection->selectPlan({{"id", QString::number(id)}}).value(0); }
+    Record storedTask(int id) { return store->connection.selectPlan({{"id", QString::number(id)}}).value(0); }
 };
 
 QTEST_MAIN(TestScheduler)
